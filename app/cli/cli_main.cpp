@@ -1,0 +1,28 @@
+#include <clocale>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/cli/cli_options.h"
+#include "taviocr_version.h"
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "");
+    const CliOptions options = ParseCliArguments(std::vector<std::string>(argv + 1, argv + argc));
+    switch (options.action) {
+        case CliOptions::Action::Help:
+            std::fputs(CliUsageText().c_str(), stdout);
+            return kExitOk;
+        case CliOptions::Action::Version:
+            std::printf("taviocr-cli %s\n", TAVIOCR_VERSION);
+            return kExitOk;
+        case CliOptions::Action::UsageError:
+            std::fprintf(stderr, "taviocr-cli: %s\n\n%s", options.error.c_str(),
+                         CliUsageText().c_str());
+            return kExitUsage;
+        case CliOptions::Action::Recognize:
+            break;
+    }
+    std::fputs("taviocr-cli: recognition is not part of this build yet\n", stderr);
+    return kExitFailure;
+}

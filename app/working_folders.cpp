@@ -1,0 +1,52 @@
+#include "app/working_folders.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/process_globals.h"
+#include "platform/text.h"
+
+std::wstring CompressFolder() { return Globals().TempWorkFolder + L"taviOCR/compress/"; }
+std::wstring IdCardFolder() { return Globals().TempWorkFolder + L"taviOCR/IdCards/"; }
+std::wstring CaptureFolder() { return Globals().TempWorkFolder + L"taviOCR/screencut"; }
+std::wstring ScannerFolder() { return Globals().TempWorkFolder + L"/taviOCR/Scanner"; }
+
+namespace {
+
+bool HasExtension(const std::string& name, const std::wstring& wanted) {
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos) return wanted.empty();
+    return EqualsNoCase(Utf8ToWide(name.substr(dot + 1)), wanted);
+}
+
+void CleanTree(const std::string& folder, const std::wstring& extension, bool filter,
+               bool removeFolders) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        const std::string path = folder + "/" + name;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0) continue;
+        if (S_ISDIR(st.st_mode)) {
+            CleanTree(path, extension, filter, removeFolders);
+            if (removeFolders) ::rmdir(path.c_str());
+        } else if (!filter || HasExtension(name, extension)) {
+            ::unlink(path.c_str());
+        }
+    }
+    ::closedir(dir);
+}
+
+}  // namespace
+
+void CleanFolder(std::wstring_view folder, std::wstring_view extension, bool removeFolders) {
+    std::string root = WideToUtf8(folder);
+    while (root.size() > 1 && root.back() == '/') root.pop_back();
+    std::wstring wanted(extension);
+    if (!wanted.empty() && wanted.front() == L'.') wanted.erase(0, 1);
+    CleanTree(root, wanted, !extension.empty(), removeFolders);
+    if (removeFolders) ::rmdir(root.c_str());
+}

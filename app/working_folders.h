@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The temporary working folders, all under TempWorkFolder.
+std::wstring CompressFolder();  // downscaled copies for upload; removed at program end
+std::wstring IdCardFolder();    // stacked identity-card pairs
+std::wstring CaptureFolder();   // screen captures
+std::wstring ScannerFolder();   // scanned pages (the doubled separator is harmless)
+
+// Deletes the files in folder (only those whose extension equals `extension`
+// without case, when one is given, with or without its dot), recursing into
+// sub-folders; with removeFolders each emptied sub-folder and finally the folder
+// itself are removed. A symbolic link is removed as a link, never followed, so
+// cleaning a temporary folder cannot reach files outside it.
+void CleanFolder(std::wstring_view folder, std::wstring_view extension, bool removeFolders);

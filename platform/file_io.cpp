@@ -1,0 +1,136 @@
+#include "platform/file_io.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <system_error>
+#include <filesystem>
+#include <thread>
+
+#include "platform/text.h"
+
+namespace fs = std::filesystem;
+
+std::string NarrowPath(std::wstring_view path) { return WideToUtf8(path); }
+
+bool FileExists(std::wstring_view path) {
+    struct stat st {};
+    return ::stat(NarrowPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool FolderExists(std::wstring_view path) {
+    struct stat st {};
+    return ::stat(NarrowPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool CreateFolderTree(std::wstring_view path) {
+    if (path.empty()) return false;
+    std::error_code ec;
+    fs::create_directories(fs::path(NarrowPath(path)), ec);
+    return FolderExists(path);
+}
+
+std::optional<std::string> ReadWholeFile(std::wstring_view path, std::size_t maxBytes) {
+    const int fd = ::open(NarrowPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<std::size_t>(st.st_size) > maxBytes) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    std::string bytes;
+    bytes.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t done = 0;
+    while (true) {
+        if (done == bytes.size()) {
+            // The file may have grown since fstat; read on up to the limit.
+            if (bytes.size() >= maxBytes) break;
+            bytes.resize(std::min(maxBytes, bytes.size() + 4096));
+        }
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    bytes.resize(done);
+    return bytes;
+}
+
+namespace {
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(std::wstring_view path, std::string_view bytes, FlushMode flush) {
+    const std::string target = NarrowPath(path);
+    std::string temp = target + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) return false;
+    mode_t mode = 0644;
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes);
+    if (ok && flush == FlushMode::Durable) ok = ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
+}
+
+bool CreateFileIfMissing(std::wstring_view path, std::string_view bytes) {
+    const std::string target = NarrowPath(path);
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return errno == EEXIST && FileExists(path);
+    const bool ok = WriteAll(fd, bytes);
+    ::close(fd);
+    if (!ok) ::unlink(target.c_str());
+    return ok;
+}
+
+FileLock::FileLock(std::wstring_view lockPath, std::chrono::milliseconds timeout) {
+    const int fd = ::open(NarrowPath(lockPath).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            ::close(fd);
+            return;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ::close(fd);
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    fd_ = fd;
+}
+
+FileLock::~FileLock() {
+    if (fd_ >= 0) ::close(fd_);  // closing drops the flock
+}
+
+std::wstring LockPathFor(std::wstring_view dataPath) {
+    const size_t slash = dataPath.rfind(L'/');
+    if (slash == std::wstring_view::npos) return L"." + std::wstring(dataPath) + L".lock";
+    return std::wstring(dataPath.substr(0, slash + 1)) + L"." +
+           std::wstring(dataPath.substr(slash + 1)) + L".lock";
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// File helpers shared by every store that holds user data: reads are bounded,
+// writes replace the file whole so that a crash, a kill or a full disk leaves
+// either the old or the new content, never a mix.
+
+std::string NarrowPath(std::wstring_view path);
+
+bool FileExists(std::wstring_view path);
+bool FolderExists(std::wstring_view path);
+// Creates the folder and every missing parent; true when it exists afterwards.
+bool CreateFolderTree(std::wstring_view path);
+
+// The whole file, or nothing when it is missing, unreadable, not a regular file
+// or larger than maxBytes.
+std::optional<std::string> ReadWholeFile(std::wstring_view path, std::size_t maxBytes);
+
+enum class FlushMode { Durable, NoFlush };
+
+// Writes bytes to a temporary file beside path, flushes it to the disk (Durable)
+// and renames it over path. An existing file keeps its permission bits.
+bool WriteFileAtomically(std::wstring_view path, std::string_view bytes,
+                         FlushMode flush = FlushMode::Durable);
+
+// Creates the file with exactly these bytes only when it does not exist yet;
+// an existing file is never touched. True when the file exists afterwards.
+bool CreateFileIfMissing(std::wstring_view path, std::string_view bytes);
+
+// An exclusive advisory lock held on a lock file beside the data file, so that
+// it survives the data file being replaced by rename. Released on destruction.
+class FileLock {
+public:
+    // Waits at most `timeout` for the lock; owns() tells whether it was taken.
+    FileLock(std::wstring_view lockPath, std::chrono::milliseconds timeout);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    bool owns() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+// The lock file that guards a data file: "<folder>/.<name>.lock".
+std::wstring LockPathFor(std::wstring_view dataPath);
