@@ -133,7 +133,13 @@ void OnFatalSignal(int signo, siginfo_t* info, void*) {
     WriteReport(signo, codeHex, addressHex);
     ShowCrashBox(codeHex, addressHex);
     // End with the original signal, so the parent sees how the process died.
+    // The signal is blocked while its handler runs; unblock it so that the
+    // re-raised one takes effect at once.
     ::signal(signo, SIG_DFL);
+    sigset_t pending;
+    sigemptyset(&pending);
+    sigaddset(&pending, signo);
+    ::sigprocmask(SIG_UNBLOCK, &pending, nullptr);
     ::raise(signo);
     ::_exit(128 + signo);
 }

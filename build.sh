@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# TaviOCR's two commands:
+#   ./build.sh run [IMAGE...]   install what is missing, build, start the program
+#                               (with images: recognise them with taviocr-cli)
+#   ./build.sh test             install what is missing, build, run every test
+# and for developers:
+#   ./build.sh bench            build and run the benchmarks
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config git
+  libssl-dev libfmt-dev
+  qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth
+)
+
+sudo_if_needed() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+install_missing_packages() {
+  local missing=() p
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo_if_needed apt-get update -qq
+    sudo_if_needed env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+  fi
+}
+
+build() {
+  local werror=OFF
+  [ "${TAVIOCR_WERROR:-0}" = 1 ] && werror=ON
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIOCR_WERROR="$werror" >/dev/null
+  cmake --build build
+}
+
+# A throw-away home so that tests never touch the real user's files.
+isolated_environment() {
+  local root
+  root=$(mktemp -d "${TMPDIR:-/tmp}/taviocr-test.XXXXXX")
+  mkdir -p "$root/home" "$root/runtime" "$root/tmp" "$root/machine"
+  chmod 700 "$root/runtime"
+  export HOME="$root/home" XDG_DATA_HOME="$root/home/.local/share" \
+         XDG_CONFIG_HOME="$root/home/.config" XDG_RUNTIME_DIR="$root/runtime" \
+         TMPDIR="$root/tmp" TAVIOCR_MACHINE_DIR="$root/machine"
+  TEST_ROOT="$root"
+}
+
+command=${1:-}
+[ $# -gt 0 ] && shift
+case "$command" in
+  run)
+    install_missing_packages
+    build
+    if [ $# -gt 0 ]; then
+      exec build/out/taviocr-cli "$@"
+    elif [ -x build/out/taviocr ]; then
+      exec build/out/taviocr
+    else
+      echo "The window program is not part of this build yet. Ready in build/out/:"
+      ls -1 build/out
+      build/out/taviocr-cli --version
+    fi
+    ;;
+  test)
+    install_missing_packages
+    build
+    isolated_environment
+    trap 'rm -rf "$TEST_ROOT"' EXIT
+    # One X server for the tests that need a real display.
+    xvfb-run -a -s "-screen 0 1280x1024x24" \
+      ctest --test-dir build --output-on-failure -j"$(nproc)" "$@"
+    ;;
+  bench)
+    install_missing_packages
+    build
+    isolated_environment
+    trap 'rm -rf "$TEST_ROOT"' EXIT
+    for b in build/bench/bench_*; do [ -x "$b" ] && "$b" "$@"; done
+    ;;
+  *)
+    echo "usage: ./build.sh run [IMAGE...] | test [ctest options] | bench" >&2
+    exit 2
+    ;;
+esac
