@@ -16,6 +16,7 @@
 #include <string>
 
 #include "app/crash_message.h"
+#include "app/language_file.h"
 #include "platform/text.h"
 
 namespace {
@@ -35,7 +36,12 @@ bool HasDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::wstring text = CrashBoxMessage(std::wstring(), Argument(argc, argv, "--code"),
+    // The crashed process could not look the text up itself; the box can.
+    std::wstring exceptText;
+    const std::wstring languageFile = Argument(argc, argv, "--language");
+    if (!languageFile.empty())
+        ReadLangEntry(kTextSection, L"Except", L"", exceptText, kLangTextCapacity, languageFile);
+    const std::wstring text = CrashBoxMessage(exceptText, Argument(argc, argv, "--code"),
                                               Argument(argc, argv, "--address"));
     const std::string utf8 = WideToUtf8(text);
     std::fprintf(stderr, "%s\n", utf8.c_str());

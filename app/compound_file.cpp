@@ -1,0 +1,110 @@
+#include "app/compound_file.h"
+
+#include <gsf/gsf-infile-msole.h>
+#include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-stdio.h>
+#include <gsf/gsf-outfile-msole.h>
+#include <gsf/gsf-outfile.h>
+#include <gsf/gsf-output-stdio.h>
+#include <gsf/gsf-utils.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+#include <mutex>
+
+#include "platform/file_io.h"
+
+namespace {
+
+struct GObjectUnref {
+    void operator()(void* object) const {
+        if (object) g_object_unref(object);
+    }
+};
+template <typename T>
+using GsfPtr = std::unique_ptr<T, GObjectUnref>;
+
+void EnsureGsf() {
+    static std::once_flag once;
+    std::call_once(once, [] { gsf_init(); });
+}
+
+GsfPtr<GsfInfile> OpenCompound(std::wstring_view path) {
+    EnsureGsf();
+    GError* error = nullptr;
+    GsfPtr<GsfInput> input(gsf_input_stdio_new(NarrowPath(path).c_str(), &error));
+    if (error) g_error_free(error), error = nullptr;
+    if (!input) return nullptr;
+    GsfPtr<GsfInfile> storage(gsf_infile_msole_new(input.get(), &error));
+    if (error) g_error_free(error);
+    return storage;
+}
+
+std::optional<std::string> ReadInput(GsfInput* stream, std::size_t maxBytes) {
+    const gsf_off_t size = gsf_input_size(stream);
+    if (size < 0 || static_cast<std::size_t>(size) >= maxBytes) return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (size > 0 && !gsf_input_read(stream, static_cast<std::size_t>(size),
+                                    reinterpret_cast<guint8*>(bytes.data())))
+        return std::nullopt;
+    return bytes;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadCompoundStream(std::wstring_view path, std::string_view name,
+                                              std::size_t maxBytes) {
+    const auto storage = OpenCompound(path);
+    if (!storage) return std::nullopt;
+    GsfPtr<GsfInput> stream(gsf_infile_child_by_name(storage.get(), std::string(name).c_str()));
+    if (!stream) return std::nullopt;
+    return ReadInput(stream.get(), maxBytes);
+}
+
+std::optional<std::vector<CompoundStream>> ReadCompoundStreams(std::wstring_view path,
+                                                               std::size_t maxBytesEach) {
+    const auto storage = OpenCompound(path);
+    if (!storage) return std::nullopt;
+    std::vector<CompoundStream> streams;
+    const int count = gsf_infile_num_children(storage.get());
+    for (int i = 0; i < count; ++i) {
+        GsfPtr<GsfInput> stream(gsf_infile_child_by_index(storage.get(), i));
+        const char* name = gsf_infile_name_by_index(storage.get(), i);
+        if (!stream || !name) return std::nullopt;
+        auto bytes = ReadInput(stream.get(), maxBytesEach);
+        if (!bytes) return std::nullopt;
+        streams.emplace_back(name, std::move(*bytes));
+    }
+    return streams;
+}
+
+bool WriteCompoundFile(std::wstring_view path, const std::vector<CompoundStream>& streams) {
+    EnsureGsf();
+    const std::string target = NarrowPath(path);
+    std::string temp = target + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) return false;
+    ::close(fd);
+    bool ok = true;
+    {
+        GError* error = nullptr;
+        GsfPtr<GsfOutput> sink(gsf_output_stdio_new(temp.c_str(), &error));
+        if (error) g_error_free(error);
+        GsfPtr<GsfOutfile> storage(sink ? gsf_outfile_msole_new(sink.get()) : nullptr);
+        ok = storage != nullptr;
+        for (const auto& [name, bytes] : streams) {
+            if (!ok) break;
+            GsfPtr<GsfOutput> child(gsf_outfile_new_child(storage.get(), name.c_str(), FALSE));
+            ok = child && gsf_output_write(child.get(), bytes.size(),
+                                           reinterpret_cast<const guint8*>(bytes.data())) &&
+                 gsf_output_close(child.get());
+        }
+        if (storage) ok = gsf_output_close(GSF_OUTPUT(storage.get())) && ok;
+        if (sink && !gsf_output_is_closed(sink.get())) ok = gsf_output_close(sink.get()) && ok;
+    }
+    if (ok) ok = ::chmod(temp.c_str(), 0644) == 0 && ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
+}

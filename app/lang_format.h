@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/debug_trace.h"
+
+// Language texts are formats that come from a file ("%s of %d", "Commodity"
+// with eight strings, ...). They are formatted with typed arguments; a text
+// whose conversions do not match its arguments is shown as it stands, never
+// read past its arguments.
+template <typename... Args>
+std::wstring FormatLangText(std::wstring_view format, const Args&... args) {
+    return SafeWideSprintf(format, args...);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Display texts and messages by key from the language file of the interface
+// language. The file is opened anew for every lookup and nothing is cached, so
+// a language switch takes effect at the next lookup. Safe on any thread.
+
+inline constexpr std::wstring_view kTextSection = L"Text";
+inline constexpr std::wstring_view kMessageSection = L"Message";
+// Room of the fixed text buffers, terminating zero included.
+inline constexpr std::size_t kLangTextCapacity = 260;
+
+// ExeFolder/language/tr.dat for Traditional Chinese (950), else en.dat.
+std::wstring LanguageFilePath();
+std::wstring LanguageFilePathFor(int languageCode);
+
+// True when the key was found; output then holds its value, else the default,
+// either cut to capacity - 1 characters. A missing file, section or stream, or
+// one that cannot be read, gives false.
+bool ReadLangEntry(std::wstring_view section, std::wstring_view key, std::wstring_view defaultText,
+                   std::wstring& output, std::size_t capacity, std::wstring_view filePath);
+
+// Section "Text", default "", at most 259 characters.
+std::wstring LangText(std::wstring_view key);
+// LangText in the ANSI code page (credentials and other narrow values).
+std::string LangTextAnsi(std::wstring_view key);
+// Section "Message", default "", at most 259 characters.
+std::wstring LangMessage(std::wstring_view key);
