@@ -10,10 +10,11 @@ cd "$(dirname "$0")"
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config git
-  libssl-dev libfmt-dev
+  libssl-dev libfmt-dev libgsf-1-dev libgsf-bin libzip-dev
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
+  clang libclang-rt-14-dev
 )
 
 sudo_if_needed() {
@@ -37,6 +38,20 @@ build() {
   [ "${TAVIOCR_WERROR:-0}" = 1 ] && werror=ON
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIOCR_WERROR="$werror" >/dev/null
   cmake --build build
+}
+
+# Each fuzz target runs for a bounded time; a finding fails the run.
+run_fuzzers() {
+  cmake -S tests/fuzz -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+  cmake --build build/fuzz
+  local f
+  for f in build/fuzz/fuzz_*; do
+    [ -x "$f" ] || continue
+    echo "Fuzzing $(basename "$f") for ${TAVIOCR_FUZZ_SECONDS:-30} s"
+    "$f" -max_total_time="${TAVIOCR_FUZZ_SECONDS:-30}" -max_len=8192 \
+         -artifact_prefix="$TEST_ROOT/" >"$TEST_ROOT/$(basename "$f").log" 2>&1 || {
+      tail -n 40 "$TEST_ROOT/$(basename "$f").log"; return 1; }
+  done
 }
 
 # A throw-away home so that tests never touch the real user's files.
@@ -72,6 +87,7 @@ case "$command" in
     build
     isolated_environment
     trap 'rm -rf "$TEST_ROOT"' EXIT
+    [ "${TAVIOCR_SKIP_FUZZ:-0}" = 1 ] || run_fuzzers
     # One X server for the tests that need a real display.
     xvfb-run -a -s "-screen 0 1280x1024x24" \
       ctest --test-dir build --output-on-failure -j"$(nproc)" "$@"
