@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,16 @@
 // with eight strings, ...). They are formatted with typed arguments; a text
 // whose conversions do not match its arguments is shown as it stands, never
 // read past its arguments.
+// The formatted text, or nothing when the text does not match its arguments.
+template <typename... Args>
+std::optional<std::wstring> TryFormatLangText(std::wstring_view format, const Args&... args) {
+    try {
+        return fmt::sprintf(format, args...);
+    } catch (const fmt::format_error&) {
+        return std::nullopt;
+    }
+}
+
 template <typename... Args>
 std::wstring FormatLangText(std::wstring_view format, const Args&... args) {
     return SafeWideSprintf(format, args...);

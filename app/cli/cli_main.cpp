@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/cli/cli_options.h"
+#include "app/cli/cli_session.h"
 #include "taviocr_version.h"
 
 int main(int argc, char** argv) {
@@ -23,6 +24,6 @@ int main(int argc, char** argv) {
         case CliOptions::Action::Recognize:
             break;
     }
-    std::fputs("taviocr-cli: recognition is not part of this build yet\n", stderr);
-    return kExitFailure;
+    PrepareCliProcess();
+    return RunCliRecognition(options);
 }

@@ -1,14 +1,9 @@
 #include "app/cli/cli_options.h"
 
 #include <charconv>
+#include <utility>
 
 namespace {
-
-bool ParseKind(const std::string& text, int& kind) {
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, kind);
-    return ec == std::errc() && ptr == end && kind >= 0 && kind <= 15;
-}
 
 CliOptions Usage(std::string error) {
     CliOptions options;
@@ -18,6 +13,21 @@ CliOptions Usage(std::string error) {
 }
 
 }  // namespace
+
+std::optional<int> CliKindCode(const std::string& name) {
+    static const std::pair<const char*, int> kNames[] = {
+        {"text", 0},     {"accurate", 3},  {"idcard", 5},    {"bankcard", 8},
+        {"driving", 9},  {"vehicle", 10},  {"invoice", 11},  {"business", 12},
+        {"passport", 13}, {"banklicence", 14}, {"table", 15},
+    };
+    for (const auto& [text, code] : kNames)
+        if (name == text) return code;
+    int code = -1;
+    const char* end = name.data() + name.size();
+    const auto [ptr, ec] = std::from_chars(name.data(), end, code);
+    if (ec == std::errc() && ptr == end && code >= 0 && code <= 15 && code != 4) return code;
+    return std::nullopt;
+}
 
 CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
     CliOptions options;
@@ -40,17 +50,28 @@ CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
             return options;
         } else if (arg == "--engine") {
             const std::string* engine = value();
-            if (!engine) return Usage("--engine needs a value: cloud or offline");
-            if (*engine == "cloud")
+            if (!engine) return Usage("--engine needs a value: auto, cloud or offline");
+            if (*engine == "auto")
+                options.engine = CliOptions::Engine::Auto;
+            else if (*engine == "cloud")
                 options.engine = CliOptions::Engine::Cloud;
             else if (*engine == "offline")
                 options.engine = CliOptions::Engine::Offline;
             else
-                return Usage("unknown engine '" + *engine + "': use cloud or offline");
+                return Usage("unknown engine '" + *engine + "': use auto, cloud or offline");
         } else if (arg == "--kind") {
             const std::string* kind = value();
-            if (!kind || !ParseKind(*kind, options.kind))
-                return Usage("--kind needs a kind code from 0 to 15");
+            const auto code = kind ? CliKindCode(*kind) : std::nullopt;
+            if (!code) return Usage("--kind needs one of the kinds listed below");
+            options.kind = *code;
+        } else if (arg == "--out") {
+            const std::string* folder = value();
+            if (!folder || folder->empty()) return Usage("--out needs a folder");
+            options.outFolder = *folder;
+        } else if (arg == "--merge") {
+            options.merge = true;
+        } else if (arg == "--json") {
+            options.json = true;
         } else {
             return Usage("unknown option '" + arg + "'");
         }
@@ -61,15 +82,20 @@ CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
 }
 
 std::string CliUsageText() {
-    return "Usage: taviocr-cli [--kind CODE] [--engine cloud|offline] IMAGE...\n"
+    return "Usage: taviocr-cli [--kind KIND] [--engine auto|cloud|offline] [--out DIR] [--merge]\n"
+           "                   [--json] IMAGE...\n"
            "       taviocr-cli --help | --version\n"
            "\n"
-           "Recognises the text of each IMAGE and prints it.\n"
+           "Recognises each IMAGE and prints its text (UTF-8), one block per image.\n"
            "\n"
-           "  --kind CODE      what the images show: 0 plain text (default), 15 table, ...\n"
-           "  --engine NAME    cloud (default) or offline\n"
-           "  --help           this text\n"
-           "  --version        the program version\n"
+           "  --kind KIND    text (default), accurate, idcard (front, then back), bankcard,\n"
+           "                 driving, vehicle, invoice, business, passport, banklicence,\n"
+           "                 table (writes .xlsx files into --out or the current folder)\n"
+           "  --engine NAME  for text: auto (cloud when service keys are set, else\n"
+           "                 offline), cloud or offline\n"
+           "  --out DIR      save the results as text files in a new folder under DIR\n"
+           "  --merge        print all images as one text\n"
+           "  --json         print every field of each result as JSON\n"
            "\n"
            "Exit status: 0 success, 1 recognition failed, 2 wrong command line.\n";
 }

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Blocking byte-string transfers on the caller's thread, for the table service,
+// the account server and usage reports. HTTP statuses are not looked at: the
+// body of any answer is returned; an empty answer is the failure.
+class CCurlClient {
+public:
+    CCurlClient();
+    ~CCurlClient();
+    CCurlClient(const CCurlClient&) = delete;
+    CCurlClient& operator=(const CCurlClient&) = delete;
+
+    // GET with basic credentials; connect limit 180 s, no total limit.
+    std::string Get(const std::string& url, const std::string& user, const std::string& password);
+    // POST of a JSON body up to its first NUL, 20 s in all.
+    std::string PostJson(const std::string& url, const std::string& body, const std::string& user,
+                         const std::string& password);
+    // POST of the exact body bytes with the given header lines, 30 s in all;
+    // the answer's header lines stay readable through ResponseHeaders().
+    std::string PostWithHeaders(const std::string& url, const std::string& body,
+                                const std::vector<std::string>& headerLines);
+
+    const std::string& ResponseHeaders() const { return headers_; }
+    // libcurl's result of the last transfer (0 success).
+    int LastResult() const { return lastResult_; }
+
+private:
+    std::string body_;
+    std::string headers_;
+    int lastResult_ = 0;
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Where the services live. Read from endpoints.ini beside the program, or the
+// file named by TAVIOCR_ENDPOINTS (tests point it at loopback servers):
+//
+//   [Hosts]
+//   Ocr=https://aip.baidubce.com
+//   Table=https://form.market.alicloudapi.com
+//   [TLS]
+//   CABundle=/path/to/ca.pem      ; optional, else the system's trust store
+struct ServiceEndpoints {
+    std::string ocrHost = "https://aip.baidubce.com";
+    std::string tableHost = "https://form.market.alicloudapi.com";
+    std::string accountHost;
+    std::string updateHost;
+    std::string statsHost;
+    std::string caBundle;  // empty: the system's certificate store
+};
+
+// The process-wide endpoints, read once at start-up (before any worker).
+ServiceEndpoints& Endpoints();
+
+// The file in force: $TAVIOCR_ENDPOINTS, else <exeFolder>/endpoints.ini.
+std::wstring EndpointsFilePath(std::wstring_view exeFolder);
+// Reads a file over the defaults; keys that are missing keep their default.
+ServiceEndpoints ReadEndpoints(std::wstring_view path);

@@ -1,0 +1,31 @@
+#include "net/transfer_options.h"
+
+#include "net/endpoints.h"
+
+void ApplyCertificateChecks(CURL* handle) {
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+    const std::string& bundle = Endpoints().caBundle;
+    if (!bundle.empty()) curl_easy_setopt(handle, CURLOPT_CAINFO, bundle.c_str());
+}
+
+std::size_t WriteToBoundedSink(char* data, std::size_t size, std::size_t count, void* target) {
+    auto* sink = static_cast<BoundedSink*>(target);
+    const std::size_t n = size * count;
+    if (sink->bytes->size() + n > sink->limit) return 0;
+    sink->bytes->append(data, n);
+    return n;
+}
+
+void ApplyBoundedWrite(CURL* handle, BoundedSink& sink) {
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, WriteToBoundedSink);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &sink);
+}
+
+void AppendHeader(CurlList& list, const std::string& line) {
+    curl_slist* grown = curl_slist_append(list.get(), line.c_str());
+    if (grown) {
+        (void)list.release();
+        list.reset(grown);
+    }
+}

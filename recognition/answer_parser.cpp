@@ -1,0 +1,98 @@
+#include "recognition/answer_parser.h"
+
+#include "app/language_file.h"
+#include "platform/debug_trace.h"
+#include "platform/text.h"
+#include "recognition/card_parsers.h"
+#include "recognition/daily_count.h"
+#include "recognition/kinds.h"
+
+namespace {
+
+constexpr int kCurlTimeout = 28;
+constexpr int kCurlHostNotResolved = 6;
+
+int IntMember(const Json::Value& answer, const char* name) {
+    const Json::Value& value = answer[name];
+    return value.isNull() ? 0 : value.asInt();
+}
+
+void ParsePlainText(const Json::Value& answer, OcrResult& result) {
+    const Json::Value& words = answer["words_result"];
+    for (Json::ArrayIndex i = 0; i < words.size(); ++i) {
+        const Json::Value& entry = words[i];
+        result.textLines.push_back(ServiceText(entry["words"]));
+        if (const Json::Value& p = entry["probability"]; p.isObject())
+            result.probabilities.push_back(
+                {p["average"].asDouble(), p["variance"].asDouble(), p["min"].asDouble()});
+        if (const Json::Value& l = entry["location"]; l.isObject())
+            result.locations.push_back(
+                {l["height"].asInt(), l["left"].asInt(), l["top"].asInt(), l["width"].asInt()});
+    }
+    result.direction = IntMember(answer, "direction");
+    result.language = IntMember(answer, "language");
+}
+
+void Show(const ParseContext& context, std::wstring_view key, int style,
+          std::optional<std::wstring> fallback = std::nullopt) {
+    if (context.messages) context.messages->ShowMessageByKey(key, style, std::move(fallback));
+}
+
+}  // namespace
+
+std::unique_ptr<OcrResult> ParseOcrAnswer(const Json::Value& answer, const ParseContext& context) {
+    std::unique_ptr<OcrResult> result;
+    try {
+        if (!answer.isObject()) throw Json::LogicError("the answer is not a JSON object");
+        const int curlError = IntMember(answer, "curl_error_code");
+        if (curlError == kCurlTimeout) {
+            Show(context, L"CURL_TIMEOUT", kStyleInformation);
+            return nullptr;
+        }
+        if (curlError == kCurlHostNotResolved) {
+            const bool offlineWasPossible = !context.useHighQuality && context.callKind <= 4;
+            Show(context, offlineWasPossible ? L"OCRNotResult" : L"CURL_NONETWORK",
+                 kStyleInformation);
+            return nullptr;
+        }
+        if (curlError != 0) {
+            // Refused connections, TLS failures, resets and oversized answers
+            // are failures too, not an empty result that reads as "no text".
+            DebugTrace(L"[taviOCR] recognition transfer failed: %d\n", curlError);
+            Show(context, L"CURL_NONETWORK", kStyleInformation);
+            return nullptr;
+        }
+        const Json::Value& errorCode = answer["error_code"];
+        const std::int64_t error = errorCode.isNull() ? 0 : errorCode.asInt64();
+        if (error != 0) {
+            Show(context, L"AIPError" + std::to_wstring(error), kStyleError,
+                 LangText(L"DefaultError"));
+            return nullptr;
+        }
+        AddRecognitionToday();
+        result = std::make_unique<OcrResult>();
+        const Json::Value& logId = answer["log_id"];
+        result->logId = logId.isNull() ? 0 : logId.asInt64();
+        result->kind = context.callKind;
+        switch (context.jobKind) {
+            case kKindIdCardBothSides: ParseIdentityCard(answer, *result); break;
+            case kKindBankCard: ParseBankCard(answer, *result); break;
+            case kKindVatInvoice: ParseVatInvoice(answer, *result); break;
+            case kKindDrivingLicence:
+            case kKindVehicleLicence:
+            case kKindBusinessLicence:
+            case kKindPassport: ParseLabelledFields(answer, *result); break;
+            default: ParsePlainText(answer, *result); break;
+        }
+        if (context.jobKind != kKindTable) result->wordsCount = IntMember(answer, "words_result_num");
+        return result;
+    } catch (const Json::Exception& e) {
+        if (context.messages)
+            context.messages->ShowMessageByKeyFormat(L"JsonFormatErr", Utf8ToWide(e.what()),
+                                                     kStyleInformation);
+    } catch (const CStautsException& e) {
+        Show(context, e.key(), kStyleInformation);
+    } catch (...) {
+    }
+    return nullptr;
+}

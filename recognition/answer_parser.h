@@ -1,0 +1,21 @@
+#pragma once
+
+#include <json/json.h>
+
+#include <memory>
+
+#include "recognition/ocr_result.h"
+#include "recognition/recognition_interfaces.h"
+
+// What answer parsing needs from the job and the settings.
+struct ParseContext {
+    int jobKind = 0;   // chooses the branch (5 for both identity-card sides)
+    int callKind = 0;  // stored in the result (6 or 7 inside a kind-5 run)
+    bool useHighQuality = true;
+    MessageDisplay* messages = nullptr;
+};
+
+// Turns the service's answer into a result, or shows why not (transport
+// errors, service errors, malformed answers, rejected identity cards) and
+// returns nothing.
+std::unique_ptr<OcrResult> ParseOcrAnswer(const Json::Value& answer, const ParseContext& context);

@@ -1,0 +1,120 @@
+#include "recognition/image_prep.h"
+
+#include <QImageReader>
+#include <QPainter>
+
+#include <curl/curl.h>
+#include <openssl/evp.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "account/md5_hex.h"
+#include "app/working_folders.h"
+#include "platform/file_io.h"
+#include "platform/text.h"
+
+namespace {
+
+// Decoding limit for any image: 20,000 × 20,000 at 32 bits needs 1.6 GB,
+// which the program refuses rather than tries.
+constexpr int kImageAllocationLimitMiB = 1024;
+
+std::wstring FileNamePart(const std::wstring& path) {
+    const size_t slash = path.rfind(L'/');
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+UploadSize ComputeUploadSize(int width, int height, int maxImageSize) {
+    if (width <= maxImageSize && height <= maxImageSize) return {width, height};
+    const float side = static_cast<float>(maxImageSize - 96);
+    if (width > height)
+        return {maxImageSize - 96,
+                static_cast<int>(side / static_cast<float>(width) * static_cast<float>(height))};
+    return {static_cast<int>(side / static_cast<float>(height) * static_cast<float>(width)),
+            maxImageSize - 96};
+}
+
+std::wstring UploadCopyPath(const std::wstring& sourcePath) {
+    return CompressFolder() + Utf8ToWide(Md5Hex(WideToAnsi(sourcePath))) + L"/" +
+           FileNamePart(sourcePath);
+}
+
+std::wstring ResizeForUpload(const QImage& source, const std::wstring& sourcePath,
+                             int maxImageSize) {
+    if (source.isNull()) return {};
+    const UploadSize size = ComputeUploadSize(source.width(), source.height(), maxImageSize);
+    if (size.width <= 0 || size.height <= 0 || size.width > maxImageSize ||
+        size.height > maxImageSize)
+        return {};
+    const std::wstring copy = UploadCopyPath(sourcePath);
+    if (!CreateFolderTree(copy.substr(0, copy.rfind(L'/')))) return {};
+    std::remove(NarrowPath(copy).c_str());
+    QImage scaled(size.width, size.height, source.format() == QImage::Format_Invalid
+                                               ? QImage::Format_ARGB32
+                                               : source.format());
+    if (scaled.isNull()) return {};
+    scaled.fill(Qt::transparent);
+    {
+        QPainter painter(&scaled);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        painter.drawImage(QRect(0, 0, size.width, size.height), source, source.rect());
+    }
+    if (!scaled.save(QString::fromStdWString(copy), "PNG", 80)) return {};
+    return copy;
+}
+
+QImage LoadImageLimited(const std::wstring& path) {
+    QImageReader::setAllocationLimit(kImageAllocationLimitMiB);
+    QImageReader reader(QString::fromStdWString(path));
+    QImage image;
+    reader.read(&image);
+    return image;
+}
+
+int ReadFileBytes(const std::wstring& path, std::string& bytes) {
+    bytes.clear();
+    // A picture larger than this is no picture the services accept.
+    auto content = ReadWholeFile(path, 512 * 1024 * 1024);
+    if (!content) return -1;
+    bytes = std::move(*content);
+    return 0;
+}
+
+std::string Base64Encode(std::string_view bytes) {
+    std::string out(4 * ((bytes.size() + 2) / 3), '\0');
+    const int n = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()),
+                                  reinterpret_cast<const unsigned char*>(bytes.data()),
+                                  static_cast<int>(bytes.size()));
+    out.resize(static_cast<size_t>(n));
+    return out;
+}
+
+std::string Base64Decode(std::string_view text) {
+    // Only the leading run of alphabet characters is data: "=" or anything
+    // else ends it.
+    const size_t valid = std::min(text.size(), text.find_first_not_of(
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"));
+    std::string quartets(text.substr(0, valid));
+    if (quartets.size() % 4 == 1) quartets.pop_back();  // six bits make no byte
+    const size_t padding = (4 - quartets.size() % 4) % 4;
+    quartets.append(padding, '=');
+    std::string out(quartets.size() / 4 * 3, '\0');
+    const int n = EVP_DecodeBlock(reinterpret_cast<unsigned char*>(out.data()),
+                                  reinterpret_cast<const unsigned char*>(quartets.data()),
+                                  static_cast<int>(quartets.size()));
+    if (n < 0) return {};
+    out.resize(static_cast<size_t>(n) - padding);
+    return out;
+}
+
+std::string CurlEscape(std::string_view bytes) {
+    if (bytes.empty()) return {};
+    char* escaped = curl_easy_escape(nullptr, bytes.data(), static_cast<int>(bytes.size()));
+    if (!escaped) return {};
+    std::string out(escaped);
+    curl_free(escaped);
+    return out;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <json/json.h>
+
+#include <cstdint>
+#include <string>
+
+#include "recognition/kinds.h"
+
+// Form pairs "key=value&" in map order, every key and value escaped.
+std::string EncodeFormPairs(const FormMap& pairs);
+
+// Client of the cloud OCR REST service: caches an OAuth access token
+// (client-credentials grant) and performs every recognition as one form POST
+// whose JSON answer it returns. Transport failures come back as
+// {"curl_error_code": n}.
+class OcrClient {
+public:
+    OcrClient(std::string appId, std::string apiKey, std::string secretKey, std::string host);
+
+    std::string GetAccessToken();
+    Json::Value OcrRequest(const std::string& url, const FormMap& query, const FormMap& form,
+                           const FormMap& headers, bool retried = false);
+    int HttpPostForm(const std::string& url, const FormMap& query, const std::string& body,
+                     const FormMap& headers, std::string& response);
+
+    // The endpoint call of a kind: "image" = Base64 of the bytes, plus options.
+    Json::Value Recognize(int kind, const std::string& imageBytes, const FormMap& options);
+
+    void SetDebug(bool on) { debug_ = on; }
+    // For callers that keep a client longer than one image.
+    std::int64_t TokenExpiry() const { return tokenExpiry_; }
+    void SetCachedToken(std::string token, std::int64_t expiry) {
+        accessToken_ = std::move(token);
+        tokenExpiry_ = expiry;
+    }
+    // Token fetches made so far.
+    int TokenFetches() const { return tokenFetches_; }
+
+private:
+    // The libcurl result of the token fetch when it failed at transport.
+    int tokenFailure_ = 0;
+
+    std::string appId_;
+    std::string apiKey_;
+    std::string secretKey_;
+    std::string host_;
+    std::string scope_;
+    std::string accessToken_;
+    std::int64_t tokenExpiry_ = 0;
+    bool debug_ = false;
+    long connectTimeoutMs_ = 60000;
+    long transferTimeoutMs_ = 60000;
+    int tokenFetches_ = 0;
+};
+
+// Parses JSON text leniently: whatever could be read (null when nothing),
+// never throwing, whatever the nesting depth.
+Json::Value ParseJsonLenient(const std::string& text);

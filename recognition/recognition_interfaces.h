@@ -1,0 +1,45 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+struct OcrResult;
+
+// Message-box styles, the same bits as the system message box.
+inline constexpr int kStyleError = 0x10;
+inline constexpr int kStyleWarning = 0x20;
+inline constexpr int kStyleInformation = 0x40;
+inline constexpr int kStyleTwoButtons = 4;
+
+// Sent to the notify window once per image (wParam = result or 0).
+inline constexpr unsigned kWmOcrResult = 0x0400 + 6;
+
+// Shows messages by language key; the window layer shows dialogs, the command
+// line prints the texts. Called from the worker thread, blocking until closed.
+class MessageDisplay {
+public:
+    virtual ~MessageDisplay() = default;
+    virtual int ShowMessageByKey(std::wstring_view key, int style,
+                                 std::optional<std::wstring> fallback) = 0;
+    virtual int ShowMessageByKeyFormat(std::wstring_view key, std::wstring_view argument,
+                                       int style) = 0;
+};
+
+// Receives each image's outcome, synchronously: the result (or null for a
+// failure, which ends the run) and the path are valid only during the call.
+class NotifyWindow {
+public:
+    virtual ~NotifyWindow() = default;
+    virtual bool IsWindow() const = 0;
+    virtual void OnOcrResult(const OcrResult* result, const std::wstring& imagePath) = 0;
+};
+
+// The local recognition engine, used for plain text when high quality is off.
+class OfflineEngine {
+public:
+    virtual ~OfflineEngine() = default;
+    virtual bool IsAvailable() = 0;
+    virtual bool Recognize(const std::wstring& imagePath, std::wstring& text) = 0;
+};

@@ -1,0 +1,129 @@
+#include "recognition/recognition_job.h"
+
+#include "app/settings.h"
+#include "net/endpoints.h"
+#include "recognition/answer_parser.h"
+#include "recognition/credentials.h"
+#include "recognition/image_prep.h"
+#include "recognition/ocr_client.h"
+#include "recognition/table_service.h"
+
+namespace {
+
+// Stands in until the local engine is installed: never usable.
+class NoOfflineEngine : public OfflineEngine {
+public:
+    bool IsAvailable() override { return false; }
+    bool Recognize(const std::wstring&, std::wstring&) override { return false; }
+};
+
+}  // namespace
+
+RecognitionJob::RecognitionJob()
+    : offlineFactory_([] { return std::make_unique<NoOfflineEngine>(); }) {}
+
+RecognitionJob::~RecognitionJob() { Wait(); }
+
+void RecognitionJob::SetLanguageNumber(unsigned number) {
+    textOptions_.languageType = LanguageTypeForNumber(number, textOptions_.languageType);
+}
+
+bool RecognitionJob::OfflineEngineAvailable() const {
+    auto engine = offlineFactory_ ? offlineFactory_() : nullptr;
+    return engine && engine->IsAvailable();
+}
+
+bool RecognitionJob::IsRunning() const { return worker_.joinable() && !finished_; }
+
+void RecognitionJob::Wait() {
+    if (worker_.joinable()) worker_.join();
+}
+
+bool RecognitionJob::StartRecognition(std::vector<std::wstring> paths, int kind) {
+    if (!notifyWindow_ || !notifyWindow_->IsWindow()) return false;
+    if (IsRunning()) return false;
+    if (worker_.joinable()) worker_.join();  // reap the finished one
+    errorKey_.clear();
+    paths_ = std::move(paths);
+    kind_ = kind;
+    finished_ = false;
+    worker_ = std::thread([this] {
+        RunWorker();
+        finished_ = true;
+    });
+    return true;
+}
+
+void RecognitionJob::Send(const OcrResult* result, const std::wstring& path) {
+    notifyWindow_->OnOcrResult(result, path);
+}
+
+void RecognitionJob::RunWorker() {
+    if (!notifyWindow_->IsWindow() || paths_.empty()) return;
+    if (kind_ != kKindIdCardBothSides) {
+        for (const std::wstring& path : paths_) {
+            const auto result = RecognizeImage(path, kind_);
+            Send(result.get(), path);
+            if (!result) return;
+        }
+        return;
+    }
+    // Both identity-card sides: front first, back second, one message.
+    const std::wstring& last = paths_.back();
+    auto front = RecognizeImage(paths_[0], kKindIdCardFront);
+    if (!front) {
+        Send(nullptr, last);
+        return;
+    }
+    if (paths_.size() >= 2) {
+        if (const auto back = RecognizeImage(paths_[1], kKindIdCardBack))
+            front->textLines.insert(front->textLines.end(), back->textLines.begin(),
+                                    back->textLines.end());
+    }
+    Send(front.get(), last);
+}
+
+std::unique_ptr<OcrResult> RecognitionJob::RecognizeImage(const std::wstring& path, int kind) {
+    const CloudCredentials& credentials = ProcessCredentials();
+    if (kind == kKindTable)
+        return RecognizeTable(outputFolder_, path, Endpoints().tableHost,
+                              {credentials.tableKey, credentials.tableSecret});
+    int callKind = kind;
+    const bool highQuality = GlobalSettings().UseHighQuality != 0;
+    if (kind == kKindTextOfflineFirst) {
+        if (highQuality) {
+            callKind = kKindText;
+        } else if (auto engine = offlineFactory_ ? offlineFactory_() : nullptr;
+                   engine && engine->IsAvailable()) {
+            std::wstring text;
+            if (engine->Recognize(path, text)) {
+                auto result = std::make_unique<OcrResult>();
+                result->textLines.push_back(text);
+                return result;
+            }
+        }
+    }
+    std::string bytes;
+    ReadFileBytes(path, bytes);
+    if (bytes.empty()) {
+        errorKey_ = L"ImageSizeIsZero";
+        return nullptr;
+    }
+    const int requestKind = callKind > kKindTable ? kKindText : callKind;
+    const FormMap options = callKind > kKindTable ? FormMap{} : BuildKindOptions(callKind, textOptions_);
+    Json::Value answer;
+    {
+        OcrClient client(credentials.appId, credentials.apiKey, credentials.secretKey,
+                         Endpoints().ocrHost);
+        answer = client.Recognize(requestKind, bytes, options);
+    }
+    ParseContext context;
+    // The identity-card sides are parsed as the two-sided kind they belong to.
+    context.jobKind = (callKind == kKindIdCardFront || callKind == kKindIdCardBack)
+                          ? kKindIdCardBothSides
+                          : kind;
+    context.callKind = callKind;
+    context.useHighQuality = highQuality;
+    context.messages = messages_;
+    return ParseOcrAnswer(answer, context);
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "recognition/kinds.h"
+#include "recognition/ocr_result.h"
+#include "recognition/recognition_interfaces.h"
+
+// The recognition job the main window owns: a run recognises a list of images
+// one after another on one worker thread and reports each outcome to the
+// notify window. There is no cancel: a run ends when every image is done, when
+// one fails, or when the window has gone.
+class RecognitionJob {
+public:
+    using OfflineEngineFactory = std::function<std::unique_ptr<OfflineEngine>()>;
+
+    RecognitionJob();
+    // Waits for a running worker.
+    ~RecognitionJob();
+    RecognitionJob(const RecognitionJob&) = delete;
+    RecognitionJob& operator=(const RecognitionJob&) = delete;
+
+    void SetNotifyWindow(NotifyWindow* window) { notifyWindow_ = window; }
+    void SetMessageDisplay(MessageDisplay* messages) { messages_ = messages; }
+    void SetOfflineEngineFactory(OfflineEngineFactory factory) { offlineFactory_ = std::move(factory); }
+    void SetOutputFolder(std::wstring folder) { outputFolder_ = std::move(folder); }
+    const std::wstring& OutputFolder() const { return outputFolder_; }
+    void SetLanguageNumber(unsigned number);
+    const std::string& LanguageType() const { return textOptions_.languageType; }
+
+    // False (nothing changed) when there is no window or a run is still busy.
+    bool StartRecognition(std::vector<std::wstring> paths, int kind);
+    // True while a worker runs.
+    bool IsRunning() const;
+    // Blocks until the current run has ended.
+    void Wait();
+
+    // Failure the job found itself ("ImageSizeIsZero"), emptied at every start.
+    const std::wstring& ErrorKey() const { return errorKey_; }
+    int Kind() const { return kind_; }
+
+    // Whether the local engine could take plain text now.
+    bool OfflineEngineAvailable() const;
+
+    // One image with one kind, on the calling thread.
+    std::unique_ptr<OcrResult> RecognizeImage(const std::wstring& path, int kind);
+
+private:
+    void RunWorker();
+    void Send(const OcrResult* result, const std::wstring& path);
+
+    std::vector<std::wstring> paths_;
+    std::thread worker_;
+    std::atomic<bool> finished_{true};
+    NotifyWindow* notifyWindow_ = nullptr;
+    MessageDisplay* messages_ = nullptr;
+    OfflineEngineFactory offlineFactory_;
+    std::wstring errorKey_;
+    std::wstring outputFolder_;
+    int kind_ = 0;
+    TextOptions textOptions_;
+};

@@ -1,0 +1,53 @@
+#include "recognition/result_text.h"
+
+#include <cerrno>
+
+#include "app/diagnostics.h"
+#include "app/language_file.h"
+#include "platform/file_io.h"
+#include "platform/text.h"
+#include "recognition/account_licence.h"
+#include "recognition/kinds.h"
+
+std::wstring BuildResultText(const OcrResult& result) {
+    std::wstring text;
+    if (result.kind == kKindBankAccountLicence) {
+        std::wstring joined;
+        for (const auto& line : result.textLines) joined += line;
+        text = ParseAccountLicence(joined);
+    } else {
+        for (const auto& line : result.textLines) text += line + L"\r\n";
+        if (result.kind == kKindBankCard)
+            text += result.bankName + L"\r\n" + Utf8ToWide(result.bankCardNumber);
+    }
+    return text.empty() ? LangText(L"OCRNone") : text;
+}
+
+std::wstring ResultFileName(const std::wstring& imagePath, int position) {
+    const size_t slash = imagePath.rfind(L'/');
+    const std::wstring name = slash == std::wstring::npos ? imagePath : imagePath.substr(slash + 1);
+    return (name.empty() ? std::to_wstring(position) : name) + L".txt";
+}
+
+bool SaveTextToFile(const std::wstring& path, const std::wstring& text) {
+    if (!WriteFileAtomically(path, "\xFF\xFE" + EncodeUtf16Le(text))) {
+        WriteLog(L"SaveTextToFile fail,err=%d", errno);
+        return false;
+    }
+    return true;
+}
+
+std::wstring MakeOutputFolder(const std::wstring& savePath) {
+    if (savePath.empty()) return {};
+    std::wstring name = LangText(L"OutFolderName");
+    if (name.empty()) name = L"taviOCR";
+    std::wstring base = savePath;
+    if (base.back() != L'/') base += L'/';
+    base += name;
+    for (int i = 0; i < 100000; ++i) {
+        const std::wstring candidate = i == 0 ? base : base + std::to_wstring(i);
+        if (FileExists(candidate) || FolderExists(candidate)) continue;
+        return CreateFolderTree(candidate) ? candidate : std::wstring();
+    }
+    return {};
+}

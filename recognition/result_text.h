@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+#include "recognition/ocr_result.h"
+
+// The text a result shows and saves: each line followed by CR LF; for a bank
+// card the bank name and the card number; for a bank account licence the
+// picked fields; an empty text becomes the "OCRNone" text.
+std::wstring BuildResultText(const OcrResult& result);
+
+// A batch's result files: "<name part of the image>.txt" (or "<position>.txt"
+// for an image without a name part) as UTF-16LE with a byte-order mark.
+std::wstring ResultFileName(const std::wstring& imagePath, int position);
+bool SaveTextToFile(const std::wstring& path, const std::wstring& text);
+// The first free folder savePath/name, name1, name2, ... created with its
+// parents; name is the "OutFolderName" text or "taviOCR". Empty on failure.
+std::wstring MakeOutputFolder(const std::wstring& savePath);

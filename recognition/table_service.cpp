@@ -1,0 +1,120 @@
+#include "recognition/table_service.h"
+
+#include <json/json.h>
+#include <openssl/hmac.h>
+#include <openssl/rand.h>
+
+#include <chrono>
+#include <cstdio>
+
+#include "app/language_file.h"
+#include "net/curl_client.h"
+#include "platform/file_io.h"
+#include "recognition/image_prep.h"
+#include "recognition/ocr_client.h"
+
+namespace {
+
+const std::string& Header(const HeaderMap& headers, const char* name) {
+    static const std::string kEmpty;
+    const auto it = headers.find(name);
+    return it == headers.end() ? kEmpty : it->second;
+}
+
+std::wstring NameWithoutExtension(const std::wstring& path) {
+    const size_t slash = path.rfind(L'/');
+    std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.rfind(L'.');
+    if (dot != std::wstring::npos) name.erase(dot);
+    return name;
+}
+
+}  // namespace
+
+std::string TableStringToSign(const HeaderMap& headers) {
+    return "POST\n" + Header(headers, "Accept") + "\n\n" + Header(headers, "Content-Type") +
+           "\n\nX-Ca-Key:" + Header(headers, "X-Ca-Key") + "\nX-Ca-Nonce:" +
+           Header(headers, "X-Ca-Nonce") + "\nX-Ca-Timestamp:" + Header(headers, "X-Ca-Timestamp") +
+           "\n" + kTablePath;
+}
+
+std::string TableSignature(const HeaderMap& headers, const std::string& appSecret) {
+    const std::string text = TableStringToSign(headers);
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    HMAC(EVP_sha256(), appSecret.data(), static_cast<int>(appSecret.size()),
+         reinterpret_cast<const unsigned char*>(text.data()), text.size(), digest, &length);
+    return Base64Encode(std::string_view(reinterpret_cast<const char*>(digest), length));
+}
+
+std::string MakeNonce() {
+    unsigned char b[16];
+    if (RAND_bytes(b, sizeof b) != 1) return {};
+    b[6] = static_cast<unsigned char>((b[6] & 0x0F) | 0x40);  // a version-4 GUID
+    b[8] = static_cast<unsigned char>((b[8] & 0x3F) | 0x80);
+    char text[40];
+    std::snprintf(text, sizeof text,
+                  "%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X", b[0],
+                  b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13],
+                  b[14], b[15]);
+    return text;
+}
+
+std::string MakeTimestampMs() {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+std::wstring MakeSpreadsheetPath(const std::wstring& folder, const std::wstring& base) {
+    if (folder.empty()) return {};
+    const std::wstring name = base.empty() ? LangText(L"XlsFile") : base;
+    std::wstring path = folder + L"/" + name + L".xlsx";
+    for (int n = 1; FileExists(path) || FolderExists(path); ++n)
+        path = folder + L"/" + name + L"-" + std::to_wstring(n) + L".xlsx";
+    return path;
+}
+
+std::unique_ptr<OcrResult> RecognizeTable(const std::wstring& outputFolder,
+                                          const std::wstring& imagePath, const std::string& host,
+                                          const TableCredentials& credentials) {
+    auto result = std::make_unique<OcrResult>();
+    std::string image;
+    ReadFileBytes(imagePath, image);  // an unreadable file goes as an empty image
+
+    Json::Value body(Json::objectValue);
+    body["configure"]["format"] = "xlsx";
+    body["configure"]["finance"] = false;
+    body["configure"]["dir_assure"] = true;
+    body["image"] = Base64Encode(image);
+
+    HeaderMap headers{
+        {"Content-Type", "application/octet-stream;charset=utf-8"},
+        {"Accept", "application/json;charset=utf-8"},
+        {"X-Ca-Key", credentials.appKey},
+        {"X-Ca-Version", "1"},
+        {"X-Ca-Signature-Headers", "X-Ca-Key,X-Ca-Nonce,X-Ca-Timestamp"},
+        {"X-Ca-Timestamp", MakeTimestampMs()},
+        {"X-Ca-Nonce", MakeNonce()},
+        {"X-Ca-Signature-Method", "HmacSHA256"},
+    };
+    headers["X-Ca-Signature"] = TableSignature(headers, credentials.appSecret);
+    std::vector<std::string> lines;
+    for (const auto& [key, value] : headers) lines.push_back(key + ":" + value);
+
+    CCurlClient client;
+    const std::string answer = client.PostWithHeaders(host + kTablePath, body.toStyledString(), lines);
+    if (answer.empty() || answer.front() != '{') return result;
+    const Json::Value parsed = ParseJsonLenient(answer);
+    if (!parsed.isObject()) return result;
+    const Json::Value& success = parsed["success"];
+    const Json::Value& tables = parsed["tables"];
+    if (!success.isBool() || !success.asBool() || !tables.isString() || tables.asString().empty())
+        return result;
+    const std::string workbook = Base64Decode(tables.asString());
+    const std::wstring path = MakeSpreadsheetPath(outputFolder, NameWithoutExtension(imagePath));
+    if (path.empty() || !WriteFileAtomically(path, workbook)) return result;
+    result->kind = 15;
+    result->filePath = path;
+    result->status = 0;
+    return result;
+}
