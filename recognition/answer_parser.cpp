@@ -19,6 +19,8 @@ int IntMember(const Json::Value& answer, const char* name) {
 
 void ParsePlainText(const Json::Value& answer, OcrResult& result) {
     const Json::Value& words = answer["words_result"];
+    if (!words.isNull() && !words.isArray())
+        throw Json::LogicError("words_result is not an array");
     for (Json::ArrayIndex i = 0; i < words.size(); ++i) {
         const Json::Value& entry = words[i];
         result.textLines.push_back(ServiceText(entry["words"]));

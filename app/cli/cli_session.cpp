@@ -13,6 +13,7 @@
 #include "app/process_globals.h"
 #include "app/settings.h"
 #include "net/endpoints.h"
+#include "platform/file_io.h"
 #include "platform/profile.h"
 #include "platform/system_locale.h"
 #include "platform/text.h"
@@ -165,7 +166,8 @@ int RunCliRecognition(const CliOptions& options) {
     std::wstring outFolder;
     if (!options.outFolder.empty() || options.kind == 15) {
         const std::wstring base = AbsolutePath(options.outFolder.empty() ? "." : options.outFolder);
-        outFolder = options.kind == 15 ? base : MakeOutputFolder(base);
+        outFolder = options.kind == 15 ? (CreateFolderTree(base) ? base : std::wstring())
+                                       : MakeOutputFolder(base);
         if (outFolder.empty()) {
             std::fprintf(stderr, "taviocr-cli: cannot create a result folder in %s\n",
                          WideToUtf8(base).c_str());

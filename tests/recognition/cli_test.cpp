@@ -1,0 +1,105 @@
+// taviocr-cli end to end, as a user runs it, against the loopback services.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/text.h"
+#include "recognition_fixture.h"
+#include "support/test_certificates.h"
+
+namespace fs = std::filesystem;
+
+class CliTest : public CloudTest {
+protected:
+    struct Run {
+        int status;
+        std::string out;
+        std::string err;
+    };
+
+    void SetUp() override {
+        CloudTest::SetUp();
+        const fs::path built = TAVIOCR_OUT_DIR;
+        const fs::path app = NarrowPath("app");
+        fs::create_directories(app / "language");
+        for (const char* file : {"taviocr-cli", "taviocr-lang", "oem.ini", "language/en.dat", "language/tr.dat"})
+            fs::copy_file(built / file, app / file);
+        for (const auto& [key, value] : std::vector<std::pair<std::string, std::string>>{
+                 {"AAK", FakeCloud::kApiKey}, {"ASK", FakeCloud::kSecretKey},
+                 {"ALIAK", FakeCloud::kTableKey}, {"ALISK", FakeCloud::kTableSecret}})
+            ASSERT_EQ(std::system(((app / "taviocr-lang").string() + " set " + (app / "language/en.dat").string() +
+                                   " Text " + key + " " + value).c_str()),
+                      0);
+        std::ofstream(NarrowPath("endpoints.ini"))
+            << "[Hosts]\nOcr=" << cloud_->BaseUrl() << "\nTable=" << cloud_->BaseUrl()
+            << "\n[TLS]\nCABundle=" << Certificates().caFile << "\n";
+        ::setenv("TAVIOCR_ENDPOINTS", NarrowPath("endpoints.ini").c_str(), 1);
+        ::setenv("LANG", "C.UTF-8", 1);
+    }
+    void TearDown() override {
+        ::unsetenv("TAVIOCR_ENDPOINTS");
+        CloudTest::TearDown();
+    }
+    Run Cli(const std::string& args) {
+        const std::string command = "cd '" + NarrowPath("") + "' && app/taviocr-cli " + args +
+                                    " 2>'" + NarrowPath("stderr.txt") + "'";
+        FILE* pipe = ::popen(command.c_str(), "r");
+        std::string out;
+        char buffer[4096];
+        while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+        const int status = ::pclose(pipe);
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, ReadBytes(Path("stderr.txt"))};
+    }
+};
+
+TEST_F(CliTest, PrintsTheTextOfEachImage) {
+    MakeImage("a.png");
+    MakeImage("b.png");
+    const Run run = Cli("a.png b.png");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("# " + NarrowPath("a.png") + "\nHello TaviOCR\n第二行 text\n"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("# " + NarrowPath("b.png")), std::string::npos);
+}
+
+TEST_F(CliTest, CardsInvoicesAndLicencesComeAsFields) {
+    MakeImage("card.png");
+    EXPECT_NE(Cli("--kind bankcard card.png").out.find("交通银行\n6222 6000 1234 5678"), std::string::npos);
+    EXPECT_NE(Cli("--kind invoice card.png").out.find("Invoice number：14641426"), std::string::npos);
+    EXPECT_NE(Cli("--kind driving card.png").out.find("姓名：李四"), std::string::npos);
+    EXPECT_NE(Cli("--kind banklicence card.png").out.find("账号：12345678901234"), std::string::npos);
+    const Run id = Cli("--kind idcard card.png card.png");
+    EXPECT_NE(id.out.find("姓名：张三\n失效日期：20400101"), std::string::npos)
+        << id.out;
+}
+
+TEST_F(CliTest, JsonOutFolderAndTables) {
+    MakeImage("scan.png");
+    const Run json = Cli("--json scan.png");
+    EXPECT_NE(json.out.find("\"log_id\" : 1001"), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"average\" : 0.9"), std::string::npos);
+    ASSERT_EQ(Cli("--out results scan.png").status, 0);
+    const std::string saved = ReadBytes(Path("results/TaviOCR/scan.png.txt"));
+    EXPECT_EQ(saved, "\xFF\xFE" + EncodeUtf16Le(L"Hello TaviOCR\r\n第二行 text\r\n"));
+    ASSERT_EQ(Cli("--out results scan.png").status, 0);
+    EXPECT_TRUE(fs::exists(NarrowPath("results/TaviOCR1/scan.png.txt")));
+    const Run table = Cli("--kind table --out tables scan.png");
+    EXPECT_EQ(table.status, 0) << table.err;
+    EXPECT_TRUE(fs::exists(NarrowPath("tables/scan.xlsx")));
+}
+
+TEST_F(CliTest, FailuresPrintTheirMessageAndExitNonZero) {
+    const Run missing = Cli("missing.png");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("This picture is empty or cannot be read"), std::string::npos) << missing.err;
+    MakeImage("a.png");
+    cloud_->SetAnswer("/rest/2.0/ocr/v1/general_basic", R"({"error_code": 17, "error_msg": "limit"})");
+    const Run limited = Cli("a.png");
+    EXPECT_EQ(limited.status, 1);
+    EXPECT_NE(limited.err.find("Today's recognition limit has been reached"), std::string::npos);
+    EXPECT_EQ(Cli("--kind nonsense a.png").status, 2);
+    EXPECT_EQ(Cli("--engine offline a.png").status, 1);
+}

@@ -1,0 +1,181 @@
+#include "recognition/recognition_job.h"
+
+#include <gtest/gtest.h>
+
+#include "app/settings.h"
+#include "platform/file_io.h"
+#include "recognition_fixture.h"
+
+namespace {
+
+// A local engine that answers from a fixed text.
+class ScriptedEngine : public OfflineEngine {
+public:
+    ScriptedEngine(bool available, bool succeeds) : available_(available), succeeds_(succeeds) {}
+    bool IsAvailable() override { return available_; }
+    bool Recognize(const std::wstring&, std::wstring& text) override {
+        text = L"offline text\r\nsecond line";
+        return succeeds_;
+    }
+
+private:
+    bool available_, succeeds_;
+};
+
+}  // namespace
+
+class RecognitionJobTest : public CloudTest {
+protected:
+    void SetUp() override {
+        CloudTest::SetUp();
+        job_.SetNotifyWindow(&window_);
+        job_.SetMessageDisplay(&messages_);
+    }
+    void Run(std::vector<std::wstring> paths, int kind) {
+        ASSERT_TRUE(job_.StartRecognition(std::move(paths), kind));
+        job_.Wait();
+    }
+    RecordingWindow window_;
+    RecognitionJob job_;
+};
+
+TEST_F(RecognitionJobTest, EachImageIsReportedInOrder) {
+    const auto a = MakeImage("a.png"), b = MakeImage("b.png");
+    Run({a, b}, 0);
+    ASSERT_EQ(window_.messages.size(), 2u);
+    EXPECT_EQ(window_.messages[0].path, a);
+    EXPECT_EQ(window_.messages[1].path, b);
+    EXPECT_EQ(window_.messages[0].result.textLines[0], L"Hello TaviOCR");
+    EXPECT_EQ(window_.messages[0].result.kind, 1);  // high quality makes kind 0 a cloud request
+    EXPECT_EQ(cloud_->CountRequests("/rest/2.0/ocr/v1/general_basic"), 2);
+    EXPECT_EQ(cloud_->CountRequests("/oauth/2.0/token"), 2);  // one client per image
+}
+
+TEST_F(RecognitionJobTest, AFailedImageEndsTheRunAndLaterImagesAreNotRead) {
+    const auto a = MakeImage("a.png"), c = MakeImage("c.png");
+    Run({a, Path("missing.png"), c}, 1);
+    ASSERT_EQ(window_.messages.size(), 2u);
+    EXPECT_TRUE(window_.messages[0].hasResult);
+    EXPECT_FALSE(window_.messages[1].hasResult);
+    EXPECT_EQ(job_.ErrorKey(), L"ImageSizeIsZero");
+    EXPECT_EQ(cloud_->CountRequests("/rest/2.0/ocr/v1/general_basic"), 1);
+    // The next start empties the error key.
+    Run({a}, 1);
+    EXPECT_EQ(job_.ErrorKey(), L"");
+}
+
+TEST_F(RecognitionJobTest, StartsAreRefusedWhileBusyOrWithoutAWindow) {
+    cloud_->SetBehaviour(FakeCloud::Behaviour::Stall);
+    const auto a = MakeImage("a.png");
+    ASSERT_TRUE(job_.StartRecognition({a}, 1));
+    EXPECT_FALSE(job_.StartRecognition({a, a}, 1));
+    job_.Wait();
+    cloud_->SetBehaviour(FakeCloud::Behaviour::Normal);
+    EXPECT_EQ(window_.messages.size(), 1u);
+    Run({a}, 1);  // a finished run is reaped
+    window_.alive = false;
+    EXPECT_FALSE(job_.StartRecognition({a}, 1));
+}
+
+TEST_F(RecognitionJobTest, IdentityCardSidesBecomeOneResult) {
+    const auto front = MakeImage("front.png"), back = MakeImage("back.png");
+    Run({front, back}, 5);
+    ASSERT_EQ(window_.messages.size(), 1u);
+    EXPECT_EQ(window_.messages[0].path, back);
+    const auto& lines = window_.messages[0].result.textLines;
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[0], L"住址：北京市东城区东华门街道");
+    EXPECT_EQ(lines[3], L"失效日期：20400101");
+    const auto requests = cloud_->Requests();
+    EXPECT_EQ(requests[1].form.at("id_card_side"), "front");
+    EXPECT_EQ(requests[3].form.at("id_card_side"), "back");
+}
+
+TEST_F(RecognitionJobTest, IdentityCardFailuresKeepOrDropTheFront) {
+    const auto front = MakeImage("front.png"), back = MakeImage("back.png");
+    // Back side blurred: the front result alone.
+    cloud_->QueueAnswer("/rest/2.0/ocr/v1/idcard", R"({"image_status": "normal", "words_result":
+        {"姓名": {"words": "张三"}}})");
+    cloud_->QueueAnswer("/rest/2.0/ocr/v1/idcard", R"({"image_status": "blurred", "words_result": {}})");
+    Run({front, back}, 5);
+    ASSERT_EQ(window_.messages.size(), 1u);
+    EXPECT_EQ(window_.messages[0].result.textLines, std::vector<std::wstring>{L"姓名：张三"});
+    EXPECT_EQ(messages_.Keys(), std::vector<std::wstring>{L"ExceptIdcardBlurred"});
+    // Front side rejected: 0 with the last path, the back never sent.
+    window_.messages.clear();
+    cloud_->QueueAnswer("/rest/2.0/ocr/v1/idcard", R"({"image_status": "reversed_side", "words_result": {}})");
+    const int before = cloud_->CountRequests("/rest/2.0/ocr/v1/idcard");
+    Run({front, back}, 5);
+    ASSERT_EQ(window_.messages.size(), 1u);
+    EXPECT_FALSE(window_.messages[0].hasResult);
+    EXPECT_EQ(window_.messages[0].path, back);
+    EXPECT_EQ(cloud_->CountRequests("/rest/2.0/ocr/v1/idcard"), before + 1);
+    // Only a front image: its result with its own path.
+    window_.messages.clear();
+    Run({front}, 5);
+    ASSERT_EQ(window_.messages.size(), 1u);
+    EXPECT_EQ(window_.messages[0].path, front);
+}
+
+TEST_F(RecognitionJobTest, OfflineEngineTakesPlainTextWhenHighQualityIsOff) {
+    GlobalSettings().UseHighQuality = 0;
+    job_.SetOfflineEngineFactory([] { return std::make_unique<ScriptedEngine>(true, true); });
+    const auto a = MakeImage("a.png");
+    Run({a}, 0);
+    ASSERT_EQ(window_.messages.size(), 1u);
+    EXPECT_EQ(window_.messages[0].result.textLines,
+              std::vector<std::wstring>{L"offline text\r\nsecond line"});
+    EXPECT_EQ(window_.messages[0].result.kind, 0);
+    EXPECT_TRUE(cloud_->Requests().empty());
+    // A failing engine falls back to the cloud, still as kind 0.
+    window_.messages.clear();
+    job_.SetOfflineEngineFactory([] { return std::make_unique<ScriptedEngine>(true, false); });
+    Run({a}, 0);
+    EXPECT_EQ(window_.messages[0].result.kind, 0);
+    EXPECT_EQ(cloud_->CountRequests("/rest/2.0/ocr/v1/general_basic"), 1);
+}
+
+TEST_F(RecognitionJobTest, EveryDocumentKindReachesItsEndpointWithItsOptions) {
+    const auto image = MakeImage("doc.png");
+    job_.SetLanguageNumber(0);
+    for (int kind : {2, 3, 8, 9, 10, 11, 12, 13, 14}) Run({image}, kind);
+    ASSERT_EQ(window_.messages.size(), 9u);
+    for (const auto& m : window_.messages) EXPECT_TRUE(m.hasResult);
+    std::map<std::string, std::map<std::string, std::string>> forms;
+    for (const auto& r : cloud_->Requests())
+        if (r.path.starts_with("/rest/")) forms[r.path] = r.form;
+    EXPECT_EQ(forms["/rest/2.0/ocr/v1/general"].at("language_type"), "CHN_ENG");
+    EXPECT_EQ(forms["/rest/2.0/ocr/v1/vehicle_license"].size(), 3u);  // accuracy, detect_direction, image
+    EXPECT_EQ(forms["/rest/2.0/ocr/v1/passport"].size(), 1u);
+    EXPECT_EQ(forms["/rest/2.0/ocr/v1/accurate_basic"].size(), 1u);
+    EXPECT_EQ(window_.messages[2].result.bankName, L"交通银行");
+    EXPECT_EQ(window_.messages[5].result.textLines.back().substr(0, 2), L"墨盒");
+}
+
+TEST_F(RecognitionJobTest, ServiceAndTransportErrorsStopTheRunWithTheirMessage) {
+    const auto image = MakeImage("doc.png");
+    cloud_->SetAnswer("/rest/2.0/ocr/v1/general_basic", R"({"error_code": 216202, "error_msg": "image size error"})");
+    Run({image, image}, 1);
+    EXPECT_EQ(window_.messages.size(), 1u);
+    EXPECT_EQ(messages_.Keys(), std::vector<std::wstring>{L"AIPError216202"});
+    messages_.shown.clear();
+    cloud_->SetBehaviour(FakeCloud::Behaviour::Garbage);
+    Run({image}, 1);
+    EXPECT_EQ(messages_.Keys(), std::vector<std::wstring>{L"JsonFormatErr"});
+    messages_.shown.clear();
+    cloud_.reset();  // the service is gone: connections are refused
+    Run({image}, 1);
+    EXPECT_EQ(messages_.Keys(), std::vector<std::wstring>{L"CURL_NONETWORK"});
+    cloud_ = std::make_unique<FakeCloud>();
+}
+
+TEST_F(RecognitionJobTest, TablesAreWrittenAndTheRunGoesOnAfterAFailedOne) {
+    CreateFolderTree(Path("out"));
+    job_.SetOutputFolder(Path("out"));
+    const auto page = MakeImage("page.png");
+    Run({Path("missing.png"), page}, 15);
+    ASSERT_EQ(window_.messages.size(), 2u);
+    EXPECT_EQ(window_.messages[0].result.status, -1);
+    EXPECT_EQ(window_.messages[1].result.status, 0);
+    EXPECT_TRUE(FileExists(Path("out/page.xlsx")));
+}

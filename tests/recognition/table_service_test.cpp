@@ -1,0 +1,105 @@
+#include "recognition/table_service.h"
+
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <regex>
+
+#include "app/skin_package.h"
+#include "platform/file_io.h"
+#include "platform/text.h"
+#include "recognition/image_prep.h"
+#include "recognition_fixture.h"
+
+TEST(TableSignature, SignsTheGatewayStringWithHmacSha256) {
+    const HeaderMap headers{{"Accept", "application/json;charset=utf-8"},
+                            {"Content-Type", "application/octet-stream;charset=utf-8"},
+                            {"X-Ca-Key", "key"},
+                            {"X-Ca-Nonce", "N"},
+                            {"X-Ca-Timestamp", "1700000000000"}};
+    const std::string text = TableStringToSign(headers);
+    EXPECT_EQ(text,
+              "POST\napplication/json;charset=utf-8\n\napplication/octet-stream;charset=utf-8\n\n"
+              "X-Ca-Key:key\nX-Ca-Nonce:N\nX-Ca-Timestamp:1700000000000\n/api/predict/ocr_table_parse");
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 8);
+    // Reference value from `openssl dgst -sha256 -hmac secret -binary | base64`.
+    EXPECT_EQ(TableSignature(headers, "secret"), "QivP/EvidWAqTkfVBrjeWw65g6J7LW2KKXARf4t7EU0=");
+}
+
+TEST(TableSignature, NonceAndTimestampHaveTheirShapes) {
+    EXPECT_TRUE(std::regex_match(MakeNonce(),
+                                 std::regex("[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}")));
+    EXPECT_NE(MakeNonce(), MakeNonce());
+    EXPECT_EQ(MakeTimestampMs().size(), 13u);
+}
+
+class TableServiceTest : public CloudTest {
+protected:
+    std::unique_ptr<OcrResult> Recognize(const std::wstring& image) {
+        return RecognizeTable(Path("out"), image, cloud_->BaseUrl(),
+                              {FakeCloud::kTableKey, FakeCloud::kTableSecret});
+    }
+    void SetUp() override {
+        CloudTest::SetUp();
+        CreateFolderTree(Path("out"));
+    }
+};
+
+TEST_F(TableServiceTest, SpreadsheetNamesNeverCollide) {
+    EXPECT_EQ(MakeSpreadsheetPath(L"", L"page"), L"");
+    EXPECT_EQ(MakeSpreadsheetPath(Path("out"), L"page"), Path("out/page.xlsx"));
+    WriteBytes(Path("out/page.xlsx"), "x");
+    WriteBytes(Path("out/page-1.xlsx"), "x");
+    EXPECT_EQ(MakeSpreadsheetPath(Path("out"), L"page"), Path("out/page-2.xlsx"));
+    EXPECT_EQ(MakeSpreadsheetPath(Path("out"), L""), Path("out/Table.xlsx"));
+}
+
+TEST_F(TableServiceTest, SignedRequestBringsBackARealWorkbook) {
+    const auto first = Recognize(MakeImage("a/page.png"));
+    const auto second = Recognize(MakeImage("b/page.jpg"));
+    const auto dotted = Recognize(MakeImage("report.final.png"));
+    ASSERT_EQ(first->status, 0);
+    EXPECT_EQ(first->kind, 15);
+    EXPECT_EQ(first->filePath, Path("out/page.xlsx"));
+    EXPECT_EQ(second->filePath, Path("out/page-1.xlsx"));
+    EXPECT_EQ(dotted->filePath, Path("out/report.final.xlsx"));
+    // The file is a workbook whose sheet holds the cells.
+    int error = 0;
+    zip_t* archive = zip_open(NarrowPath("out/page.xlsx").c_str(), ZIP_RDONLY, &error);
+    ASSERT_NE(archive, nullptr);
+    EXPECT_GE(zip_name_locate(archive, "xl/worksheets/sheet1.xml", 0), 0);
+    zip_close(archive);
+    const auto request = cloud_->Requests().front();
+    EXPECT_EQ(request.headers.at("X-Ca-Signature-Headers"), "X-Ca-Key,X-Ca-Nonce,X-Ca-Timestamp");
+    EXPECT_EQ(request.headers.at("X-Ca-Version"), "1");
+    EXPECT_NE(request.body.find("\"dir_assure\" : true"), std::string::npos);
+    EXPECT_NE(request.body.find("\"format\" : \"xlsx\""), std::string::npos);
+}
+
+TEST_F(TableServiceTest, FailuresStillGiveAResultMarkedFailed) {
+    const std::wstring image = MakeImage("page.png");
+    // Wrong secret: the gateway rejects the signature.
+    auto wrong = RecognizeTable(Path("out"), image, cloud_->BaseUrl(), {FakeCloud::kTableKey, "nope"});
+    EXPECT_EQ(wrong->status, -1);
+    // An unreadable image goes as an empty one, and the service refuses it.
+    EXPECT_EQ(Recognize(Path("missing.png"))->status, -1);
+    EXPECT_NE(cloud_->Requests().back().body.find("\"image\" : \"\""), std::string::npos);
+    cloud_->SetTableAnswer(R"({"success": false})");
+    EXPECT_EQ(Recognize(image)->status, -1);
+    cloud_->SetTableAnswer(R"({"success": true, "tables": ""})");
+    EXPECT_EQ(Recognize(image)->status, -1);
+    // Corrupt Base64: decoding stops at the damage, the bytes that came are kept.
+    cloud_->SetTableAnswer(R"({"success": true, "tables": "UEsDBA==!!!!"})");
+    const auto corrupt = Recognize(image);
+    EXPECT_EQ(corrupt->status, 0);
+    EXPECT_EQ(ReadBytes(corrupt->filePath), "PK\x03\x04");
+    cloud_->SetBehaviour(FakeCloud::Behaviour::Garbage);
+    EXPECT_EQ(Recognize(image)->status, -1);
+    cloud_->SetBehaviour(FakeCloud::Behaviour::Normal);
+    cloud_->SetTableAnswer("");
+    // No output folder.
+    auto nowhere = RecognizeTable(L"", image, cloud_->BaseUrl(), {FakeCloud::kTableKey, FakeCloud::kTableSecret});
+    EXPECT_EQ(nowhere->status, -1);
+    EXPECT_TRUE(nowhere->filePath.empty());
+}
