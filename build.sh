@@ -11,6 +11,7 @@ cd "$(dirname "$0")"
 PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   libssl-dev libfmt-dev libgsf-1-dev libgsf-bin libzip-dev
+  libcurl4-openssl-dev libjsoncpp-dev libcpp-httplib-dev openssl
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth

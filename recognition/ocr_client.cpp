@@ -29,20 +29,6 @@ std::string EncodeFormPairs(const FormMap& pairs) {
     return out;
 }
 
-Json::Value ParseJsonLenient(const std::string& text) {
-    Json::CharReaderBuilder builder;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value value;
-    std::string errors;
-    try {
-        reader->parse(text.data(), text.data() + text.size(), &value, &errors);
-    } catch (const std::exception&) {
-        // Nesting beyond the reader's stack limit: nothing usable.
-        return Json::Value();
-    }
-    return value;
-}
-
 OcrClient::OcrClient(std::string appId, std::string apiKey, std::string secretKey,
                      std::string host)
     : appId_(std::move(appId)),

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "recognition/json_reader.h"
 #include "recognition/kinds.h"
 
 // Form pairs "key=value&" in map order, every key and value escaped.
@@ -53,7 +54,3 @@ private:
     long transferTimeoutMs_ = 60000;
     int tokenFetches_ = 0;
 };
-
-// Parses JSON text leniently: whatever could be read (null when nothing),
-// never throwing, whatever the nesting depth.
-Json::Value ParseJsonLenient(const std::string& text);

@@ -80,6 +80,7 @@ FakeCloud::FakeCloud(bool useStrangerCertificate) {
         (useStrangerCertificate ? certs.strangerCert : certs.serverCert).c_str(),
         (useStrangerCertificate ? certs.strangerKey : certs.serverKey).c_str());
     server_->set_payload_max_length(256 * 1024 * 1024);
+    server_->set_tcp_nodelay(true);
 
     server_->Get("/oauth/2.0/token", [this](const httplib::Request& req, httplib::Response& res) {
         Request r;

@@ -1,6 +1,7 @@
 #include "support/test_certificates.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
@@ -11,9 +12,15 @@ void Run(const std::string& command) {
         throw std::runtime_error("failed: " + command);
 }
 
+std::string g_folder;
+
+void RemoveFolder() { std::filesystem::remove_all(g_folder); }
+
 TestCertificates Make() {
     char pattern[] = "/tmp/taviocr-certs.XXXXXX";
     const std::string dir = ::mkdtemp(pattern);
+    g_folder = dir;
+    std::atexit(RemoveFolder);
     const std::string key = "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
     Run("openssl req -x509 " + key + " -keyout " + dir + "/ca.key -out " + dir +
         "/ca.pem -days 2 -subj '/CN=TaviOCR Test CA'");
