@@ -19,23 +19,28 @@ std::wstring CCurlTextClient::Decode(const std::string& bytes) const {
     return utf8_ ? Utf8ToWide(bytes) : AnsiToWide(bytes);
 }
 
+CURLcode CCurlTextClient::PerformInto(CURL* handle, std::string& bytes) {
+    BoundedSink sink{&bytes};
+    ApplyBoundedWrite(handle, sink);
+    ApplyCertificateChecks(handle);
+    const CURLcode code = curl_easy_perform(handle);
+    if (code != CURLE_OK)
+        DebugTraceText(L"CURL Error CODE: " + Utf8ToWide(CurlErrorText(code)) + L"\n");
+    text_ = Decode(bytes);
+    return code;
+}
+
 std::wstring CCurlTextClient::GetText(const std::wstring& url) {
     text_.clear();
     CurlHandle handle(curl_easy_init());
     if (!handle) return {};
     std::string bytes;
-    BoundedSink sink{&bytes};
     const std::string narrowUrl = WideToAnsi(url);
     curl_easy_setopt(handle.get(), CURLOPT_URL, narrowUrl.c_str());
     curl_easy_setopt(handle.get(), CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle.get(), CURLOPT_USERPWD, "root:kemo");
     curl_easy_setopt(handle.get(), CURLOPT_CONNECTTIMEOUT, 5L);
-    ApplyBoundedWrite(handle.get(), sink);
-    ApplyCertificateChecks(handle.get());
-    const CURLcode code = curl_easy_perform(handle.get());
-    if (code != CURLE_OK)
-        DebugTraceText(L"CURL Error CODE: " + Utf8ToWide(CurlErrorText(code)) + L"\n");
-    text_ = Decode(bytes);
+    PerformInto(handle.get(), bytes);
     return text_;
 }
 
@@ -46,7 +51,6 @@ bool CCurlTextClient::PostText(const std::wstring& url, const std::wstring& user
     CurlHandle handle(curl_easy_init());
     if (!handle) return false;
     std::string bytes;
-    BoundedSink sink{&bytes};
     const std::string narrowUrl = WideToAnsi(url);
     const std::string credentials = WideToAnsi(user) + ":" + WideToAnsi(password);
     const std::string narrowBody = WideToAnsi(body);
@@ -57,12 +61,7 @@ bool CCurlTextClient::PostText(const std::wstring& url, const std::wstring& user
     curl_easy_setopt(handle.get(), CURLOPT_POSTFIELDS, narrowBody.c_str());
     curl_easy_setopt(handle.get(), CURLOPT_TIMEOUT, 10L);
     curl_easy_setopt(handle.get(), CURLOPT_CONNECTTIMEOUT, 5L);
-    ApplyBoundedWrite(handle.get(), sink);
-    ApplyCertificateChecks(handle.get());
-    const CURLcode code = curl_easy_perform(handle.get());
-    if (code != CURLE_OK)
-        DebugTraceText(L"CURL Error CODE: " + Utf8ToWide(CurlErrorText(code)) + L"\n");
-    text_ = Decode(bytes);
+    const CURLcode code = PerformInto(handle.get(), bytes);
     if (output) *output = text_;
     return code == CURLE_OK;
 }

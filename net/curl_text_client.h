@@ -1,5 +1,7 @@
 #pragma once
 
+#include <curl/curl.h>
+
 #include <string>
 
 // Blocking transfers of wide text, for the fallback GET and the form POST.
@@ -19,6 +21,8 @@ public:
                   const std::wstring& body, std::wstring* output = nullptr);
 
 private:
+    // Bounded, certificate-checked transfer; traces a failure and decodes the answer.
+    CURLcode PerformInto(CURL* handle, std::string& bytes);
     std::wstring Decode(const std::string& bytes) const;
 
     bool utf8_;

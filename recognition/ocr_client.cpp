@@ -36,6 +36,15 @@ OcrClient::OcrClient(std::string appId, std::string apiKey, std::string secretKe
       secretKey_(std::move(secretKey)),
       host_(std::move(host)) {}
 
+void OcrClient::ApplyTransferOptions(CURL* handle, BoundedSink& sink) const {
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, connectTimeoutMs_);
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, transferTimeoutMs_);
+    curl_easy_setopt(handle, CURLOPT_VERBOSE, debug_ ? 1L : 0L);
+    ApplyBoundedWrite(handle, sink);
+    ApplyCertificateChecks(handle);
+}
+
 std::string OcrClient::GetAccessToken() {
     const std::int64_t now = std::time(nullptr);
     if (!accessToken_.empty() && now < tokenExpiry_ - kTokenMarginSeconds) return accessToken_;
@@ -53,12 +62,7 @@ std::string OcrClient::GetAccessToken() {
     std::string response;
     BoundedSink sink{&response};
     curl_easy_setopt(handle.get(), CURLOPT_URL, url.c_str());
-    curl_easy_setopt(handle.get(), CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle.get(), CURLOPT_CONNECTTIMEOUT_MS, connectTimeoutMs_);
-    curl_easy_setopt(handle.get(), CURLOPT_TIMEOUT_MS, transferTimeoutMs_);
-    curl_easy_setopt(handle.get(), CURLOPT_VERBOSE, debug_ ? 1L : 0L);
-    ApplyBoundedWrite(handle.get(), sink);
-    ApplyCertificateChecks(handle.get());
+    ApplyTransferOptions(handle.get(), sink);
     const CURLcode code = curl_easy_perform(handle.get());
     if (code != CURLE_OK) {
         tokenFailure_ = code;
@@ -116,12 +120,7 @@ int OcrClient::HttpPostForm(const std::string& url, const FormMap& query, const 
     curl_easy_setopt(handle.get(), CURLOPT_POST, 1L);
     curl_easy_setopt(handle.get(), CURLOPT_POSTFIELDS, body.data());
     curl_easy_setopt(handle.get(), CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
-    curl_easy_setopt(handle.get(), CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle.get(), CURLOPT_CONNECTTIMEOUT_MS, connectTimeoutMs_);
-    curl_easy_setopt(handle.get(), CURLOPT_TIMEOUT_MS, transferTimeoutMs_);
-    curl_easy_setopt(handle.get(), CURLOPT_VERBOSE, debug_ ? 1L : 0L);
-    ApplyBoundedWrite(handle.get(), sink);
-    ApplyCertificateChecks(handle.get());
+    ApplyTransferOptions(handle.get(), sink);
     return curl_easy_perform(handle.get());
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "net/transfer_options.h"
 #include "recognition/json_reader.h"
 #include "recognition/kinds.h"
 
@@ -39,6 +40,9 @@ public:
     int TokenFetches() const { return tokenFetches_; }
 
 private:
+    // Time limits, verbosity, bounded answer and certificate checks of every transfer.
+    void ApplyTransferOptions(CURL* handle, BoundedSink& sink) const;
+
     // The libcurl result of the token fetch when it failed at transport.
     int tokenFailure_ = 0;
 
