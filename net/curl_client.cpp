@@ -31,31 +31,37 @@ CCurlClient::CCurlClient() {
 
 CCurlClient::~CCurlClient() { curl_global_cleanup(); }
 
-std::string CCurlClient::Get(const std::string& url, const std::string& user,
-                             const std::string& password) {
+CurlHandle CCurlClient::Begin(const std::string& url, bool traceInitFailure) {
     body_.clear();
     CurlHandle handle(curl_easy_init());
-    if (!handle) return {};
-    BoundedSink sink{&body_};
-    SetCommon(handle.get(), url, sink);
-    const std::string credentials = user + ":" + password;
-    curl_easy_setopt(handle.get(), CURLOPT_USERPWD, credentials.c_str());
-    curl_easy_setopt(handle.get(), CURLOPT_CONNECTTIMEOUT, 180L);
-    lastResult_ = curl_easy_perform(handle.get());
+    if (!handle) {
+        if (traceInitFailure) DebugTrace(L"curl_easy_init error\n");
+        return handle;
+    }
+    SetCommon(handle.get(), url, sink_);
+    return handle;
+}
+
+const std::string& CCurlClient::Perform(CURL* handle) {
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 180L);
+    lastResult_ = curl_easy_perform(handle);
     if (lastResult_ != CURLE_OK) DebugTrace(L"curl_easy_perform error = %d\n", lastResult_);
     return body_;
 }
 
+std::string CCurlClient::Get(const std::string& url, const std::string& user,
+                             const std::string& password) {
+    CurlHandle handle = Begin(url, false);
+    if (!handle) return {};
+    const std::string credentials = user + ":" + password;
+    curl_easy_setopt(handle.get(), CURLOPT_USERPWD, credentials.c_str());
+    return Perform(handle.get());
+}
+
 std::string CCurlClient::PostJson(const std::string& url, const std::string& body,
                                   const std::string& user, const std::string& password) {
-    body_.clear();
-    CurlHandle handle(curl_easy_init());
-    if (!handle) {
-        DebugTrace(L"curl_easy_init error\n");
-        return {};
-    }
-    BoundedSink sink{&body_};
-    SetCommon(handle.get(), url, sink);
+    CurlHandle handle = Begin(url, true);
+    if (!handle) return {};
     const std::string credentials = user + ":" + password;
     // The body goes as a C string: it ends at its first NUL.
     const std::string text(body.c_str());
@@ -66,23 +72,14 @@ std::string CCurlClient::PostJson(const std::string& url, const std::string& bod
     curl_easy_setopt(handle.get(), CURLOPT_POSTFIELDS, text.c_str());
     curl_easy_setopt(handle.get(), CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(handle.get(), CURLOPT_TIMEOUT, 20L);
-    curl_easy_setopt(handle.get(), CURLOPT_CONNECTTIMEOUT, 180L);
-    lastResult_ = curl_easy_perform(handle.get());
-    if (lastResult_ != CURLE_OK) DebugTrace(L"curl_easy_perform error = %d\n", lastResult_);
-    return body_;
+    return Perform(handle.get());
 }
 
 std::string CCurlClient::PostWithHeaders(const std::string& url, const std::string& body,
                                          const std::vector<std::string>& headerLines) {
-    body_.clear();
     headers_.clear();
-    CurlHandle handle(curl_easy_init());
-    if (!handle) {
-        DebugTrace(L"curl_easy_init error\n");
-        return {};
-    }
-    BoundedSink sink{&body_};
-    SetCommon(handle.get(), url, sink);
+    CurlHandle handle = Begin(url, true);
+    if (!handle) return {};
     CurlList headers;
     for (const auto& line : headerLines) AppendHeader(headers, line);
     curl_easy_setopt(handle.get(), CURLOPT_POST, 1L);
@@ -92,8 +89,5 @@ std::string CCurlClient::PostWithHeaders(const std::string& url, const std::stri
     curl_easy_setopt(handle.get(), CURLOPT_HEADERFUNCTION, AppendHeaderLine);
     curl_easy_setopt(handle.get(), CURLOPT_HEADERDATA, &headers_);
     curl_easy_setopt(handle.get(), CURLOPT_TIMEOUT, 30L);
-    curl_easy_setopt(handle.get(), CURLOPT_CONNECTTIMEOUT, 180L);
-    lastResult_ = curl_easy_perform(handle.get());
-    if (lastResult_ != CURLE_OK) DebugTrace(L"curl_easy_perform error = %d\n", lastResult_);
-    return body_;
+    return Perform(handle.get());
 }

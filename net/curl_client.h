@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/transfer_options.h"
+
 #include <string>
 #include <vector>
 
@@ -28,7 +30,13 @@ public:
     int LastResult() const { return lastResult_; }
 
 private:
+    // A handle with URL, bounded body and certificate checks; empty on failure.
+    CurlHandle Begin(const std::string& url, bool traceInitFailure);
+    // Connect limit, transfer, trace of a failure; the body that arrived.
+    const std::string& Perform(CURL* handle);
+
     std::string body_;
+    BoundedSink sink_{&body_};
     std::string headers_;
     int lastResult_ = 0;
 };
