@@ -15,6 +15,7 @@
 #include "net/endpoints.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
+#include "recognition/answer_parser.h"
 #include "recognition/credentials.h"
 #include "recognition/image_prep.h"
 #include "recognition/ocr_client.h"
@@ -50,12 +51,36 @@ void BM_PrepareRequest10MB(benchmark::State& state) {
     for (auto _ : state) {
         std::string bytes;
         ReadFileBytes(path, bytes);
-        FormMap form{{"language_type", "ENG"}, {"probability", "true"}};
-        form["image"] = Base64Encode(bytes);
-        benchmark::DoNotOptimize(EncodeFormPairs(form));
+        const FormMap options{{"language_type", "ENG"}, {"probability", "true"}};
+        benchmark::DoNotOptimize(EncodeImageForm(bytes, options));
     }
 }
 BENCHMARK(BM_PrepareRequest10MB)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+
+// The steps of the request one by one, to see which one a regression is in.
+void BM_ReadFile10MB(benchmark::State& state) {
+    for (auto _ : state) {
+        std::string bytes;
+        ReadFileBytes(TenMegabyteFile(), bytes);
+        benchmark::DoNotOptimize(bytes.data());
+    }
+}
+BENCHMARK(BM_ReadFile10MB)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+
+void BM_Base64Encode10MB(benchmark::State& state) {
+    std::string bytes;
+    ReadFileBytes(TenMegabyteFile(), bytes);
+    for (auto _ : state) benchmark::DoNotOptimize(Base64Encode(bytes));
+}
+BENCHMARK(BM_Base64Encode10MB)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+
+void BM_EncodeForm10MB(benchmark::State& state) {
+    std::string bytes;
+    ReadFileBytes(TenMegabyteFile(), bytes);
+    const FormMap form{{"image", Base64Encode(bytes)}, {"language_type", "ENG"}};
+    for (auto _ : state) benchmark::DoNotOptimize(EncodeFormPairs(form));
+}
+BENCHMARK(BM_EncodeForm10MB)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 
 void BM_OpenSslBase64Only10MB(benchmark::State& state) {
     std::string bytes;
@@ -67,6 +92,51 @@ void BM_OpenSslBase64Only10MB(benchmark::State& state) {
                                                 static_cast<int>(bytes.size())));
 }
 BENCHMARK(BM_OpenSslBase64Only10MB)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+
+// The three parts of one small image's recognition, each on its own, so the
+// batch rate can be read as token + request + parse.
+struct SmallImageService {
+    SmallImageService() {
+        endpoints.ocrHost = cloud.BaseUrl();
+        endpoints.caBundle = Certificates().caFile;
+        Endpoints() = endpoints;
+        QImage image(200, 60, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        const std::string file = TempFolder() + "/small.png";
+        image.save(QString::fromStdString(file), "PNG");
+        ReadFileBytes(Utf8ToWide(file), bytes);
+    }
+    OcrClient Client() const {
+        return OcrClient("app", FakeCloud::kApiKey, FakeCloud::kSecretKey, cloud.BaseUrl());
+    }
+    FakeCloud cloud;
+    ServiceEndpoints endpoints;
+    std::string bytes;
+};
+
+void BM_SmallImageTokenFetch(benchmark::State& state) {
+    SmallImageService service;
+    for (auto _ : state) benchmark::DoNotOptimize(service.Client().GetAccessToken());
+}
+BENCHMARK(BM_SmallImageTokenFetch)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly()->UseRealTime();
+
+void BM_SmallImageRequest(benchmark::State& state) {
+    SmallImageService service;
+    OcrClient client = service.Client();
+    client.GetAccessToken();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(client.Recognize(0, service.bytes, {{"language_type", "CHN_ENG"}}));
+}
+BENCHMARK(BM_SmallImageRequest)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly()->UseRealTime();
+
+void BM_SmallImageParse(benchmark::State& state) {
+    SmallImageService service;
+    OcrClient client = service.Client();
+    const Json::Value answer = client.Recognize(0, service.bytes, {{"language_type", "CHN_ENG"}});
+    ParseContext context;
+    for (auto _ : state) benchmark::DoNotOptimize(ParseOcrAnswer(answer, context));
+}
+BENCHMARK(BM_SmallImageParse)->Unit(benchmark::kMicrosecond)->Repetitions(3)->ReportAggregatesOnly();
 
 class CollectingWindow : public NotifyWindow {
 public:

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "platform/large_buffer.h"
 #include "platform/text.h"
 
 namespace fs = std::filesystem;
@@ -43,8 +44,12 @@ std::optional<std::string> ReadWholeFile(std::wstring_view path, std::size_t max
         ::close(fd);
         return std::nullopt;
     }
+    // One spare byte: a read that fills it shows the file has grown since
+    // fstat, and a file that has not needs no second buffer.
     std::string bytes;
-    bytes.resize(static_cast<std::size_t>(st.st_size));
+    const std::size_t expected = std::min(maxBytes, static_cast<std::size_t>(st.st_size) + 1);
+    ReserveLargeBuffer(bytes, expected);
+    bytes.resize(expected);
     std::size_t done = 0;
     while (true) {
         if (done == bytes.size()) {

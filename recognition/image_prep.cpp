@@ -13,6 +13,7 @@
 #include "account/md5_hex.h"
 #include "app/working_folders.h"
 #include "platform/file_io.h"
+#include "platform/large_buffer.h"
 #include "platform/text.h"
 
 namespace {
@@ -85,7 +86,9 @@ int ReadFileBytes(const std::wstring& path, std::string& bytes) {
 }
 
 std::string Base64Encode(std::string_view bytes) {
-    std::string out(4 * ((bytes.size() + 2) / 3), '\0');
+    std::string out;
+    ReserveLargeBuffer(out, 4 * ((bytes.size() + 2) / 3) + 1);
+    out.resize(4 * ((bytes.size() + 2) / 3));
     const int n = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()),
                                   reinterpret_cast<const unsigned char*>(bytes.data()),
                                   static_cast<int>(bytes.size()));
@@ -111,32 +114,53 @@ std::string Base64Decode(std::string_view text) {
     return out;
 }
 
-// The same escaping as curl_escape, table-driven: libcurl's own routine grows
-// its buffer byte by byte and takes about 300 ms for a 10 MB image's Base64
-// text, this loop a small fraction of that.
-std::string CurlEscape(std::string_view bytes) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    static const auto kKeep = [] {
-        std::array<bool, 256> keep{};
+namespace {
+
+constexpr char kHex[] = "0123456789ABCDEF";
+
+// The bytes curl_escape leaves as they are.
+const std::array<bool, 256>& KeptBytes() {
+    static const auto keep = [] {
+        std::array<bool, 256> kept{};
         for (int c = 0; c < 256; ++c)
-            keep[c] = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+            kept[c] = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
                       c == '-' || c == '.' || c == '_' || c == '~';
-        return keep;
+        return kept;
     }();
-    // Sizing the result exactly first touches a third of the memory that a
-    // worst-case buffer would, which is what dominates for large images.
+    return keep;
+}
+
+}  // namespace
+
+size_t EscapedSize(std::string_view bytes) {
+    const auto& keep = KeptBytes();
     size_t size = 0;
-    for (unsigned char c : bytes) size += kKeep[c] ? 1 : 3;
-    std::string out(size, '\0');
-    char* o = out.data();
+    for (unsigned char c : bytes) size += keep[c] ? 1 : 3;
+    return size;
+}
+
+char* EscapeInto(char* out, std::string_view bytes) {
+    const auto& keep = KeptBytes();
     for (unsigned char c : bytes) {
-        if (kKeep[c]) {
-            *o++ = static_cast<char>(c);
+        if (keep[c]) {
+            *out++ = static_cast<char>(c);
         } else {
-            *o++ = '%';
-            *o++ = kHex[c >> 4];
-            *o++ = kHex[c & 0xF];
+            *out++ = '%';
+            *out++ = kHex[c >> 4];
+            *out++ = kHex[c & 0xF];
         }
     }
+    return out;
+}
+
+// The same escaping as curl_escape, table-driven: libcurl's own routine grows
+// its buffer byte by byte and takes about 300 ms for a 10 MB image's Base64
+// text. Sizing the result exactly first touches a third of the memory that a
+// worst-case buffer would, which is what dominates for large images.
+std::string CurlEscape(std::string_view bytes) {
+    std::string out;
+    ReserveLargeBuffer(out, EscapedSize(bytes));
+    out.resize(EscapedSize(bytes));
+    EscapeInto(out.data(), bytes);
     return out;
 }

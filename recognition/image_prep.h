@@ -38,3 +38,7 @@ std::string Base64Encode(std::string_view bytes);
 std::string Base64Decode(std::string_view text);
 // Every byte but ASCII letters, digits and "-._~" as "%XX" (upper-case hex).
 std::string CurlEscape(std::string_view bytes);
+// The pieces of CurlEscape, for callers that escape several texts into one
+// buffer: the escaped length, and the escaping written at out (returns the end).
+size_t EscapedSize(std::string_view bytes);
+char* EscapeInto(char* out, std::string_view bytes);

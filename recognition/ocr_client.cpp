@@ -1,9 +1,12 @@
 #include "recognition/ocr_client.h"
 
+#include <algorithm>
 #include <ctime>
 #include <memory>
 
 #include "net/transfer_options.h"
+#include "platform/large_buffer.h"
+#include "recognition/escaped_base64.h"
 #include "recognition/image_prep.h"
 
 namespace {
@@ -18,14 +21,50 @@ Json::Value CurlErrorAnswer(int code) {
 
 }  // namespace
 
+// Written into one exactly sized buffer: the image's escaped Base64 text is
+// most of a request, and every further copy of it costs as much as the encoding.
 std::string EncodeFormPairs(const FormMap& pairs) {
+    size_t size = 0;
+    for (const auto& [key, value] : pairs) size += EscapedSize(key) + EscapedSize(value) + 2;
     std::string out;
+    ReserveLargeBuffer(out, size);
+    out.resize(size);
+    char* o = out.data();
     for (const auto& [key, value] : pairs) {
-        out += CurlEscape(key);
-        out += '=';
-        out += CurlEscape(value);
-        out += '&';
+        o = EscapeInto(o, key);
+        *o++ = '=';
+        o = EscapeInto(o, value);
+        *o++ = '&';
     }
+    return out;
+}
+
+std::string EncodeImageForm(std::string_view imageBytes, const FormMap& options) {
+    static constexpr std::string_view kImageKey = "image";
+    size_t size = kImageKey.size() + 2 + EscapedBase64Size(imageBytes);
+    for (const auto& [key, value] : options)
+        if (key != kImageKey) size += EscapedSize(key) + EscapedSize(value) + 2;
+    std::string out;
+    ReserveLargeBuffer(out, size);
+    out.resize(size);
+    char* o = out.data();
+    bool imageWritten = false;
+    const auto writeImage = [&] {
+        o = std::copy(kImageKey.begin(), kImageKey.end(), o);
+        *o++ = '=';
+        o = EscapedBase64Into(o, imageBytes);
+        *o++ = '&';
+        imageWritten = true;
+    };
+    for (const auto& [key, value] : options) {
+        if (key == kImageKey) continue;  // an option never replaces the image
+        if (!imageWritten && key > kImageKey) writeImage();
+        o = EscapeInto(o, key);
+        *o++ = '=';
+        o = EscapeInto(o, value);
+        *o++ = '&';
+    }
+    if (!imageWritten) writeImage();
     return out;
 }
 
@@ -81,6 +120,12 @@ std::string OcrClient::GetAccessToken() {
 
 Json::Value OcrClient::OcrRequest(const std::string& url, const FormMap& query,
                                   const FormMap& form, const FormMap& headers, bool retried) {
+    return PostEncodedForm(url, query, EncodeFormPairs(form), headers, retried);
+}
+
+Json::Value OcrClient::PostEncodedForm(const std::string& url, const FormMap& query,
+                                       const std::string& body, const FormMap& headers,
+                                       bool retried) {
     FormMap fullQuery = query;
     fullQuery["aipSdk"] = "C";
     fullQuery["aipSdkVersion"] = "0.7.4";
@@ -89,14 +134,14 @@ Json::Value OcrClient::OcrRequest(const std::string& url, const FormMap& query,
     // of the token fetch instead of sending the image with a junk token.
     if (tokenFailure_ != 0) return CurlErrorAnswer(tokenFailure_);
     std::string response;
-    const int code = HttpPostForm(url, fullQuery, EncodeFormPairs(form), headers, response);
+    const int code = HttpPostForm(url, fullQuery, body, headers, response);
     if (code != 0) return CurlErrorAnswer(code);
     Json::Value answer = ParseJsonLenient(response);
     if (!retried && answer.isObject()) {
         const Json::Value& error = answer["error_code"];
         if (error.isIntegral() && (error.asInt64() == 110 || error.asInt64() == 111)) {
             accessToken_.clear();
-            return OcrRequest(url, query, form, headers, true);
+            return PostEncodedForm(url, query, body, headers, true);
         }
     }
     return answer;
@@ -125,7 +170,6 @@ int OcrClient::HttpPostForm(const std::string& url, const FormMap& query, const 
 }
 
 Json::Value OcrClient::Recognize(int kind, const std::string& imageBytes, const FormMap& options) {
-    FormMap form = options;
-    form["image"] = Base64Encode(imageBytes);
-    return OcrRequest(host_ + EndpointPathForKind(kind), {}, form, {});
+    return PostEncodedForm(host_ + EndpointPathForKind(kind), {},
+                           EncodeImageForm(imageBytes, options), {}, false);
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "net/transfer_options.h"
 #include "recognition/json_reader.h"
@@ -11,6 +12,10 @@
 
 // Form pairs "key=value&" in map order, every key and value escaped.
 std::string EncodeFormPairs(const FormMap& pairs);
+// The form of an endpoint call, "image" = Base64 of the bytes among the
+// options, exactly as EncodeFormPairs would give it, built without the
+// intermediate Base64 text.
+std::string EncodeImageForm(std::string_view imageBytes, const FormMap& options);
 
 // Client of the cloud OCR REST service: caches an OAuth access token
 // (client-credentials grant) and performs every recognition as one form POST
@@ -40,6 +45,9 @@ public:
     int TokenFetches() const { return tokenFetches_; }
 
 private:
+    // OcrRequest over a body already encoded (the retry posts the same bytes).
+    Json::Value PostEncodedForm(const std::string& url, const FormMap& query,
+                                const std::string& body, const FormMap& headers, bool retried);
     // Time limits, verbosity, bounded answer and certificate checks of every transfer.
     void ApplyTransferOptions(CURL* handle, BoundedSink& sink) const;
 

@@ -103,3 +103,17 @@ TEST_F(CliTest, FailuresPrintTheirMessageAndExitNonZero) {
     EXPECT_EQ(Cli("--kind nonsense a.png").status, 2);
     EXPECT_EQ(Cli("--engine offline a.png").status, 1);
 }
+
+TEST_F(CliTest, MergeGivesOneTextAndOneFileForTheBatch) {
+    MakeImage("a.png");
+    MakeImage("b.png");
+    const Run run = Cli("--merge --out merged a.png b.png");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.find("# "), std::string::npos) << run.out;
+    const std::string once = "Hello TaviOCR\n第二行 text\n";
+    EXPECT_NE(run.out.find(once + "\n" + once), std::string::npos) << run.out;
+    // One file for the batch, no per-image files.
+    const std::wstring block = L"Hello TaviOCR\r\n第二行 text\r\n\r\n";
+    EXPECT_EQ(ReadBytes(Path("merged/TaviOCR/1.txt")), "\xFF\xFE" + EncodeUtf16Le(block + block));
+    EXPECT_FALSE(fs::exists(NarrowPath("merged/TaviOCR/a.png.txt")));
+}

@@ -101,10 +101,18 @@ FakeCloud::FakeCloud(bool useStrangerCertificate) {
                         "application/json");
     });
 
+    // The handler reads the body itself: the library refuses form bodies
+    // larger than 8 KiB on its own, and images are megabytes.
     server_->Post(R"(/rest/2\.0/ocr/v1/([a-z_]+))", [this](const httplib::Request& req,
-                                                         httplib::Response& res) {
+                                                         httplib::Response& res,
+                                                         const httplib::ContentReader& content) {
+        std::string body;
+        content([&](const char* data, size_t size) {
+            body.append(data, size);
+            return true;
+        });
         Request r;
-        Record(req, r);
+        Record(req, r, &body);
         if (Misbehave(res)) return;
         const std::string token = req.get_param_value("access_token");
         bool tokenKnown = false;
@@ -185,13 +193,13 @@ FakeCloud::~FakeCloud() {
     if (thread_.joinable()) thread_.join();
 }
 
-void FakeCloud::Record(const httplib::Request& req, Request& out) {
+void FakeCloud::Record(const httplib::Request& req, Request& out, const std::string* body) {
     out.method = req.method;
     out.path = req.path;
-    out.body = req.body;
+    out.body = body ? *body : req.body;
     for (const auto& [k, v] : req.headers) out.headers[k] = v;
     if (req.method == "POST" && req.path.starts_with("/rest/")) {
-        out.form = DecodeForm(req.body);
+        out.form = DecodeForm(out.body);
         // Query parameters are those of the URL only, not of the form body.
         const size_t q = req.target.find('?');
         if (q != std::string::npos) {

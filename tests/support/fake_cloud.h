@@ -53,7 +53,8 @@ public:
     static std::string MakeWorkbook(const std::vector<std::vector<std::string>>& rows);
 
 private:
-    void Record(const httplib::Request& req, Request& out);
+    // body: the request's content when the handler read it itself.
+    void Record(const httplib::Request& req, Request& out, const std::string* body = nullptr);
     bool Misbehave(httplib::Response& res);
     std::string DefaultAnswer(const std::string& path, const Request& request) const;
 
