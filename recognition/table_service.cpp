@@ -111,6 +111,9 @@ std::unique_ptr<OcrResult> RecognizeTable(const std::wstring& outputFolder,
     if (!success.isBool() || !success.asBool() || !tables.isString() || tables.asString().empty())
         return result;
     const std::string workbook = Base64Decode(tables.asString());
+    // The folder may have been removed while the batch ran; the table the
+    // service has just made is not thrown away for that.
+    if (!outputFolder.empty()) CreateFolderTree(outputFolder);
     const std::wstring path = MakeSpreadsheetPath(outputFolder, NameWithoutExtension(imagePath));
     if (path.empty() || !WriteFileAtomically(path, workbook)) return result;
     result->kind = 15;

@@ -23,6 +23,15 @@
 
 namespace {
 
+// A result that cannot be written is a failure of the run, not a silent loss;
+// the folder is made again when it disappeared while the batch ran.
+bool SaveResult(const std::wstring& path, const std::wstring& text) {
+    CreateFolderTree(path.substr(0, path.rfind(L'/')));
+    if (SaveTextToFile(path, text)) return true;
+    std::fprintf(stderr, "taviocr-cli: %s could not be written\n", WideToUtf8(path).c_str());
+    return false;
+}
+
 // Messages go to stderr as the language file words them.
 class ConsoleMessages : public MessageDisplay {
 public:
@@ -199,7 +208,7 @@ int RunCliRecognition(const CliOptions& options) {
         const std::wstring text = options.kind == 15 ? outcome.result.filePath + L"\r\n"
                                                      : BuildResultText(outcome.result);
         if (!outFolder.empty() && options.kind != 15 && !options.merge)
-            SaveTextToFile(outFolder + L"/" + ResultFileName(outcome.path, position), text);
+            allOk = SaveResult(outFolder + L"/" + ResultFileName(outcome.path, position), text) && allOk;
         if (options.merge) {
             merged += text + L"\r\n";
         } else if (!options.json) {
@@ -208,7 +217,8 @@ int RunCliRecognition(const CliOptions& options) {
         }
     }
     if (options.merge && !merged.empty()) {
-        if (!outFolder.empty()) SaveTextToFile(outFolder + L"/" + ResultFileName(L"", 1), merged);
+        if (!outFolder.empty())
+            allOk = SaveResult(outFolder + L"/" + ResultFileName(L"", 1), merged) && allOk;
         if (!options.json) std::printf("%s\n", ForTerminal(merged).c_str());
     }
     if (options.json) std::printf("%s", json.toStyledString().c_str());

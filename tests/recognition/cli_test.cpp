@@ -117,3 +117,14 @@ TEST_F(CliTest, MergeGivesOneTextAndOneFileForTheBatch) {
     EXPECT_EQ(ReadBytes(Path("merged/TaviOCR/1.txt")), "\xFF\xFE" + EncodeUtf16Le(block + block));
     EXPECT_FALSE(fs::exists(NarrowPath("merged/TaviOCR/a.png.txt")));
 }
+
+TEST_F(CliTest, AResultThatCannotBeWrittenFailsTheRun) {
+    // A 255-byte image name is allowed; its result name, four bytes longer,
+    // is not: the text is still printed, and the run says it failed.
+    const std::string name = std::string(251, 'a') + ".png";
+    MakeImage(name);
+    const Run run = Cli("--out results " + name);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("could not be written"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("Hello TaviOCR"), std::string::npos);
+}

@@ -33,6 +33,7 @@ std::vector<std::wstring> RecordingMessages::Keys() const {
 
 void RecordingWindow::OnOcrResult(const OcrResult* result, const std::wstring& path) {
     messages.push_back({result != nullptr, result ? *result : OcrResult{}, path});
+    if (afterMessage) afterMessage();
 }
 
 void CloudTest::SetUp() {

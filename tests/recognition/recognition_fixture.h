@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <memory>
 #include <mutex>
 #include <string>
@@ -39,6 +41,9 @@ public:
     void OnOcrResult(const OcrResult* result, const std::wstring& path) override;
     bool alive = true;
     std::vector<Message> messages;
+    // Runs after each message is recorded, on the worker thread (as the
+    // user's actions would while a batch is running).
+    std::function<void()> afterMessage;
 };
 
 // Real language files, a fake cloud on loopback trusted through the test CA,

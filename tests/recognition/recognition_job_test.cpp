@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/settings.h"
 #include "platform/file_io.h"
 #include "recognition_fixture.h"
@@ -178,4 +180,20 @@ TEST_F(RecognitionJobTest, TablesAreWrittenAndTheRunGoesOnAfterAFailedOne) {
     EXPECT_EQ(window_.messages[0].result.status, -1);
     EXPECT_EQ(window_.messages[1].result.status, 0);
     EXPECT_TRUE(FileExists(Path("out/page.xlsx")));
+}
+
+TEST_F(RecognitionJobTest, AnOutputFolderRemovedMidBatchIsMadeAgain) {
+    CreateFolderTree(Path("out/batch"));
+    job_.SetOutputFolder(Path("out/batch"));
+    const auto first = MakeImage("first.png");
+    const auto second = MakeImage("second.png");
+    // The user deletes the results folder while the batch runs: the next
+    // table still lands, in the same place.
+    window_.afterMessage = [&] {
+        if (window_.messages.size() == 1) std::filesystem::remove_all(NarrowPath("out"));
+    };
+    Run({first, second}, 15);
+    ASSERT_EQ(window_.messages.size(), 2u);
+    EXPECT_EQ(window_.messages[1].result.status, 0);
+    EXPECT_TRUE(FileExists(Path("out/batch/second.xlsx")));
 }
