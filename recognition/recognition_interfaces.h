@@ -37,9 +37,9 @@ public:
 };
 
 // The local recognition engine, used for plain text when high quality is off.
-class OfflineEngine {
+class LocalTextEngine {
 public:
-    virtual ~OfflineEngine() = default;
+    virtual ~LocalTextEngine() = default;
     virtual bool IsAvailable() = 0;
     virtual bool Recognize(const std::wstring& imagePath, std::wstring& text) = 0;
 };

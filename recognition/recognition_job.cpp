@@ -2,25 +2,15 @@
 
 #include "app/settings.h"
 #include "net/endpoints.h"
+#include "offline/offline_engine.h"
 #include "recognition/answer_parser.h"
 #include "recognition/credentials.h"
 #include "recognition/image_prep.h"
 #include "recognition/ocr_client.h"
 #include "recognition/table_service.h"
 
-namespace {
-
-// Stands in until the local engine is installed: never usable.
-class NoOfflineEngine : public OfflineEngine {
-public:
-    bool IsAvailable() override { return false; }
-    bool Recognize(const std::wstring&, std::wstring&) override { return false; }
-};
-
-}  // namespace
-
 RecognitionJob::RecognitionJob()
-    : offlineFactory_([] { return std::make_unique<NoOfflineEngine>(); }) {}
+    : offlineFactory_([] { return std::make_unique<OfflineEngine>(); }) {}
 
 RecognitionJob::~RecognitionJob() { Wait(); }
 

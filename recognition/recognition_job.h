@@ -17,7 +17,7 @@
 // one fails, or when the window has gone.
 class RecognitionJob {
 public:
-    using OfflineEngineFactory = std::function<std::unique_ptr<OfflineEngine>()>;
+    using OfflineEngineFactory = std::function<std::unique_ptr<LocalTextEngine>()>;
 
     RecognitionJob();
     // Waits for a running worker.

@@ -11,7 +11,7 @@
 namespace {
 
 // A local engine that answers from a fixed text.
-class ScriptedEngine : public OfflineEngine {
+class ScriptedEngine : public LocalTextEngine {
 public:
     ScriptedEngine(bool available, bool succeeds) : available_(available), succeeds_(succeeds) {}
     bool IsAvailable() override { return available_; }

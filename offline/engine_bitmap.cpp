@@ -1,0 +1,52 @@
+#include "offline/engine_bitmap.h"
+
+#include <QImageReader>
+#include <QImageWriter>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/file_io.h"
+
+namespace {
+
+// The same decoding limit as every other image the program reads.
+constexpr int kImageAllocationLimitMiB = 1024;
+
+}  // namespace
+
+int GreyLevel(int red, int green, int blue) {
+    return static_cast<int>(0.587 * green + 0.114 * blue + 0.299 * red);
+}
+
+QImage ToGreyBitmap(const QImage& rgb) {
+    if (rgb.format() != QImage::Format_RGB888) return {};
+    QImage grey(rgb.size(), QImage::Format_Indexed8);
+    if (grey.isNull()) return {};
+    QList<QRgb> palette(256);
+    for (int i = 0; i < 256; ++i) palette[i] = qRgba(i, i, i, 255);
+    grey.setColorTable(palette);
+    for (int y = 0; y < rgb.height(); ++y) {
+        const uchar* source = rgb.constScanLine(y);
+        uchar* target = grey.scanLine(y);
+        for (int x = 0; x < rgb.width(); ++x, source += 3)
+            target[x] = static_cast<uchar>(GreyLevel(source[0], source[1], source[2]));
+    }
+    return grey;
+}
+
+std::wstring PrepareEngineBitmap(const std::wstring& imagePath, const std::wstring& folder) {
+    const std::wstring path = folder + L"/tmp.bmp";
+    if (std::remove(NarrowPath(path).c_str()) != 0 && errno != ENOENT) return {};
+    QImageReader::setAllocationLimit(kImageAllocationLimitMiB);
+    QImageReader reader(QString::fromStdWString(imagePath));
+    QImage loaded;
+    if (!reader.read(&loaded)) return {};
+    const QImage clone = loaded.convertToFormat(QImage::Format_RGB888);
+    if (clone.isNull()) return {};
+    loaded = QImage();
+    const QImage grey = ToGreyBitmap(clone);
+    QImageWriter writer(QString::fromStdWString(path), "bmp");
+    if (!writer.write(grey.isNull() ? clone : grey)) return {};
+    return path;
+}

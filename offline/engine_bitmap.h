@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QImage>
+
+#include <string>
+
+// The picture the offline engine reads: an 8-bit grey bitmap with a 256-entry
+// grey palette (or the 24-bit colour picture when no grey one could be made).
+
+// Grey level of a pixel: 0.587 G + 0.114 B + 0.299 R, truncated.
+int GreyLevel(int red, int green, int blue);
+
+// A 24-bit image turned into 8-bit grey; a null image when it cannot be made.
+QImage ToGreyBitmap(const QImage& rgb);
+
+// Writes "tmp.bmp" into folder from the image file and returns its path;
+// empty when an old "tmp.bmp" cannot be removed, the image cannot be read or
+// the bitmap cannot be written.
+std::wstring PrepareEngineBitmap(const std::wstring& imagePath, const std::wstring& folder);

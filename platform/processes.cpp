@@ -1,0 +1,143 @@
+#include "platform/processes.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/file_io.h"
+#include "platform/text.h"
+
+extern char** environ;
+
+namespace {
+
+int OpenPidFd(pid_t pid) { return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)); }
+
+}  // namespace
+
+std::vector<ProcessEntry> SnapshotProcesses() {
+    std::vector<ProcessEntry> entries;
+    DIR* proc = ::opendir("/proc");
+    if (!proc) return entries;
+    while (const dirent* entry = ::readdir(proc)) {
+        char* end = nullptr;
+        const long pid = std::strtol(entry->d_name, &end, 10);
+        if (pid <= 0 || *end != '\0') continue;
+        auto comm = ReadWholeFile(Utf8ToWide(std::string("/proc/") + entry->d_name + "/comm"), 256);
+        if (!comm) continue;  // ended since the folder was listed
+        if (!comm->empty() && comm->back() == '\n') comm->pop_back();
+        entries.push_back({static_cast<pid_t>(pid), std::move(*comm)});
+    }
+    ::closedir(proc);
+    std::sort(entries.begin(), entries.end(),
+              [](const ProcessEntry& a, const ProcessEntry& b) { return a.pid < b.pid; });
+    return entries;
+}
+
+bool TerminateProcess(pid_t pid) { return pid > 0 && ::kill(pid, SIGKILL) == 0; }
+
+std::optional<ChildProcess> ChildProcess::Start(const std::vector<std::string>& argv) {
+    if (argv.empty()) {
+        errno = EINVAL;
+        return std::nullopt;
+    }
+    std::vector<char*> args;
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    pid_t pid = 0;
+    const int error = ::posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, args.data(), environ);
+    ::posix_spawn_file_actions_destroy(&actions);
+    if (error != 0) {
+        errno = error;
+        return std::nullopt;
+    }
+    return ChildProcess(pid, OpenPidFd(pid));
+}
+
+ChildProcess::~ChildProcess() { Release(); }
+
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept
+    : pid_(other.pid_), pidfd_(other.pidfd_), exitCode_(other.exitCode_) {
+    other.pid_ = 0;
+    other.pidfd_ = -1;
+}
+
+ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
+    if (this != &other) {
+        Release();
+        pid_ = other.pid_;
+        pidfd_ = other.pidfd_;
+        exitCode_ = other.exitCode_;
+        other.pid_ = 0;
+        other.pidfd_ = -1;
+    }
+    return *this;
+}
+
+void ChildProcess::Release() {
+    if (pid_ > 0 && !exitCode_) Reap(WNOHANG);
+    if (pidfd_ >= 0) ::close(pidfd_);
+    pid_ = 0;
+    pidfd_ = -1;
+}
+
+bool ChildProcess::Reap(int options) {
+    if (exitCode_) return true;
+    if (pid_ <= 0) return false;
+    int status = 0;
+    pid_t done;
+    do {
+        done = ::waitpid(pid_, &status, options);
+    } while (done < 0 && errno == EINTR);
+    if (done != pid_) return false;
+    exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return true;
+}
+
+bool ChildProcess::WaitFor(std::chrono::milliseconds timeout) {
+    if (Reap(WNOHANG)) return true;
+    if (pidfd_ >= 0) {
+        // The pidfd becomes readable when the child ends: no polling loop.
+        pollfd waiting{pidfd_, POLLIN, 0};
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (true) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            const int ready = ::poll(&waiting, 1, static_cast<int>(std::max<long>(0, left.count())));
+            if (ready < 0 && errno == EINTR) continue;
+            break;
+        }
+        return Reap(WNOHANG);
+    }
+    // Kernels without pidfds: poll the child.
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!Reap(WNOHANG)) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        ::usleep(5000);
+    }
+    return true;
+}
+
+int ChildProcess::ExitCode() {
+    Reap(WNOHANG);
+    return exitCode_.value_or(kStillActive);
+}
+
+void ChildProcess::Kill() {
+    if (pid_ <= 0 || Reap(WNOHANG)) return;
+    // The child is not reaped yet, so its id cannot belong to anyone else.
+    ::kill(pid_, SIGKILL);
+    Reap(0);
+}
