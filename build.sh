@@ -14,6 +14,8 @@ PACKAGES=(
   libcurl4-openssl-dev libjsoncpp-dev libcpp-httplib-dev openssl
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
+  libtesseract-dev tesseract-ocr tesseract-ocr-eng tesseract-ocr-chi-sim tesseract-ocr-chi-tra
+  imagemagick fonts-noto-cjk
   xvfb xauth
   clang libclang-rt-14-dev
 )

@@ -1,5 +1,6 @@
 #include "engine/text_cleanup.h"
 
+#include <cwctype>
 #include <vector>
 
 bool IsCjk(wchar_t c) {
@@ -25,7 +26,7 @@ std::wstring CleanLine(const std::wstring& line) {
         }
         out += c;
     }
-    while (!out.empty() && (out.back() == L' ' || out.back() == L'\t')) out.pop_back();
+    while (!out.empty() && std::iswspace(static_cast<wint_t>(out.back()))) out.pop_back();
     return out;
 }
 

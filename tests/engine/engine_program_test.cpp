@@ -1,0 +1,104 @@
+// The engine program's own failures, and the engine inside the recognition
+// job and the command line.
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+
+#include "app/settings.h"
+#include "engine/tesseract_reader.h"
+#include "engine_fixture.h"
+#include "platform/private_clipboard.h"
+#include "platform/processes.h"
+#include "recognition/recognition_job.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int RunEngine(const std::string& bitmap) {
+    auto engine = ChildProcess::Start({std::string(TAVIOCR_OUT_DIR) + "/recognition/TWYZY32.dll", bitmap});
+    if (!engine || !engine->WaitFor(std::chrono::seconds(30))) return -1;
+    return engine->ExitCode();
+}
+
+bool AnyEngineRunning() {
+    for (const ProcessEntry& process : SnapshotProcesses())
+        if (process.exeName == "TWYZY32.dll") return true;
+    return false;
+}
+
+bool PrivateTextLeft() {
+    PrivateClipboard clipboard;
+    return clipboard.GetData(RegisterClipboardFormat(L"THOCR_FMT")).has_value();
+}
+
+}  // namespace
+
+TEST_F(EngineTest, FailuresExitNonZeroAndLeaveNothing) {
+    WriteBytes(Path("garbage.bmp"), "BM this is not a bitmap");
+    EXPECT_EQ(RunEngine(NarrowPath("garbage.bmp")), 4);
+    EXPECT_EQ(RunEngine(NarrowPath("missing.bmp")), 4);
+    QImage blank(300, 100, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    ASSERT_TRUE(blank.save(QString::fromStdString(NarrowPath("blank.png"))));
+    EXPECT_EQ(RunEngine(NarrowPath("blank.png")), 2);  // no text is a failure too
+    fs::create_directories(NarrowPath("no-models"));
+    ::setenv("TESSDATA_PREFIX", NarrowPath("no-models").c_str(), 1);
+    EXPECT_EQ(AvailableLanguages(FindTessdataFolder()), "");
+    EXPECT_EQ(RunEngine(NarrowPath("blank.png")), 3);
+    ::unsetenv("TESSDATA_PREFIX");
+    EXPECT_FALSE(PrivateTextLeft());
+    EXPECT_EQ(RunEngine(""), 4);
+}
+
+TEST_F(EngineTest, AHugePictureIsAnsweredOrGivenUpInTime) {
+    QImage huge(10000, 10000, QImage::Format_RGB32);
+    huge.fill(Qt::white);
+    ASSERT_TRUE(huge.save(QString::fromStdString(NarrowPath("huge.png"))));
+    const auto start = std::chrono::steady_clock::now();
+    Read("huge.png");
+    const auto took = std::chrono::steady_clock::now() - start;
+    std::cout << "10000 x 10000: " << std::chrono::duration_cast<std::chrono::milliseconds>(took).count()
+              << " ms\n";
+    EXPECT_LT(took, std::chrono::seconds(12));
+    EXPECT_FALSE(AnyEngineRunning());
+}
+
+TEST_F(EngineTest, TheJobUsesTheEngineAndFallsBackToTheCloud) {
+    GlobalSettings().UseHighQuality = 0;
+    ASSERT_TRUE(RenderParagraph(NarrowPath("text.png"), "Offline recognition works.", 24, 700));
+    QImage blank(300, 100, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    ASSERT_TRUE(blank.save(QString::fromStdString(NarrowPath("blank.png"))));
+    RecordingWindow window;
+    RecognitionJob job;
+    job.SetNotifyWindow(&window);
+    job.SetMessageDisplay(&messages_);
+    ASSERT_TRUE(job.OfflineEngineAvailable());
+    ASSERT_TRUE(job.StartRecognition({Path("text.png"), Path("blank.png")}, 0));
+    job.Wait();
+    ASSERT_EQ(window.messages.size(), 2u);
+    EXPECT_EQ(window.messages[0].result.textLines, std::vector<std::wstring>{L"Offline recognition works."});
+    // The blank picture has no text for the engine, so the cloud was asked.
+    EXPECT_EQ(cloud_->CountRequests("/rest/2.0/ocr/v1/general_basic"), 1);
+    EXPECT_EQ(window.messages[1].result.textLines.front(), L"Hello TaviOCR");
+    EXPECT_FALSE(AnyEngineRunning());
+}
+
+TEST_F(EngineTest, TheCommandLineReadsThroughTheEngine) {
+    ASSERT_TRUE(RenderParagraph(NarrowPath("cli.png"), "Read from the command line.", 24, 700));
+    const std::string command = std::string(TAVIOCR_OUT_DIR) + "/taviocr-cli --engine offline '" +
+                                NarrowPath("cli.png") + "'";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_TRUE(pipe);
+    std::string out;
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+    EXPECT_EQ(::pclose(pipe), 0);
+    EXPECT_EQ(out.rfind("Read from the command line.\n", 0), 0u) << out;
+}
