@@ -9,6 +9,7 @@ struct PreparedPage {
     Pix* pix = nullptr;  // owned by the caller (pixDestroy)
     float scale = 1.0f;
     int resolution = 0;  // dots per inch to declare to Tesseract
+    int glyphHeight = 0;  // before scaling
 };
 
 // The typical glyph height in pixels (median of the connected components'

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "engine/screen_text_prep.h"
+#include "platform/debug_trace.h"
 
 namespace {
 
@@ -62,8 +63,13 @@ std::optional<std::string> TesseractReader::ReadFile(const std::string& path) {
     PreparedPage page = PrepareScreenText(source);
     pixDestroy(&source);
     if (!page.pix) return std::nullopt;
+    DebugTrace(L"glyphs %d px, scale %.2f, %d dpi", page.glyphHeight, static_cast<double>(page.scale),
+               page.resolution);
     api_->SetImage(page.pix);
-    api_->SetSourceResolution(page.resolution);
+    // An unscaled picture is left to Tesseract's own estimate, which reads
+    // ordinary screen text best; a scaled one is declared, since the
+    // estimate of a scaled picture is off.
+    if (page.scale > 1.0f) api_->SetSourceResolution(page.resolution);
     char* text = api_->GetUTF8Text();
     pixDestroy(&page.pix);
     api_->Clear();

@@ -11,13 +11,13 @@ namespace {
 
 const char* const kParagraph =
     "The quick brown fox jumps over the lazy dog. Pack my box with five dozen liquor jugs. "
-    "Small screen text is the hardest case for recognition, so every size from twelve to "
+    "Small screen text is the hardest case for recognition, so every size from nine to "
     "thirty-two pixels is checked: 1234567890.";
 
 }  // namespace
 
-TEST_F(EngineTest, EnglishParagraphsFromTwelveToThirtyTwoPixels) {
-    for (int pixels : {12, 16, 24, 32}) {
+TEST_F(EngineTest, EnglishParagraphsFromNineToThirtyTwoPixels) {
+    for (int pixels : {9, 12, 16, 24, 32}) {
         const std::string name = "en" + std::to_string(pixels) + ".png";
         ASSERT_TRUE(RenderParagraph(NarrowPath(name), kParagraph, pixels, 60 * pixels));
         const double accuracy = CharacterAccuracy(Utf8ToWide(kParagraph), Read(name));
