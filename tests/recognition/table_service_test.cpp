@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <regex>
 
-#include "app/skin_package.h"
+#include "toolkit/skin_package.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
 #include "recognition/image_prep.h"

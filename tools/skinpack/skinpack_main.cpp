@@ -11,7 +11,7 @@
 
 #include "app/language.h"
 #include "app/language_table.h"
-#include "app/skin_package.h"
+#include "toolkit/skin_package.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
 

@@ -1,4 +1,4 @@
-#include "app/skin_package.h"
+#include "toolkit/skin_package.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,378 @@
+#include "toolkit/window_impl_base.h"
+
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <QWindow>
+#include <atomic>
+
+#include "platform/debug_trace.h"
+#include "toolkit/skin_manager.h"
+
+namespace {
+
+std::atomic<void (*)(const std::wstring&)> firstPaintHook{nullptr};
+
+}  // namespace
+
+void SetFirstPaintHook(void (*hook)(const std::wstring& windowClass)) { firstPaintHook = hook; }
+
+// The top-level widget of a skinned window. The layout draws its own frame
+// and caption, so the desktop's frame is off; the top "caption" pixels of the
+// layout (a property of its root) move the window when dragged.
+class SkinWindow : public QWidget {
+public:
+    SkinWindow(WindowImplBase* owner, QWidget* parent)
+        : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), owner_(owner) {}
+
+    void Detach() { owner_ = nullptr; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        // Closing is the window's decision: WM_CLOSE goes through its handler,
+        // which destroys the window when it agrees.
+        event->ignore();
+        if (owner_) owner_->HandleWindowMessage(WM_CLOSE, 0, 0);
+    }
+
+    void paintEvent(QPaintEvent* event) override {
+        QWidget::paintEvent(event);
+        if (!painted_ && owner_) {
+            painted_ = true;
+            if (auto hook = firstPaintHook.load()) hook(owner_->GetWindowClassName());
+        }
+    }
+
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && InCaption(event->position().toPoint())) {
+            dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+            dragging_ = !(windowHandle() && windowHandle()->startSystemMove());
+            event->accept();
+            return;
+        }
+        QWidget::mousePressEvent(event);
+    }
+
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (dragging_ && (event->buttons() & Qt::LeftButton))
+            move(event->globalPosition().toPoint() - dragOffset_);
+        QWidget::mouseMoveEvent(event);
+    }
+
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        dragging_ = false;
+        QWidget::mouseReleaseEvent(event);
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        event->ignore();
+    }  // Esc does not close a skinned window
+
+private:
+    bool InCaption(const QPoint& point) const {
+        const QWidget* root = owner_ ? owner_->m_pm.GetRoot() : nullptr;
+        const int caption = root ? root->property("caption").toInt() : 0;
+        if (point.y() >= caption) return false;
+        const QWidget* hit = childAt(point);
+        return !hit ||
+               (!qobject_cast<const QAbstractButton*>(hit) && hit->focusPolicy() == Qt::NoFocus);
+    }
+
+    WindowImplBase* owner_;
+    bool painted_ = false;
+    bool dragging_ = false;
+    QPoint dragOffset_;
+};
+
+WindowImplBase::WindowImplBase() : alive_(std::make_shared<bool>(true)) {}
+
+WindowImplBase::~WindowImplBase() {
+    *alive_ = false;
+    if (!destroyed_ && widget_) {
+        // The object goes first: end the window without calling back into it.
+        destroyed_ = true;
+        CSkinManager::GetSkinManager().RemoveReloadTarget(dynamic_cast<IReloadControlText*>(this));
+        UnregisterWindowHandle(hwnd_);
+        static_cast<SkinWindow*>(widget_.data())->Detach();
+    }
+    for (auto& [id, timer] : timers_) delete timer;
+    delete widget_.data();
+}
+
+std::wstring WindowImplBase::GetSkinFolder() {
+    return CPaintManagerUI::GetInstancePath() + L"skin/";
+}
+
+WindowImplBase* WindowImplBase::FromHandle(HWND hwnd) {
+    return dynamic_cast<WindowImplBase*>(LookupWindowTarget(hwnd));
+}
+
+HWND WindowImplBase::Create(HWND parent, std::wstring_view caption, std::uint32_t style,
+                            std::uint32_t, int x, int y, int cx, int cy) {
+    if (widget_) return hwnd_;
+    WindowImplBase* owner = FromHandle(parent);
+    parent_ = owner ? parent : nullptr;
+    auto* window = new SkinWindow(this, owner ? owner->GetWidget() : nullptr);
+    window->setWindowTitle(QString::fromStdWString(std::wstring(caption)));
+    window->setObjectName(QString::fromStdWString(GetWindowClassName()));
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    widget_ = window;
+    m_pm.Init(window);
+    m_pm.AddNotifier(this);
+
+    CDialogBuilder builder;
+    QWidget* root = builder.Create(GetSkinFile(), &m_pm, window, this);
+    if (!root) {
+        DebugTrace(L"[toolkit] window %s: no layout %s\n", GetWindowClassName(), GetSkinFile());
+        widget_ = nullptr;
+        delete window;
+        return nullptr;
+    }
+    const QSize layoutSize = root->size();
+    auto* frame = new QVBoxLayout(window);
+    frame->setContentsMargins(0, 0, 0, 0);
+    frame->setSpacing(0);
+    frame->addWidget(root);
+    window->setStyleSheet(CPaintManagerUI::StyleSheet());
+    window->resize(cx > 0 && cy > 0 ? QSize(cx, cy) : layoutSize);
+    if (x || y) window->move(x, y);
+    if (!(style & WS_MAXIMIZEBOX) && root->property("sizable").toBool() == false)
+        window->setFixedSize(window->size());
+
+    hwnd_ = RegisterWindowHandle(this, GetWindowClassName());
+    m_pm.SetWindowHandle(hwnd_);
+    CSkinManager& skins = CSkinManager::GetSkinManager();
+    skins.ReloadFont(&m_pm, L"Default.xml");
+    skins.ApplyLayoutTexts(m_pm, builder.LayoutFiles());
+    m_pm.AttachRoot(root);
+    InitWindow();
+    if (!destroyed_) m_pm.SendNotify(root, kNotifyWindowInit);
+    return destroyed_ ? nullptr : hwnd_;
+}
+
+void WindowImplBase::CenterWindow() {
+    if (!widget_) return;
+    QRect area;
+    if (WindowImplBase* owner = FromHandle(parent_);
+        owner && owner->GetWidget() && owner->GetWidget()->isVisible())
+        area = owner->GetWidget()->frameGeometry();
+    else if (const QScreen* screen =
+                 widget_->screen() ? widget_->screen() : QGuiApplication::primaryScreen())
+        area = screen->availableGeometry();
+    if (area.isEmpty()) return;
+    QRect frame = widget_->frameGeometry();
+    frame.moveCenter(area.center());
+    widget_->move(frame.topLeft());
+}
+
+void WindowImplBase::ShowWindow(bool show, bool takeFocus) {
+    ShowWindow(show ? (takeFocus ? SW_SHOW : SW_SHOWNOACTIVATE) : SW_HIDE);
+}
+
+void WindowImplBase::ShowWindow(int command) {
+    if (!widget_) return;
+    switch (command) {
+        case SW_HIDE:
+            widget_->hide();
+            return;
+        case SW_SHOWMINIMIZED:
+        case SW_MINIMIZE:
+            widget_->showMinimized();
+            return;
+        case SW_SHOWMAXIMIZED:
+            widget_->showMaximized();
+            break;
+        case SW_RESTORE:
+        case SW_SHOWNORMAL:
+            widget_->showNormal();
+            break;
+        case SW_SHOWNOACTIVATE:
+            widget_->setAttribute(Qt::WA_ShowWithoutActivating);
+            widget_->show();
+            widget_->setAttribute(Qt::WA_ShowWithoutActivating, false);
+            return;
+        default:
+            if (widget_->isMinimized())
+                widget_->showNormal();
+            else
+                widget_->show();
+            break;
+    }
+    widget_->raise();
+    widget_->activateWindow();
+}
+
+UINT WindowImplBase::ShowModal() {
+    if (!widget_ || destroyed_) return modalResult_;
+    widget_->setWindowModality(parent_ ? Qt::WindowModal : Qt::ApplicationModal);
+    ShowWindow(SW_SHOW);
+    QEventLoop loop;
+    modalLoop_ = &loop;
+    loop.exec(QEventLoop::DialogExec);
+    modalLoop_ = nullptr;
+    const UINT code = modalResult_;
+    if (finalPending_) {
+        finalPending_ = false;
+        OnFinalMessage(hwnd_);  // may delete this
+    }
+    return code;
+}
+
+void WindowImplBase::Close(UINT code) {
+    modalResult_ = code;
+    HandleWindowMessage(WM_CLOSE, 0, 0);
+}
+
+bool WindowImplBase::SetIcon(UINT resourceId) {
+    if (!widget_) return false;
+    for (const char* extension : {".svg", ".png"}) {
+        const QPixmap icon =
+            CPaintManagerUI::LoadImage("icons/" + std::to_string(resourceId) + extension, 2.0);
+        if (icon.isNull()) continue;
+        widget_->setWindowIcon(QIcon(icon));
+        return true;
+    }
+    return false;
+}
+
+LRESULT WindowImplBase::SendMessageW(UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::SendMessageW(hwnd_, message, wParam, lParam);
+}
+
+bool WindowImplBase::PostMessageW(UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::PostMessageW(hwnd_, message, wParam, lParam);
+}
+
+bool WindowImplBase::SetTimer(UINT id, UINT milliseconds) {
+    if (!widget_ || destroyed_) return false;
+    QTimer*& timer = timers_[id];
+    if (!timer) {
+        timer = new QTimer;
+        QObject::connect(timer, &QTimer::timeout, widget_,
+                         [this, id] { HandleWindowMessage(WM_TIMER, id, 0); });
+    }
+    timer->start(static_cast<int>(milliseconds));
+    return true;
+}
+
+bool WindowImplBase::KillTimer(UINT id) {
+    const auto it = timers_.find(id);
+    if (it == timers_.end()) return false;
+    delete it->second;
+    timers_.erase(it);
+    return true;
+}
+
+UINT WindowImplBase::IsDlgButtonChecked(std::wstring_view name) const {
+    const auto* button = dynamic_cast<const QAbstractButton*>(m_pm.FindControl(name));
+    return button && button->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+}
+
+bool WindowImplBase::CheckDlgButton(std::wstring_view name, UINT state) {
+    auto* button = dynamic_cast<QAbstractButton*>(m_pm.FindControl(name));
+    if (!button) return false;
+    button->setCheckable(true);
+    button->setChecked(state == BST_CHECKED);
+    return true;
+}
+
+LRESULT WindowImplBase::HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    bool handled = false;
+    const LRESULT result = HandleCustomMessage(message, wParam, lParam, handled);
+    if (handled) return result;
+    switch (message) {
+        case WM_CLOSE:
+            return OnClose(message, wParam, lParam, handled);
+        case WM_SYSCOMMAND:
+            return OnSysCommand(message, wParam, lParam, handled);
+        case WM_TIMER:
+            OnTimer(static_cast<UINT>(wParam));
+            return 0;
+        case WM_DESTROY:
+            OnDestroy();
+            return 0;
+        default:
+            return 0;
+    }
+}
+
+LRESULT WindowImplBase::HandleCustomMessage(UINT, WPARAM, LPARAM, bool& handled) {
+    handled = false;
+    return 0;
+}
+
+LRESULT WindowImplBase::OnClose(UINT, WPARAM, LPARAM, bool& handled) {
+    handled = true;
+    DestroyWindow();
+    return 0;
+}
+
+LRESULT WindowImplBase::OnSysCommand(UINT, WPARAM command, LPARAM, bool& handled) {
+    handled = true;
+    switch (command & 0xFFF0) {
+        case SC_MINIMIZE:
+            ShowWindow(SW_SHOWMINIMIZED);
+            break;
+        case SC_MAXIMIZE:
+            ShowWindow(SW_SHOWMAXIMIZED);
+            break;
+        case SC_RESTORE:
+            ShowWindow(SW_RESTORE);
+            break;
+        case SC_CLOSE:
+            HandleWindowMessage(WM_CLOSE, 0, 0);
+            break;
+        default:
+            handled = false;
+            break;
+    }
+    return 0;
+}
+
+void WindowImplBase::Notify(TNotifyUI& msg) {
+    if (msg.sType == kNotifyClick) OnClick(msg);
+}
+
+QWidget* WindowImplBase::CreateControl(const QString&, QWidget*) { return nullptr; }
+
+void WindowImplBase::DestroyWindow() {
+    if (destroyed_ || !widget_) return;
+    destroyed_ = true;
+    for (auto& [id, timer] : timers_) delete timer;
+    timers_.clear();
+    HandleWindowMessage(WM_DESTROY, 0, 0);
+    CSkinManager::GetSkinManager().RemoveReloadTarget(dynamic_cast<IReloadControlText*>(this));
+    const HWND hwnd = hwnd_;
+    UnregisterWindowHandle(hwnd);
+    m_pm.RemoveNotifier(this);
+    auto* window = static_cast<SkinWindow*>(widget_.data());
+    window->Detach();
+    window->hide();
+    window->deleteLater();
+    if (modalLoop_) {
+        finalPending_ = true;
+        modalLoop_->quit();
+        return;
+    }
+    RunFinalMessage(hwnd);
+}
+
+void WindowImplBase::RunFinalMessage(HWND hwnd) {
+    // After the event that closed the window has unwound, since the object
+    // may delete itself and the control that was clicked is still running.
+    std::weak_ptr<bool> alive = alive_;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [this, alive, hwnd] {
+            if (const auto flag = alive.lock(); flag && *flag) OnFinalMessage(hwnd);
+        },
+        Qt::QueuedConnection);
+}
