@@ -23,6 +23,14 @@ bool ReadLangEntry(std::wstring_view section, std::wstring_view key, std::wstrin
     return found.has_value();
 }
 
+std::vector<std::pair<std::wstring, std::wstring>> ReadLangSection(std::wstring_view section,
+                                                                   std::wstring_view filePath) {
+    const auto stream = ReadCompoundStream(filePath, WideToUtf8(section), kMaxLangStreamBytes);
+    if (!stream) return {};
+    auto entries = ParseLangStream(*stream);
+    return entries ? std::move(*entries) : std::vector<LangEntry>();
+}
+
 std::wstring LangText(std::wstring_view key) {
     std::wstring text;
     ReadLangEntry(kTextSection, key, L"", text, kLangTextCapacity, LanguageFilePath());

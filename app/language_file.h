@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // Display texts and messages by key from the language file of the interface
 // language. The file is opened anew for every lookup and nothing is cached, so
@@ -22,6 +24,10 @@ std::wstring LanguageFilePathFor(int languageCode);
 // one that cannot be read, gives false.
 bool ReadLangEntry(std::wstring_view section, std::wstring_view key, std::wstring_view defaultText,
                    std::wstring& output, std::size_t capacity, std::wstring_view filePath);
+
+// Every entry of a section in file order; empty when it cannot be read.
+std::vector<std::pair<std::wstring, std::wstring>> ReadLangSection(std::wstring_view section,
+                                                                   std::wstring_view filePath);
 
 // Section "Text", default "", at most 259 characters.
 std::wstring LangText(std::wstring_view key);

@@ -98,22 +98,15 @@ int ControlTextKindOf(std::wstring_view suffix) {
     return -1;
 }
 
-bool ApplyControlText(CPaintManagerUI& manager, std::wstring_view name, std::wstring_view text,
-                      int kind) {
-    QWidget* control = manager.FindControl(name);
-    if (!control) return false;
-    const QString value = Q(text);
+namespace {
+
+bool ApplyToControl(QWidget* control, const QString& value, int kind) {
     bool ok = false;
     switch (kind) {
-        case kControlText:
-            return SetControlText(control, value);
-        case kControlToolTip:
-            control->setToolTip(value);
-            return true;
-        case kControlHint:
-            return SetHint(control, value);
-        case kControlPos:
-            return SetPos(control, value);
+        case kControlText: return SetControlText(control, value);
+        case kControlToolTip: control->setToolTip(value); return true;
+        case kControlHint: return SetHint(control, value);
+        case kControlPos: return SetPos(control, value);
         case kControlWidth: {
             const int width = value.trimmed().toInt(&ok);
             if (ok && width >= 0) control->setFixedWidth(width);
@@ -127,11 +120,23 @@ bool ApplyControlText(CPaintManagerUI& manager, std::wstring_view name, std::wst
         case kControlNormalImage:
         case kControlHotImage:
         case kControlPushedImage:
-        case kControlDisabledImage:
-            return SetButtonImage(control, kind, value);
-        default:
-            return false;
+        case kControlDisabledImage: return SetButtonImage(control, kind, value);
+        default: return false;
     }
+}
+
+}  // namespace
+
+bool ApplyControlText(CPaintManagerUI& manager, std::wstring_view name, std::wstring_view text, int kind) {
+    QWidget* first = manager.FindControl(name);
+    if (!first) return false;
+    // Pages may repeat a control (a "Done" button on two result pages): all get the text.
+    QWidget* scope = manager.GetPaintWindow() ? manager.GetPaintWindow() : manager.GetRoot();
+    const QString value = Q(text);
+    bool applied = ApplyToControl(first, value, kind);
+    for (QWidget* other : scope->findChildren<QWidget*>(first->objectName()))
+        if (other != first) applied = ApplyToControl(other, value, kind) || applied;
+    return applied;
 }
 
 CSkinManager& CSkinManager::GetSkinManager() {

@@ -25,6 +25,7 @@ std::atomic<void (*)(const std::wstring&)> firstPaintHook{nullptr};
 
 void SetFirstPaintHook(void (*hook)(const std::wstring& windowClass)) { firstPaintHook = hook; }
 
+
 // The top-level widget of a skinned window. The layout draws its own frame
 // and caption, so the desktop's frame is off; the top "caption" pixels of the
 // layout (a property of its root) move the window when dragged.
@@ -92,6 +93,20 @@ private:
     QPoint dragOffset_;
 };
 
+// Buttons a layout marks with syscommand = close / minimize / maximize act
+// on the window as the desktop's own buttons would.
+void WindowImplBase::ConnectSystemButtons(QWidget* root) {
+    static const std::pair<const char*, WPARAM> kCommands[] = {
+        {"close", SC_CLOSE}, {"minimize", SC_MINIMIZE}, {"maximize", SC_MAXIMIZE}, {"restore", SC_RESTORE}};
+    for (QAbstractButton* button : root->findChildren<QAbstractButton*>()) {
+        const QString command = button->property("syscommand").toString();
+        for (const auto& [name, code] : kCommands)
+            if (command == QLatin1String(name))
+                QObject::connect(button, &QAbstractButton::clicked, button,
+                                 [this, code = code] { HandleWindowMessage(WM_SYSCOMMAND, code, 0); });
+    }
+}
+
 WindowImplBase::WindowImplBase() : alive_(std::make_shared<bool>(true)) {}
 
 WindowImplBase::~WindowImplBase() {
@@ -120,6 +135,7 @@ HWND WindowImplBase::Create(HWND parent, std::wstring_view caption, std::uint32_
     if (widget_) return hwnd_;
     WindowImplBase* owner = FromHandle(parent);
     parent_ = owner ? parent : nullptr;
+    style_ = style;
     auto* window = new SkinWindow(this, owner ? owner->GetWidget() : nullptr);
     window->setWindowTitle(QString::fromStdWString(std::wstring(caption)));
     window->setObjectName(QString::fromStdWString(GetWindowClassName()));
@@ -144,8 +160,9 @@ HWND WindowImplBase::Create(HWND parent, std::wstring_view caption, std::uint32_
     window->setStyleSheet(CPaintManagerUI::StyleSheet());
     window->resize(cx > 0 && cy > 0 ? QSize(cx, cy) : layoutSize);
     if (x || y) window->move(x, y);
-    if (!(style & WS_MAXIMIZEBOX) && root->property("sizable").toBool() == false)
-        window->setFixedSize(window->size());
+    if (root->property("sizable").toBool()) window->setMinimumSize(layoutSize);
+    else window->setFixedSize(window->size());
+    ConnectSystemButtons(root);
 
     hwnd_ = RegisterWindowHandle(this, GetWindowClassName());
     m_pm.SetWindowHandle(hwnd_);

@@ -14,7 +14,7 @@
 
 class QEventLoop;
 class QTimer;
-class QWidget;
+#include <QWidget>
 
 inline constexpr UINT IDOK = 1;
 inline constexpr UINT IDCANCEL = 2;
@@ -41,13 +41,15 @@ public:
     virtual std::wstring GetSkinFile() = 0;
 
     // Builds the window hidden. The caption is the title the desktop shows;
-    // non-zero sizes override the layout's own size. Null when the layout
-    // cannot be built.
+    // non-zero sizes override the layout's own size, and the window keeps its
+    // size unless the layout's root says sizable. Null when the layout cannot
+    // be built.
     HWND Create(HWND parent, std::wstring_view caption, std::uint32_t style,
                 std::uint32_t exStyle = 0, int x = 0, int y = 0, int cx = 0, int cy = 0);
     HWND GetHWND() const { return hwnd_; }
     operator HWND() const { return hwnd_; }
     QWidget* GetWidget() const { return widget_; }
+    std::uint32_t GetStyle() const { return style_; }
 
     // Centres on the owner window, or on the screen without one.
     void CenterWindow();
@@ -96,10 +98,12 @@ protected:
 private:
     friend class SkinWindow;
     void RunFinalMessage(HWND hwnd);
+    void ConnectSystemButtons(QWidget* root);
 
     QPointer<QWidget> widget_;
     HWND hwnd_ = nullptr;
     HWND parent_ = nullptr;
+    std::uint32_t style_ = 0;
     std::map<UINT, QTimer*> timers_;
     QEventLoop* modalLoop_ = nullptr;
     UINT modalResult_ = IDCANCEL;

@@ -10,6 +10,7 @@
 #include "app/lang_format.h"
 #include "app/language_file.h"
 #include "app/language_table.h"
+#include "app/oem_info.h"
 #include "app/process_globals.h"
 #include "app/settings.h"
 #include "net/endpoints.h"
@@ -139,10 +140,7 @@ void PrepareCliProcess() {
     ProcessGlobals& globals = Globals();
     DetectProcessFolders(globals);
     globals.UiLanguage = SystemAnsiCodePage();
-    const std::wstring oem = globals.ExeFolder + L"/oem.ini";
-    if (const int lcid = GetPrivateProfileInt(L"LANG", L"LCID", 0, oem); lcid != 0)
-        globals.UiLanguage = LanguageCodeForLcid(lcid);
-    globals.Oem.OcrLanguage = GetPrivateProfileInt(L"LANG", L"OCRLanguage", 0, oem);
+    ReadOemIni(globals);
     LoadSettings();
     Endpoints() = ReadEndpoints(EndpointsFilePath(globals.ExeFolder));
     LoadCloudCredentials();

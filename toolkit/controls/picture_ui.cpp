@@ -52,13 +52,13 @@ bool CGifAnimUI::SetBkImage(const QString& entry) {
     buffer_ = new QBuffer(data_.get());
     buffer_->open(QIODevice::ReadOnly);
     movie_ = new QMovie(buffer_, QByteArray("gif"));
-    if (!movie_->isValid()) {
+    // A valid header is not enough: the first frame must decode.
+    if (!movie_->isValid() || !movie_->jumpToFrame(0) || movie_->currentImage().isNull()) {
         delete movie_;
         movie_ = nullptr;
         return false;
     }
     setMovie(movie_);
-    movie_->jumpToFrame(0);
     if (autoPlay_) PlayGif();
     return true;
 }

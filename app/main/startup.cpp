@@ -1,0 +1,147 @@
+#include "app/main/startup.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <cstdlib>
+#include <string>
+
+#include "account/signed_in_user.h"
+#include "app/command_line.h"
+#include "app/crash_handler.h"
+#include "app/desktop_user.h"
+#include "app/diagnostics.h"
+#include "app/language.h"
+#include "app/language_file.h"
+#include "app/main/single_instance.h"
+#include "app/oem_info.h"
+#include "app/process_globals.h"
+#include "app/settings.h"
+#include "net/endpoints.h"
+#include "platform/folders.h"
+#include "platform/processes.h"
+#include "platform/system_locale.h"
+#include "platform/text.h"
+#include "recognition/credentials.h"
+#include "toolkit/paint_manager.h"
+#include "toolkit/skin_manager.h"
+#include "ui/main_frame.h"
+#include "ui/window_messages.h"
+
+namespace {
+
+constexpr wchar_t kProductName[] = L"TaviOCR";
+
+std::wstring ProgramPath() { return QueryExeFolder() + L"/taviocr"; }
+
+// The installer asks for a fresh, unelevated start of the program.
+void StartInstalledProgram() {
+    const std::wstring program = ProgramPath();
+    pid_t pid = 0;
+    if (IsElevated() && RunAsDesktopUser(program, L"", L"", &pid)) return;
+    ChildProcess::Start({WideToUtf8(program)});
+}
+
+void FillProcessGlobals(ProcessGlobals& globals) {
+    globals.UiLanguage = SystemAnsiCodePage();
+    DetectProcessFolders(globals);
+    LoadSignedInUser(CurrentUser());
+    LoadCloudCredentials();
+}
+
+// A developer's probe: with TAVIOCR_FIRST_PAINT_FILE set, the moment the main
+// window first paints (CLOCK_MONOTONIC nanoseconds) is written to that file.
+void WriteFirstPaintTime(const std::wstring& windowClass) {
+    const char* path = std::getenv("TAVIOCR_FIRST_PAINT_FILE");
+    if (!path || windowClass != kMainWindowClass) return;
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const std::string text =
+        std::to_string(static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec) + "\n";
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) return;
+    [[maybe_unused]] const ssize_t written = ::write(fd, text.data(), text.size());
+    ::close(fd);
+}
+
+void PrepareToolkit(const ProcessGlobals& globals) {
+    CPaintManagerUI::SetInstance(globals.ExeFolder);
+    CPaintManagerUI::SetSkinFileExtension(L".skin");
+    CPaintManagerUI::SetResourcePath(globals.ExeFolder + L"/skin/");
+    CPaintManagerUI::SetResourceZip(SkinPackageName(), kSkinPackagePassword, false);
+    CSkinManager::GetSkinManager().SetLanguageSource(
+        [] { return ReadLangSection(kTextSection, LanguageFilePath()); });
+    SetInterfaceReloadHandler([] { ReloadInterfaceTexts(); });
+    SetFirstPaintHook(&WriteFirstPaintTime);
+}
+
+void ShowMainWindow() {
+    if (CMainFrame* frame = CMainFrame::Instance()) frame->ShowWindow(SW_SHOW);
+}
+
+}  // namespace
+
+int RunTaviOcr(int argc, char** argv) {
+    ProcessGlobals& globals = Globals();
+    DetectProcessFolders(globals);
+    InstallCrashHandler(globals.AppFolder, globals.ExeFolder);
+
+    const std::wstring commandLine = JoinCommandLine(argc, argv);
+    switch (FindStartSwitch(commandLine)) {
+        case StartSwitch::Uninstall:
+            // The uninstall report needs the reporting service; until then
+            // this run fills what the report would carry and ends.
+            FillProcessGlobals(globals);
+            ReadOemIni(globals);
+            return 0;
+        case StartSwitch::MakeMachine:
+            // Computing the machine identity belongs to the identity service.
+            return 0;
+        case StartSwitch::Install:
+            StartInstalledProgram();
+            return 0;
+        case StartSwitch::None: break;
+    }
+
+    // Skinned windows draw their own frames; GL contexts are shared for the
+    // embedded web view of the compare window.
+    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromWCharArray(kProductName));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstance instance(QString::fromWCharArray(kMainWindowClass));
+    if (instance.SignalRunningInstance()) return 0;
+
+    FillProcessGlobals(globals);
+    ReadOemIni(globals);
+    LoadSettings();
+    Endpoints() = ReadEndpoints(EndpointsFilePath(globals.ExeFolder));
+    SetCrashLanguageFile(LanguageFilePath());
+    SetLogPath(globals.AppFolder + L"/run.log");
+
+    if (!CheckSkinPackage()) {
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("严重错误"),
+                        QStringLiteral("软件皮肤资源丢失，无法运行，请重新安装！"), QMessageBox::Ok);
+        box.exec();
+        return 0;
+    }
+    PrepareToolkit(globals);
+    instance.Listen(&ShowMainWindow);
+
+    auto* frame = new CMainFrame;
+    if (frame->Create(nullptr, kProductName, kMainWindowStyle, 0, 0, 0, 0, 0)) {
+        frame->CenterWindow();
+        if (!HasAutoRunSwitch(commandLine)) frame->ShowWindow(SW_SHOWDEFAULT);
+        frame->SetIcon(128);
+        CPaintManagerUI::MessageLoop();
+    } else {
+        delete frame;
+    }
+    return 0;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "recognition/recognition_interfaces.h"
+#include "toolkit/win_types.h"
+
+// Modal message boxes owned by a window. They may be asked for from any
+// thread: the box is shown on the UI thread while the caller waits, and the
+// result comes back to the caller.
+
+// Shows the text under the caption with the style's logo and buttons; returns
+// 6 (yes), 7 (close, also when closed otherwise) or 12 (left button).
+int ShowMessageBox(HWND owner, std::wstring_view text, std::wstring_view caption, int style);
+
+// The text of a "Message" key under the "Title" caption; an empty text shows
+// the fallback instead when one is given (at most 259 characters).
+int ShowMessageByKey(std::wstring_view key, HWND owner, int style,
+                     std::optional<std::wstring_view> fallback = std::nullopt);
+
+// The same with the key's text used as a format of one text argument; a text
+// that does not fit the argument is shown as it stands.
+int ShowMessageByKeyFormat(std::wstring_view key, std::wstring_view argument, HWND owner, int style);
+
+// Messages of the recognition worker, owned by the main window.
+class WindowMessageDisplay : public MessageDisplay {
+public:
+    explicit WindowMessageDisplay(HWND owner) : owner_(owner) {}
+    int ShowMessageByKey(std::wstring_view key, int style, std::optional<std::wstring> fallback) override;
+    int ShowMessageByKeyFormat(std::wstring_view key, std::wstring_view argument, int style) override;
+
+private:
+    HWND owner_;
+};

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "toolkit/win_types.h"
+
+// Messages the main window receives besides the toolkit's own.
+inline constexpr UINT WM_OCR_RESULT = WM_USER + 6;    // wParam: OcrResult* or 0; lParam: image path
+inline constexpr UINT WM_CAPTURE_DONE = WM_USER + 7;  // a screen region was saved
+inline constexpr UINT WM_LOGIN_STATE = WM_USER + 8;   // wParam 1 signed in, 0 not
+inline constexpr UINT WM_TRAY_NOTIFY = 2708;          // lParam: the mouse message
+
+// The main window's class, by which a second start finds it.
+inline constexpr wchar_t kMainWindowClass[] = L"TaviOCRWindowClass";
