@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <utility>
 
 #include "platform/file_io.h"
 #include "platform/text.h"
@@ -182,9 +183,25 @@ QString CPaintManagerUI::StyleSheet() {
                  : QString();
 }
 
-int CPaintManagerUI::MessageLoop() { return QApplication::exec(); }
+namespace {
+// The quit request belongs to the main loop: one made before that loop runs
+// ends it as soon as it starts, and never ends a nested (modal) loop early.
+bool mainLoopRunning = false;
+std::optional<int> pendingQuit;
+}  // namespace
 
-void CPaintManagerUI::PostQuitMessage(int exitCode) { QCoreApplication::exit(exitCode); }
+int CPaintManagerUI::MessageLoop() {
+    if (pendingQuit) return *std::exchange(pendingQuit, std::nullopt);
+    mainLoopRunning = true;
+    const int code = QApplication::exec();
+    mainLoopRunning = false;
+    return code;
+}
+
+void CPaintManagerUI::PostQuitMessage(int exitCode) {
+    if (mainLoopRunning) QCoreApplication::exit(exitCode);
+    else pendingQuit = exitCode;
+}
 
 void CPaintManagerUI::Init(QWidget* window) {
     window_ = window;

@@ -31,6 +31,7 @@
 #include "toolkit/paint_manager.h"
 #include "toolkit/skin_manager.h"
 #include "ui/main_frame.h"
+#include "ui/toolkit_setup.h"
 #include "ui/window_messages.h"
 
 namespace {
@@ -67,17 +68,6 @@ void WriteFirstPaintTime(const std::wstring& windowClass) {
     if (fd < 0) return;
     [[maybe_unused]] const ssize_t written = ::write(fd, text.data(), text.size());
     ::close(fd);
-}
-
-void PrepareToolkit(const ProcessGlobals& globals) {
-    CPaintManagerUI::SetInstance(globals.ExeFolder);
-    CPaintManagerUI::SetSkinFileExtension(L".skin");
-    CPaintManagerUI::SetResourcePath(globals.ExeFolder + L"/skin/");
-    CPaintManagerUI::SetResourceZip(SkinPackageName(), kSkinPackagePassword, false);
-    CSkinManager::GetSkinManager().SetLanguageSource(
-        [] { return ReadLangSection(kTextSection, LanguageFilePath()); });
-    SetInterfaceReloadHandler([] { ReloadInterfaceTexts(); });
-    SetFirstPaintHook(&WriteFirstPaintTime);
 }
 
 void ShowMainWindow() {
@@ -132,6 +122,7 @@ int RunTaviOcr(int argc, char** argv) {
         return 0;
     }
     PrepareToolkit(globals);
+    SetFirstPaintHook(&WriteFirstPaintTime);
     instance.Listen(&ShowMainWindow);
 
     auto* frame = new CMainFrame;
