@@ -1,0 +1,136 @@
+// The window program as a user starts it, on the test X server.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/processes.h"
+#include "support/temp_environment.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::string Shell(const std::string& command) {
+    std::string output;
+    if (FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+        ::pclose(pipe);
+    }
+    return output;
+}
+
+// Ids of the mapped top-level windows with exactly this title.
+std::vector<std::string> VisibleWindows(const std::string& title) {
+    std::vector<std::string> ids;
+    const std::string out = Shell("xdotool search --onlyvisible --name '^" + title + "$'");
+    std::size_t start = 0;
+    while (start < out.size()) {
+        const auto end = out.find('\n', start);
+        ids.push_back(out.substr(start, end - start));
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return ids;
+}
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(50ms);
+    }
+    return true;
+}
+
+}  // namespace
+
+class StartupTest : public TempEnvironment {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
+        TempEnvironment::SetUp();
+        program_ = std::string(TAVIOCR_OUT_DIR) + "/taviocr";
+    }
+    void TearDown() override {
+        for (auto& child : children_) child.Kill();
+        children_.clear();
+        if (!root_.empty()) TempEnvironment::TearDown();
+    }
+    ChildProcess& Start(std::vector<std::string> args, const std::string& program = "") {
+        args.insert(args.begin(), program.empty() ? program_ : program);
+        auto child = ChildProcess::Start(args);
+        EXPECT_TRUE(child.has_value());
+        children_.push_back(std::move(*child));
+        return children_.back();
+    }
+    // The exit code of a run that must end by itself.
+    int RunToEnd(std::vector<std::string> args) {
+        ChildProcess& child = Start(std::move(args));
+        EXPECT_TRUE(child.WaitFor(15s));
+        return child.ExitCode();
+    }
+    std::string program_;
+    std::deque<ChildProcess> children_;  // references stay valid as it grows
+};
+
+TEST_F(StartupTest, TheProgramShowsItsMainWindowAndASecondStartEndsLeavingTheFirst) {
+    ChildProcess& first = Start({});
+    ASSERT_TRUE(WaitFor([] { return VisibleWindows("TaviOCR").size() == 1; })) << "the main window appears";
+    const auto window = VisibleWindows("TaviOCR");
+    EXPECT_EQ(RunToEnd({}), 0) << "a second start ends at once";
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(VisibleWindows("TaviOCR"), window) << "still the first one's window, and only that";
+    EXPECT_EQ(first.ExitCode(), ChildProcess::kStillActive);
+}
+
+TEST_F(StartupTest, AutorunStartsHiddenAndALaterStartShowsTheWindowEvenWithAutorun) {
+    ChildProcess& first = Start({"/autorun"});
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(root_ + "/data/TaviOCR/config.ini"); }));
+    std::this_thread::sleep_for(700ms);
+    EXPECT_TRUE(VisibleWindows("TaviOCR").empty());
+    EXPECT_EQ(first.ExitCode(), ChildProcess::kStillActive);
+    EXPECT_EQ(RunToEnd({"/autorun"}), 0);
+    EXPECT_TRUE(WaitFor([] { return VisibleWindows("TaviOCR").size() == 1; }));
+}
+
+TEST_F(StartupTest, AMissingSkinPackageShowsTheStartUpErrorAndEndsWithZero) {
+    // A program folder without skins: the program file and its language files only.
+    const std::string folder = root_ + "/broken";
+    fs::create_directories(folder);
+    fs::copy_file(program_, folder + "/taviocr");
+    fs::copy(std::string(TAVIOCR_OUT_DIR) + "/language", folder + "/language", fs::copy_options::recursive);
+    ChildProcess& run = Start({}, folder + "/taviocr");
+    ASSERT_TRUE(WaitFor([] { return VisibleWindows("严重错误").size() == 1; })) << "the fixed error box";
+    EXPECT_TRUE(VisibleWindows("TaviOCR").empty()) << "no main window";
+    Shell("xdotool search --name '^严重错误$' windowfocus --sync key --clearmodifiers Return");
+    ASSERT_TRUE(run.WaitFor(10s));
+    EXPECT_EQ(run.ExitCode(), 0);
+}
+
+TEST_F(StartupTest, InstallerSwitchesEndWithoutAWindowAndTheFirstSwitchDecides) {
+    EXPECT_EQ(RunToEnd({"/makemachine"}), 0);
+    // "/uninstall" is looked for first, so the "/install" beside it starts nothing.
+    EXPECT_EQ(RunToEnd({"/uninstall", "/install"}), 0);
+    std::this_thread::sleep_for(800ms);
+    EXPECT_TRUE(VisibleWindows("TaviOCR").empty());
+}
+
+TEST_F(StartupTest, InstallStartsTheProgramAfreshAndEnds) {
+    EXPECT_EQ(RunToEnd({"/install"}), 0);
+    ASSERT_TRUE(WaitFor([] { return VisibleWindows("TaviOCR").size() == 1; })) << "the installed program runs";
+    const std::string pid = Shell("xdotool search --onlyvisible --name '^TaviOCR$' getwindowpid");
+    ASSERT_FALSE(pid.empty());
+    ::kill(std::stoi(pid), SIGKILL);
+    EXPECT_TRUE(WaitFor([] { return VisibleWindows("TaviOCR").empty(); }));
+}
