@@ -1,10 +1,12 @@
 #include "toolkit/dialog_builder.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QUiLoader>
 #include <QVBoxLayout>
 #include <functional>
 #include <map>
+#include <utility>
 
 #include "platform/debug_trace.h"
 #include "platform/text.h"
@@ -54,11 +56,34 @@ const std::map<QString, ControlFactory>& Factories() {
     return factories;
 }
 
-class SkinLoader : public QUiLoader {
+// Qt Designer's widget plugins would be loaded by a form loader as it is
+// made: heavy libraries (and the web engine's, when installed) that skins
+// never use. The program's plugin folders are hidden while it is made.
+struct DesignerPluginsHidden {
+    DesignerPluginsHidden() : saved(QCoreApplication::libraryPaths()) { QCoreApplication::setLibraryPaths({}); }
+    QStringList saved;
+};
+
+class SkinLoader : private DesignerPluginsHidden, public QUiLoader {
 public:
-    SkinLoader(CPaintManagerUI* manager, IDialogBuilderCallback* callback)
-        : manager_(manager), callback_(callback) {
-        clearPluginPaths();  // no designer plugins: skins use only these controls
+    SkinLoader() {
+        QCoreApplication::setLibraryPaths(saved);
+        clearPluginPaths();
+    }
+
+    // One loader serves every build on the UI thread.
+    static SkinLoader& Instance() {
+        static SkinLoader loader;
+        return loader;
+    }
+
+    QWidget* Load(QIODevice* device, QWidget* parent, CPaintManagerUI* manager, IDialogBuilderCallback* callback) {
+        CPaintManagerUI* outerManager = std::exchange(manager_, manager);
+        IDialogBuilderCallback* outerCallback = std::exchange(callback_, callback);
+        QWidget* root = load(device, parent);
+        manager_ = outerManager;
+        callback_ = outerCallback;
+        return root;
     }
 
     QWidget* createWidget(const QString& className, QWidget* parent, const QString& name) override {
@@ -73,8 +98,8 @@ public:
     }
 
 private:
-    CPaintManagerUI* manager_;
-    IDialogBuilderCallback* callback_;
+    CPaintManagerUI* manager_ = nullptr;
+    IDialogBuilderCallback* callback_ = nullptr;
 };
 
 }  // namespace
@@ -105,8 +130,8 @@ QWidget* CDialogBuilder::Build(const std::string& bytes, CPaintManagerUI* manage
     QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
-    SkinLoader loader(manager, callback);
-    QWidget* root = loader.load(&buffer, parent);
+    SkinLoader& loader = SkinLoader::Instance();
+    QWidget* root = loader.Load(&buffer, parent, manager, callback);
     if (!root) {
         DebugTrace(L"[toolkit] layout %s unreadable: %s\n", name_.c_str(),
                    loader.errorString().toStdWString().c_str());

@@ -98,9 +98,8 @@ int RunTaviOcr(int argc, char** argv) {
         case StartSwitch::None: break;
     }
 
-    // Skinned windows draw their own frames; GL contexts are shared for the
-    // embedded web view of the compare window.
-    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // No shared GL context at start: it would load the GL driver (tens of
+    // megabytes) for a program that draws with the raster engine.
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromWCharArray(kProductName));
     QApplication::setQuitOnLastWindowClosed(false);
