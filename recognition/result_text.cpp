@@ -9,7 +9,7 @@
 #include "recognition/account_licence.h"
 #include "recognition/kinds.h"
 
-std::wstring BuildResultText(const OcrResult& result) {
+std::wstring ResultTextOf(const OcrResult& result) {
     std::wstring text;
     if (result.kind == kKindBankAccountLicence) {
         std::wstring joined;
@@ -20,6 +20,11 @@ std::wstring BuildResultText(const OcrResult& result) {
         if (result.kind == kKindBankCard)
             text += result.bankName + L"\r\n" + Utf8ToWide(result.bankCardNumber);
     }
+    return text;
+}
+
+std::wstring BuildResultText(const OcrResult& result) {
+    std::wstring text = ResultTextOf(result);
     return text.empty() ? LangText(L"OCRNone") : text;
 }
 

@@ -8,6 +8,8 @@
 // card the bank name and the card number; for a bank account licence the
 // picked fields; an empty text becomes the "OCRNone" text.
 std::wstring BuildResultText(const OcrResult& result);
+// The same without the "OCRNone" stand-in: empty when the image held no text.
+std::wstring ResultTextOf(const OcrResult& result);
 
 // A batch's result files: "<name part of the image>.txt" (or "<position>.txt"
 // for an image without a name part) as UTF-16LE with a byte-order mark.

@@ -98,9 +98,7 @@ int ControlTextKindOf(std::wstring_view suffix) {
     return -1;
 }
 
-namespace {
-
-bool ApplyToControl(QWidget* control, const QString& value, int kind) {
+bool ApplyTextToControl(QWidget* control, const QString& value, int kind) {
     bool ok = false;
     switch (kind) {
         case kControlText: return SetControlText(control, value);
@@ -125,17 +123,15 @@ bool ApplyToControl(QWidget* control, const QString& value, int kind) {
     }
 }
 
-}  // namespace
-
 bool ApplyControlText(CPaintManagerUI& manager, std::wstring_view name, std::wstring_view text, int kind) {
     QWidget* first = manager.FindControl(name);
     if (!first) return false;
     // Pages may repeat a control (a "Done" button on two result pages): all get the text.
     QWidget* scope = manager.GetPaintWindow() ? manager.GetPaintWindow() : manager.GetRoot();
     const QString value = Q(text);
-    bool applied = ApplyToControl(first, value, kind);
+    bool applied = ApplyTextToControl(first, value, kind);
     for (QWidget* other : scope->findChildren<QWidget*>(first->objectName()))
-        if (other != first) applied = ApplyToControl(other, value, kind) || applied;
+        if (other != first) applied = ApplyTextToControl(other, value, kind) || applied;
     return applied;
 }
 

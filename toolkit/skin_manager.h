@@ -7,6 +7,8 @@
 #include <vector>
 
 class CPaintManagerUI;
+class QString;
+class QWidget;
 
 // Language texts of layout files. The language file keys them
 // "@<layout file>/<control>" with an optional "#<what>" naming what the text
@@ -75,6 +77,8 @@ private:
 // when the window has no such control or the kind does not apply to it.
 bool ApplyControlText(CPaintManagerUI& manager, std::wstring_view control, std::wstring_view text,
                       int kind);
+// The same on one control.
+bool ApplyTextToControl(QWidget* control, const QString& text, int kind);
 // The kind a key suffix names ("" → text, "tip", "hint", "pos", "width",
 // "height", "normalimage", "hotimage", "pushedimage", "disabledimage"); -1 otherwise.
 int ControlTextKindOf(std::wstring_view suffix);

@@ -2,6 +2,10 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QIcon>
@@ -78,6 +82,14 @@ protected:
     }  // Esc does not close a skinned window
 
 private:
+    static std::vector<std::wstring> LocalFiles(const QMimeData* data) {
+        std::vector<std::wstring> paths;
+        if (!data || !data->hasUrls()) return paths;
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdWString());
+        return paths;
+    }
+
     bool InCaption(const QPoint& point) const {
         const QWidget* root = owner_ ? owner_->m_pm.GetRoot() : nullptr;
         const int caption = root ? root->property("caption").toInt() : 0;
@@ -173,6 +185,11 @@ HWND WindowImplBase::Create(HWND parent, std::wstring_view caption, std::uint32_
     InitWindow();
     if (!destroyed_) m_pm.SendNotify(root, kNotifyWindowInit);
     return destroyed_ ? nullptr : hwnd_;
+}
+
+void WindowImplBase::DragAcceptFiles(bool accept) {
+    acceptDrops_ = accept;
+    if (widget_) widget_->setAcceptDrops(accept);
 }
 
 void WindowImplBase::CenterWindow() {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "toolkit/dialog_builder.h"
 #include "toolkit/notify.h"
@@ -77,6 +78,10 @@ public:
     void Notify(TNotifyUI& msg) override;
     QWidget* CreateControl(const QString& className, QWidget* parent) override;
 
+    // Files dropped from a file manager reach OnDropFiles while accepted.
+    void DragAcceptFiles(bool accept);
+    bool AcceptsDroppedFiles() const { return acceptDrops_; }
+
     // The window behind a handle of this process, or null.
     static WindowImplBase* FromHandle(HWND hwnd);
 
@@ -89,6 +94,8 @@ protected:
     virtual LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     virtual void OnDestroy() {}
     virtual void OnFinalMessage(HWND /*hwnd*/) {}
+    // Full paths in drop order.
+    virtual void OnDropFiles(const std::vector<std::wstring>& /*paths*/) {}
 
     // Ends the window at once: timers stop, the handle dies, the widget goes.
     void DestroyWindow();
@@ -109,6 +116,7 @@ private:
     UINT modalResult_ = IDCANCEL;
     bool destroyed_ = false;
     bool finalPending_ = false;
+    bool acceptDrops_ = false;
     std::shared_ptr<bool> alive_;
 };
 

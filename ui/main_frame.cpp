@@ -1,11 +1,22 @@
 #include "ui/main_frame.h"
 
+#include <QCoreApplication>
+#include <QScrollBar>
 #include <QWidget>
 
 #include "account/signed_in_user.h"
 #include "app/language.h"
+#include "app/language_file.h"
+#include "app/settings.h"
+#include "recognition/kinds.h"
 #include "toolkit/controls/button_ui.h"
+#include "toolkit/controls/edit_ui.h"
+#include "toolkit/controls/label_ui.h"
+#include "toolkit/controls/list_ui.h"
+#include "toolkit/controls/tab_layout_ui.h"
 #include "toolkit/window_effects.h"
+#include "ui/main_modes.h"
+#include "ui/message_box.h"
 #include "ui/open_url.h"
 #include "ui/window_messages.h"
 
@@ -13,15 +24,41 @@ namespace {
 constexpr int kCloseFadeMilliseconds = 100;
 }  // namespace
 
+CMainFrame::CMainFrame() { job_.SetNotifyWindow(this); }
+
+CMainFrame::~CMainFrame() {
+    // The worker may be waiting for this thread to take a result; let it
+    // through (the window is gone, so it ends) before the job waits for it.
+    while (job_.IsRunning()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
 std::wstring CMainFrame::GetWindowClassName() const { return kMainWindowClass; }
 
 CMainFrame* CMainFrame::Instance() {
     return dynamic_cast<CMainFrame*>(WindowImplBase::FromHandle(FindWindowByClass(kMainWindowClass)));
 }
 
+bool CMainFrame::IsWindow() const { return ::IsWindow(GetHWND()); }
+
+void CMainFrame::OnOcrResult(const OcrResult* result, const std::wstring& imagePath) {
+    ::SendMessageW(GetHWND(), WM_OCR_RESULT, reinterpret_cast<WPARAM>(result),
+                   reinterpret_cast<LPARAM>(&imagePath));
+}
+
+void CMainFrame::InitWindow() {
+    DragAcceptFiles(true);
+    messages_ = std::make_unique<WindowMessageDisplay>(GetHWND());
+    job_.SetMessageDisplay(messages_.get());
+}
+
 void CMainFrame::Notify(TNotifyUI& msg) {
     if (msg.sType == kNotifyWindowInit) {
         CSkinManager::GetSkinManager().SetReloadTarget(this);
+        if (auto* text = m_pm.FindControl<CRichEditUI>(L"ocrText")) {
+            // A slim bar without arrow buttons, as wide as the skin's thumb.
+            text->verticalScrollBar()->setFixedWidth(12);
+        }
+        job_.SetLanguageNumber(LanguageNumberForSetting(GlobalSettings().OCRLanguage));
         ShowSignedInState(CurrentUser().IsSignedIn());
     } else if (msg.sType == kNotifyClick) {
         OnClick(msg);
@@ -33,9 +70,149 @@ void CMainFrame::OnClick(TNotifyUI& msg) {
     if (name == L"btnClose") PostMessageW(WM_CLOSE);
     else if (name == L"btnMin") SendMessageW(WM_SYSCOMMAND, SC_MINIMIZE);
     else if (name == L"btnMax") ToggleMaximized();
-    else if (name == L"btnOfficalSite") {
+    else if (const auto mode = ModeForButton(name)) {
+        if (*mode == kModeIdCard) {
+            IdCardFront.clear();
+            IdCardBack.clear();
+            ShowIdCardSlot(true);
+            ShowIdCardSlot(false);
+        }
+        SetModeAndShowAddPage(*mode);
+    } else if (name == L"Screenshot-OCR") {
+        MainMode = kModeScreenshot;  // the capture itself arrives with the capture window
+    } else if (name == L"Licensen-OCR") {
+        SelectPage(kPageDocumentKinds);
+        MainMode = kModeDocuments;
+    } else if (name == L"AppPage") {
+        SelectPage(kPageApps);
+    } else if (name == L"Back") {
+        OnBack();
+    } else if (name == L"BackResultOK") {
+        OnBackResultOK();
+    } else if (name == L"titleLogo" || name == L"buttonAddPic" || name == L"addPicIcon") {
+        AddFilesWithDialog();
+    } else if (name == L"buttonOCR") {
+        OnButtonOCR();
+    } else if (name == L"cancleFiles") {
+        ClearFiles();
+    } else if (name == L"addIdcardFront" || name == L"addIdcardFrontI") {
+        ChooseIdCardImage(true);
+    } else if (name == L"addIdcardBack" || name == L"addIdcardBackI") {
+        ChooseIdCardImage(false);
+    } else if (name == L"CopyText") {
+        CopyCurrentText();
+    } else if (name == L"openOCRFolder") {
+        OpenOutputFolder();
+    } else if (name == L"DiffText") {
+        OnDiffText();
+    } else if (name == L"btnDiff") {
+        OnListButtonDiff(msg.pSender);
+    } else if (name == L"btnOfficalSite") {
         if (auto* site = m_pm.FindControl<CButtonUI>(name)) OpenUrl(site->GetText(), GetHWND());
     }
+}
+
+void CMainFrame::SetModeAndShowAddPage(int mode) {
+    MainMode = mode;
+    ShowModeHeader();
+    SelectPage(kPageAddImages);
+}
+
+void CMainFrame::ShowModeHeader() {
+    auto* inner = m_pm.FindControl<CTabLayoutUI>(L"tabAddPic");
+    if (MainMode == kModeIdCard) {
+        if (inner) inner->SelectItem(1);
+        SetVisible(L"buttonAddPic", false);
+        SetVisible(L"buttonOCR", true);
+        SetVisible(L"Back", true);
+        return;
+    }
+    const ModeInfo* mode = FindMode(MainMode);
+    const std::wstring_view titleKey = mode ? mode->titleKey : std::wstring_view();
+    const std::wstring_view icon = mode ? mode->icon : std::wstring_view();
+    if (inner) inner->SelectItem(0);
+    SetVisible(L"buttonAddPic", true);
+    SetVisible(L"buttonOCR", false);
+    SetBkImage(L"titleLogo", icon.empty() ? L"" : L"../default/images/" + std::wstring(icon));
+    SetText(L"titleLicense", titleKey.empty() ? L"" : LangText(titleKey));
+}
+
+CTabLayoutUI* CMainFrame::MainTab() const { return m_pm.FindControl<CTabLayoutUI>(L"tabMain"); }
+
+void CMainFrame::SelectPage(int page) {
+    if (CTabLayoutUI* tab = MainTab()) tab->SelectItem(page);
+}
+
+int CMainFrame::CurrentPage() const {
+    const CTabLayoutUI* tab = MainTab();
+    return tab ? tab->GetCurSel() : -1;
+}
+
+void CMainFrame::OnBack() {
+    if (ScanTimer != 0) {
+        ShowMessageByKey(L"CannotBack", GetHWND(), kStyleInformation);
+        return;
+    }
+    SetBkImage(L"buttonOCR", L"");
+    const int page = CurrentPage();
+    if (page >= kPageAddImages && page <= kPageApps) {
+        if (IsDocumentMode(MainMode) && page == kPageDocumentKinds) {
+            SelectPage(kPageHome);
+        } else {
+            SelectPage(IsDocumentMode(MainMode) ? kPageDocumentKinds : kPageHome);
+            if (page == kPageAddImages) ClearFiles();
+        }
+    } else if (page == kPageResult || page == kPageResultList) {
+        SelectPage(kPageAddImages);
+    }
+    if (MainMode == kModeCaptureTable) MainMode = kModeScreenshot;
+}
+
+void CMainFrame::OnBackResultOK() {
+    if (CurrentPage() == kPageResultList)
+        if (auto* list = m_pm.FindControl<CListUI>(L"listFiles")) list->RemoveAll();
+    ResultMap.clear();
+    FileList.clear();
+    SetBkImage(L"buttonOCR", L"");
+    switch (MainMode) {
+        case kModeScreenshot:
+        case kModeScanner:
+        case kModeCaptureTable: SelectPage(kPageHome); break;
+        case kModeDocuments: SelectPage(kPageDocumentKinds); break;
+        case kModeIdCard:
+            IdCardFront.clear();
+            IdCardBack.clear();
+            ShowIdCardSlot(true);
+            ShowIdCardSlot(false);
+            SetVisible(L"buttonAddPic", false);
+            SetVisible(L"buttonOCR", true);
+            SetVisible(L"Back", true);
+            SetEnabled(L"buttonOCR", true);
+            SelectPage(kPageAddImages);
+            break;
+        default: SelectPage(kPageAddImages); break;
+    }
+    RefreshFileArea();
+    if (MainMode == kModeCaptureTable) MainMode = kModeScreenshot;
+}
+
+void CMainFrame::OnCaptureDone(const std::wstring& capturePath) {
+    SelectPage(kPageAddImages);
+    FileList.clear();
+    if (AddImageFile(capturePath)) {
+        RefreshFileArea();
+        m_pm.SendNotify(m_pm.FindControl(L"buttonOCR"), kNotifyClick);
+    }
+}
+
+void CMainFrame::OnScannedImages(const std::vector<std::wstring>& images) {
+    if (const HWND hint = FindWindowByClass(L"TaviOCRCopyDialogClass")) ::SendMessageW(hint, WM_CLOSE, 0, 0);
+    if (images.empty()) return;
+    FileList.clear();
+    for (const std::wstring& image : images) AddImageFile(image);
+    SelectPage(kPageAddImages);
+    RefreshFileArea();
+    m_pm.SendNotify(m_pm.FindControl(L"buttonOCR"), kNotifyClick);
 }
 
 void CMainFrame::ToggleMaximized() {
@@ -46,13 +223,24 @@ void CMainFrame::ToggleMaximized() {
                                        : QStringLiteral("default/button/restore_w.svg"));
 }
 
-LRESULT CMainFrame::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM, bool& handled) {
-    handled = false;
-    if (message == WM_LOGIN_STATE) {
-        ShowSignedInState(wParam == 1);
-        handled = true;
+void CMainFrame::OnTimer(UINT id) {
+    if (id != kScanTimerId) return;
+    AnimationFrame = (AnimationFrame + 1) % kScanFrames;
+    const int left = static_cast<int>(AnimationFrame) * 191;
+    SetBkImage(L"scanAni", L"file='../default/gif/scan.png' source='" + std::to_wstring(left) + L",0," +
+                               std::to_wstring(left + 191) + L",158'");
+}
+
+LRESULT CMainFrame::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+    handled = true;
+    switch (message) {
+        case WM_LOGIN_STATE: ShowSignedInState(wParam == 1); return 0;
+        case WM_OCR_RESULT:
+            HandleOcrResult(reinterpret_cast<const OcrResult*>(wParam),
+                            *reinterpret_cast<const std::wstring*>(lParam));
+            return 0;
+        default: handled = false; return 0;
     }
-    return 0;
 }
 
 void CMainFrame::ShowSignedInState(bool signedIn) {
@@ -81,6 +269,11 @@ LRESULT CMainFrame::OnSysCommand(UINT message, WPARAM command, LPARAM lParam, bo
     return WindowImplBase::OnSysCommand(message, command, lParam, handled);
 }
 
+void CMainFrame::OnDestroy() {
+    KillTimer(kScanTimerId);
+    ScanTimer = 0;
+}
+
 void CMainFrame::OnFinalMessage(HWND) {
     delete this;
     CPaintManagerUI::PostQuitMessage(0);
@@ -89,6 +282,25 @@ void CMainFrame::OnFinalMessage(HWND) {
 void CMainFrame::ReloadControlText(std::wstring_view control, std::wstring_view text, int kind) {
     if (control.empty() || text.empty() || !m_pm.FindControl(control)) return;
     ApplyControlText(m_pm, control, text, kind);
+}
+
+void CMainFrame::SetText(std::wstring_view control, std::wstring_view text) {
+    ApplyControlText(m_pm, control, text, kControlText);
+}
+
+void CMainFrame::SetVisible(std::wstring_view control, bool visible) {
+    if (QWidget* widget = m_pm.FindControl(control)) widget->setVisible(visible);
+}
+
+void CMainFrame::SetEnabled(std::wstring_view control, bool enabled) {
+    if (QWidget* widget = m_pm.FindControl(control)) widget->setEnabled(enabled);
+}
+
+void CMainFrame::SetBkImage(std::wstring_view control, std::wstring_view image) {
+    QWidget* widget = m_pm.FindControl(control);
+    const QString value = QString::fromStdWString(std::wstring(image));
+    if (auto* button = dynamic_cast<CButtonUI*>(widget)) button->SetBkImage(value);
+    else if (auto* label = dynamic_cast<CLabelUI*>(widget)) label->SetBkImage(value);
 }
 
 void ReloadInterfaceTexts() {

@@ -1,38 +1,129 @@
 #pragma once
 
+#include <functional>
+#include <map>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "recognition/recognition_interfaces.h"
+#include "recognition/recognition_job.h"
+#include "toolkit/dialog_builder.h"
 #include "toolkit/skin_manager.h"
 #include "toolkit/window_impl_base.h"
+#include "ui/message_box.h"
 
-// The program's one top-level window: its pages, caption buttons and the
-// signed-in area, and the target of interface text reloads. The object
-// deletes itself when its window ends, which ends the message loop.
-class CMainFrame : public WindowImplBase, public IReloadControlText {
+class CListUI;
+class CTabLayoutUI;
+
+// The program's one top-level window. It dispatches: page navigation and the
+// mode live here, the input list, running a recognition and the result actions
+// each in a file of their own. The object deletes itself when its window ends,
+// which ends the message loop.
+class CMainFrame : public WindowImplBase, public IReloadControlText, public NotifyWindow {
 public:
+    CMainFrame();
+    ~CMainFrame() override;
+
     std::wstring GetWindowClassName() const override;
     std::wstring GetSkinFile() override { return L"skin.xml"; }
 
     void ReloadControlText(std::wstring_view control, std::wstring_view text, int kind) override;
     CPaintManagerUI& PaintManager() { return m_pm; }
+    RecognitionJob& Job() { return job_; }
 
     // The live main window of this process, or null.
     static CMainFrame* Instance();
 
+    // NotifyWindow, called by the job's worker: hands the result to the UI
+    // thread and waits until it has been taken.
+    bool IsWindow() const override;
+    void OnOcrResult(const OcrResult* result, const std::wstring& imagePath) override;
+
+    // --- state (read by tests and the parts below) ---
+    std::vector<std::wstring> FileList;
+    std::map<std::wstring, std::wstring> ResultMap;  // source image → result file
+    bool MergeMode = false;
+    std::wstring MergeBuffer;
+    UINT ScanTimer = 0;
+    unsigned AnimationFrame = 0;
+    int MainMode = 0;
+    std::wstring OutputFolder;
+    std::wstring CurrentText;
+    std::wstring IdCardFront;
+    std::wstring IdCardBack;
+
+    // --- navigation (main_frame.cpp) ---
+    void SetModeAndShowAddPage(int mode);
+    void ShowModeHeader();
+    void SelectPage(int page);
+    int CurrentPage() const;
+    void OnBack();
+    void OnBackResultOK();
+    void OnCaptureDone(const std::wstring& capturePath);
+    void OnScannedImages(const std::vector<std::wstring>& images);
+
+    // --- input list (file_area.cpp) ---
+    bool AddImageFile(const std::wstring& path);
+    void RefreshFileArea();
+    void ShowIdCardSlot(bool front);
+    void AddResultListItem(const std::wstring& path);
+    void ClearFiles();
+    void AddFilesWithDialog();
+    void ChooseIdCardImage(bool front);
+    void StartScanAnimation();
+    void StopScanAnimation();
+
+    // --- running a recognition (recognition_run.cpp) ---
+    void OnButtonOCR();
+    void HandleOcrResult(const OcrResult* result, const std::wstring& imagePath);
+    std::wstring BuildResultText(const OcrResult& result, int kind);
+
+    // --- results (result_actions.cpp) ---
+    void OpenOutputFolder();
+    void CopyCurrentText();
+    void OnDiffText();
+    void OnListButtonDiff(QWidget* button);
+
+    // The proofreading view: shows the picture beside the text and returns
+    // the edited text, empty when nothing is to be taken over. Until one is
+    // installed, proofreading changes nothing.
+    using CompareView = std::function<std::wstring(HWND owner, const std::wstring& image, const std::wstring& text)>;
+    static void SetCompareView(CompareView view);
+
 protected:
+    void InitWindow() override;
     void Notify(TNotifyUI& msg) override;
     void OnClick(TNotifyUI& msg) override;
+    void OnTimer(UINT id) override;
+    void OnDropFiles(const std::vector<std::wstring>& paths) override;
     LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
     LRESULT OnClose(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
     LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    void OnDestroy() override;
     void OnFinalMessage(HWND hwnd) override;
 
 private:
     void ShowSignedInState(bool signedIn);
     void ToggleMaximized();
+    void SetProgressText(std::size_t done, std::size_t total);
+    void SetText(std::wstring_view control, std::wstring_view text);
+    void SetVisible(std::wstring_view control, bool visible);
+    void SetEnabled(std::wstring_view control, bool enabled);
+    void SetBkImage(std::wstring_view control, std::wstring_view image);
+    CTabLayoutUI* MainTab() const;
+
+    RecognitionJob job_;
+    std::unique_ptr<WindowMessageDisplay> messages_;
+    CDialogBuilder rowBuilder_;
     bool closing_ = false;
 };
+
+// Timer of the scanning animation: 44 frames of 191 × 158 from one strip.
+inline constexpr UINT kScanTimerId = 10;
+inline constexpr UINT kScanTimerMilliseconds = 50;
+inline constexpr unsigned kScanFrames = 44;
 
 // After a language switch: the resource package of the new language, its
 // fonts and layout texts, a redraw, then WM_LOGIN_STATE to redraw the
@@ -42,3 +133,11 @@ void ReloadInterfaceTexts();
 // The layout files whose texts a language switch reloads, in reload order.
 inline constexpr std::wstring_view kReloadedLayouts[] = {L"skin.xml", L"homepage.xml", L"picocrpage.xml",
                                                          L"resultokpage.xml", L"resultpage.xml"};
+
+// The two sides of an identity card one above the other, as a JPEG in the
+// identity-card folder; empty when either cannot be read or saving fails.
+std::wstring StackIdCardImages(const std::wstring& frontPath, const std::wstring& backPath);
+
+// The size text of a result row: "SizeBytes" below 1 KiB, then "%.2f K" and
+// "%.2f M"; empty for an empty or unreadable file.
+std::wstring FormatFileSize(const std::wstring& path);

@@ -1,6 +1,8 @@
 #include "ui/open_url.h"
 
+#include <cctype>
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
@@ -30,3 +32,41 @@ bool OpenUrl(std::wstring_view address, HWND) {
     }).detach();
     return true;
 }
+
+namespace {
+
+std::string FileUrl(const std::wstring& path) {
+    std::string url = "file://";
+    for (unsigned char c : WideToUtf8(path)) {
+        if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
+            url += static_cast<char>(c);
+        } else {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+            url += escaped;
+        }
+    }
+    return url;
+}
+
+}  // namespace
+
+void RevealInFileManager(const std::wstring& path) {
+    const std::wstring folder = path.substr(0, path.rfind(L'/'));
+    std::string item = FileUrl(path);
+    auto reveal = ChildProcess::Start({"dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.FileManager1",
+                                       "--type=method_call", "/org/freedesktop/FileManager1",
+                                       "org.freedesktop.FileManager1.ShowItems", "array:string:" + item, "string:"});
+    const std::string target = WideToUtf8(folder.empty() ? path : folder);
+    if (!reveal) {
+        ChildProcess::Start({"xdg-open", target});
+        return;
+    }
+    std::thread([reveal = std::move(*reveal), target]() mutable {
+        if (reveal.WaitFor(kOpenerVerdict) && reveal.ExitCode() == 0) return;
+        reveal.Kill();
+        ChildProcess::Start({"xdg-open", target});
+    }).detach();
+}
+
+void OpenWithDefaultApp(const std::wstring& path) { ChildProcess::Start({"xdg-open", WideToUtf8(path)}); }

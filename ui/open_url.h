@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "toolkit/win_types.h"
@@ -7,3 +8,9 @@
 // Opens an address with the desktop's handler for it; when none takes it, a
 // web browser is started with it. False when neither could be started.
 bool OpenUrl(std::wstring_view address, HWND owner);
+
+// Shows the file selected in the desktop's file manager; without one that
+// answers, the folder that holds it is opened.
+void RevealInFileManager(const std::wstring& path);
+// Opens a file with the desktop's program for its type.
+void OpenWithDefaultApp(const std::wstring& path);

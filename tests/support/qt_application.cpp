@@ -8,14 +8,15 @@
 #include <memory>
 
 QApplication& EnsureQtApplication() {
-    static std::unique_ptr<QApplication> app = [] {
+    // Never destroyed: at process exit Qt's thread data is gone before
+    // static objects are, and tearing the application down then crashes.
+    static QApplication* app = [] {
         if (!std::getenv("TAVIOCR_TEST_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
         else ::setenv("QT_QPA_PLATFORM", std::getenv("TAVIOCR_TEST_PLATFORM"), 1);
-        QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         static int argc = 1;
         static char name[] = "taviocr-test";
         static char* argv[] = {name, nullptr};
-        auto created = std::make_unique<QApplication>(argc, argv);
+        auto* created = new QApplication(argc, argv);
         QApplication::setQuitOnLastWindowClosed(false);
         return created;
     }();

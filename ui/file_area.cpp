@@ -1,0 +1,176 @@
+// The main window's input list: adding images, the add-file area, the
+// identity-card slots, result rows and the scanning animation.
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+
+#include <cstdio>
+#include <fstream>
+
+#include "app/lang_format.h"
+#include "app/language_file.h"
+#include "app/settings.h"
+#include "platform/file_io.h"
+#include "platform/text.h"
+#include "recognition/image_prep.h"
+#include "toolkit/controls/list_ui.h"
+#include "toolkit/window_effects.h"
+#include "ui/main_frame.h"
+#include "ui/main_modes.h"
+
+namespace {
+
+constexpr std::size_t kMaxDroppedPath = 259;
+
+const QString kImageFilter = QStringLiteral("Image Files(PNG/JPG/JPEG/BMP) (*.png *.jpg *.jpeg *.bmp)");
+const QString kIdCardFilter = QStringLiteral("图片文件(PNG/JPG/JPEG/BMP) (*.png *.jpg *.jpeg *.bmp)");
+
+bool HasImageExtension(const std::wstring& path) {
+    const auto dot = path.rfind(L'.');
+    if (dot == std::wstring::npos || path.find(L'/', dot) != std::wstring::npos) return false;
+    const std::wstring extension = path.substr(dot);
+    for (const wchar_t* accepted : {L".png", L".jpg", L".jpeg", L".bmp"})
+        if (EqualsNoCase(extension, accepted)) return true;
+    return false;
+}
+
+std::wstring NamePart(const std::wstring& path) { return path.substr(path.rfind(L'/') + 1); }
+
+}  // namespace
+
+bool CMainFrame::AddImageFile(const std::wstring& path) {
+    std::wstring stored = path;
+    const AppSettings& settings = GlobalSettings();
+    if (settings.CompressedSizeLimit) {
+        const QImage image = LoadImageLimited(path);
+        if (image.width() > settings.MaxImageSize || image.height() > settings.MaxImageSize) {
+            const std::wstring copy = ResizeForUpload(image, path, settings.MaxImageSize);
+            if (!copy.empty()) stored = copy;
+        }
+    }
+    FileList.push_back(std::move(stored));
+    return true;
+}
+
+void CMainFrame::RefreshFileArea() {
+    const std::size_t n = FileList.size();
+    if (n > 0) {
+        SetVisible(L"LayoutAddPic1", false);
+        SetVisible(L"LayoutAddPic2", true);
+        SetBkImage(L"addFileIcon", L"../default/images/fileicon" + std::to_wstring(std::min<std::size_t>(n, 4)) + L".png");
+        SetText(L"addFileText", n == 1 ? FormatLangText(LangText(L"AddPic1"), NamePart(FileList.front()))
+                                       : FormatLangText(LangText(L"AddPicM"), static_cast<int>(n)));
+        SetVisible(L"buttonAddPic", false);
+        SetVisible(L"buttonOCR", true);
+        SetBkImage(L"buttonOCR", L"");
+        return;
+    }
+    SetVisible(L"LayoutAddPic1", true);
+    SetVisible(L"LayoutAddPic2", false);
+    if (MainMode == kModeIdCard) {
+        SetVisible(L"buttonAddPic", false);
+        SetVisible(L"buttonOCR", true);
+        SetEnabled(L"buttonOCR", true);
+    } else {
+        SetVisible(L"buttonAddPic", true);
+        SetVisible(L"buttonOCR", false);
+    }
+}
+
+void CMainFrame::ClearFiles() {
+    if (FileList.empty()) return;
+    FileList.clear();
+    ResultMap.clear();
+    RefreshFileArea();
+}
+
+void CMainFrame::AddFilesWithDialog() {
+    const QStringList names =
+        QFileDialog::getOpenFileNames(GetWidget(), QString(), QString(), kImageFilter, nullptr);
+    for (const QString& name : names) {
+        // The list takes folders of at most 259 characters, as the dialog's name buffer did.
+        if (QFileInfo(name).absolutePath().size() > 259) return RefreshFileArea();
+    }
+    for (const QString& name : names) AddImageFile(name.toStdWString());
+    RefreshFileArea();
+}
+
+void CMainFrame::ChooseIdCardImage(bool front) {
+    const QString name = QFileDialog::getOpenFileName(GetWidget(), QString(), QString(), kIdCardFilter);
+    if (name.isEmpty()) return;
+    (front ? IdCardFront : IdCardBack) = name.toStdWString();
+    ShowIdCardSlot(front);
+}
+
+void CMainFrame::ShowIdCardSlot(bool front) {
+    const std::wstring& path = front ? IdCardFront : IdCardBack;
+    const bool chosen = !path.empty() && FileExists(path);
+    SetVisible(front ? L"IdcardFrontOk" : L"IdcardBackOk", chosen);
+    SetText(front ? L"titleIdcardFront" : L"titleIdcardBack",
+            LangText(chosen ? L"AddPic2" : (front ? L"LicenseTitleIdcardFront" : L"LicenseTitleIdcardBack")));
+}
+
+void CMainFrame::OnDropFiles(const std::vector<std::wstring>& paths) {
+    const int page = CurrentPage();
+    if (page != kPageHome && page != kPageAddImages && page != kPageDrop) return;
+    FileList.clear();
+    ResultMap.clear();
+    if (MainMode == kModeIdCard) {
+        ShakeWindow(GetWidget());
+        return;
+    }
+    for (const std::wstring& path : paths)
+        if (path.size() <= kMaxDroppedPath && HasImageExtension(path)) AddImageFile(path);
+    if (FileList.empty()) {
+        RefreshFileArea();
+        if (!paths.empty()) ShakeWindow(GetWidget());
+        return;
+    }
+    if (page == kPageHome) {
+        MainMode = kModePicture;
+        SelectPage(kPageAddImages);
+    }
+    RefreshFileArea();
+}
+
+std::wstring FormatFileSize(const std::wstring& path) {
+    std::ifstream file(NarrowPath(path), std::ios::binary | std::ios::ate);
+    if (!file) return {};
+    const std::streamoff size = file.tellg();
+    if (size <= 0) return {};
+    if (size < 1024) return FormatLangText(LangText(L"SizeBytes"), static_cast<int>(size));
+    const float k = static_cast<float>(size) / 1024.0f;
+    wchar_t text[64];
+    if (k < 1024.0f) std::swprintf(text, 64, L"%.2f K", static_cast<double>(k));
+    else std::swprintf(text, 64, L"%.2f M", static_cast<double>(k / 1024.0f));
+    return text;
+}
+
+void CMainFrame::AddResultListItem(const std::wstring& path) {
+    auto* list = m_pm.FindControl<CListUI>(L"listFiles");
+    if (!list) return;
+    QWidget* row = rowBuilder_.IsCached() ? rowBuilder_.Create(&m_pm) : rowBuilder_.Create(L"file_list_item.xml", &m_pm);
+    if (!row) return;
+    list->Add(row);
+    if (QWidget* name = CPaintManagerUI::FindSubControlByName(row, L"fileName"))
+        if (auto* label = qobject_cast<QLabel*>(name)) label->setText(QString::fromStdWString(path));
+    if (QWidget* size = CPaintManagerUI::FindSubControlByName(row, L"fileSize"))
+        if (auto* label = qobject_cast<QLabel*>(size)) label->setText(QString::fromStdWString(FormatFileSize(path)));
+    for (const LayoutText& text : CSkinManager::GetSkinManager().LayoutTexts(L"file_list_item.xml"))
+        if (QWidget* control = CPaintManagerUI::FindSubControlByName(row, text.control))
+            ApplyTextToControl(control, QString::fromStdWString(text.text), text.kind);
+}
+
+void CMainFrame::StartScanAnimation() {
+    if (ScanTimer != 0) return;
+    SetVisible(L"scanAni", true);
+    AnimationFrame = 0;
+    ScanTimer = kScanTimerId;
+    SetTimer(kScanTimerId, kScanTimerMilliseconds);
+}
+
+void CMainFrame::StopScanAnimation() {
+    SetVisible(L"scanAni", false);
+    KillTimer(kScanTimerId);
+    ScanTimer = 0;
+}

@@ -1,0 +1,171 @@
+// Starting a recognition from the main window and taking its results.
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QUrl>
+
+#include "app/lang_format.h"
+#include "app/language_file.h"
+#include "app/settings.h"
+#include "platform/debug_trace.h"
+#include "platform/file_io.h"
+#include "recognition/result_text.h"
+#include "toolkit/controls/edit_ui.h"
+#include "toolkit/keyboard_state.h"
+#include "ui/main_frame.h"
+#include "ui/main_modes.h"
+#include "ui/question_dialogs.h"
+
+namespace {
+
+std::wstring NamePart(const std::wstring& path) { return path.substr(path.rfind(L'/') + 1); }
+
+void OpenWithDesktop(const std::wstring& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdWString(path)));
+}
+
+}  // namespace
+
+void CMainFrame::SetProgressText(std::size_t done, std::size_t total) {
+    if (MainMode == kModeScreenshot) {
+        SetText(L"addFileText", LangText(L"AddScreenCut"));
+        return;
+    }
+    const std::wstring format = LangText(IsTableMode(MainMode) ? L"OCRScanXls" : L"OCRScan");
+    SetText(L"addFileText", FormatLangText(format, static_cast<int>(done + 1), static_cast<int>(total),
+                                           NamePart(FileList[done])));
+}
+
+void CMainFrame::OnButtonOCR() {
+    if (MainMode == kModeScreenshot && IsKeyDown(VK_TAB)) MainMode = kModeCaptureTable;
+    SetBkImage(L"buttonOCR", IsTableMode(MainMode) ? L"file='images/xls.png' dest='380,16,404,40'" : L"");
+    if (MainMode == kModeIdCard) {
+        if (IdCardFront.empty() || !FileExists(IdCardFront)) {
+            ShowMessageByKey(L"NoIdcardFront", GetHWND(), kStyleInformation);
+            return;
+        }
+        FileList = {IdCardFront};
+        ResultMap.clear();
+        if (!IdCardBack.empty()) FileList.push_back(IdCardBack);
+        RefreshFileArea();
+    }
+    const std::size_t n = FileList.size();
+    if (n == 0) return;
+    const bool batch = MainMode != kModeIdCard && n > 1;
+    MergeMode = false;
+    if (batch && !IsTableMode(MainMode) && GlobalSettings().RemindMergeBatch == 1) {
+        CMessageMerge question;
+        question.RunModal(GetHWND());
+        if (question.merge) {
+            MergeMode = true;
+            MergeBuffer.clear();
+        }
+    }
+    if (IsTableMode(MainMode)) {
+        OutputFolder = MakeOutputFolder(GlobalSettings().SavePath);
+        job_.SetOutputFolder(OutputFolder);
+    } else if (batch && !MergeMode) {
+        OutputFolder = MakeOutputFolder(GlobalSettings().SavePath);
+    }
+    const int kind = KindCodeForMode(MainMode);
+    SetEnabled(L"buttonOCR", false);
+    SetVisible(L"cancleFiles", false);
+    if (MainMode == kModeIdCard) SetText(L"addFileText", FormatLangText(LangText(L"OCRScan"), 1, 1, NamePart(FileList[0])));
+    else SetProgressText(0, n);
+    DebugTrace(L"OnButtonOCR %d\n", MainMode);
+    StartScanAnimation();
+
+    // The worker of the last run may still be finishing after its last
+    // result; wait for it rather than have the start refused, and undo the
+    // running state if it is refused all the same.
+    while (job_.IsRunning()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    if (!job_.StartRecognition(FileList, kind)) {
+        StopScanAnimation();
+        SetEnabled(L"buttonOCR", true);
+        SetVisible(L"cancleFiles", true);
+        RefreshFileArea();
+    }
+}
+
+std::wstring CMainFrame::BuildResultText(const OcrResult& result, int) {
+    const std::wstring text = ResultTextOf(result);
+    if (text.empty()) return LangText(L"OCRNone");
+    CurrentText = text;
+    return text;
+}
+
+void CMainFrame::HandleOcrResult(const OcrResult* result, const std::wstring& imagePath) {
+    if (!result) {
+        StopScanAnimation();
+        SetEnabled(L"buttonOCR", true);
+        SetEnabled(L"Back", true);
+        SetVisible(L"cancleFiles", true);
+        FileList.clear();
+        ResultMap.clear();
+        RefreshFileArea();
+        if (MainMode == kModeIdCard) {
+            IdCardFront.clear();
+            IdCardBack.clear();
+            ShowIdCardSlot(true);
+            ShowIdCardSlot(false);
+            SetVisible(L"buttonAddPic", false);
+            SetVisible(L"buttonOCR", true);
+        }
+        const std::wstring key = IsTableMode(MainMode) ? std::wstring(L"OCRNotResult") : job_.ErrorKey();
+        // Shown once the worker has gone on, so that it is never kept waiting.
+        if (!key.empty())
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [hwnd = GetHWND(), key] { ShowMessageByKey(key, hwnd, kStyleInformation); }, Qt::QueuedConnection);
+        if (MainMode == kModeCaptureTable) SelectPage(kPageHome);
+        return;
+    }
+
+    const std::size_t n = FileList.size();
+    std::size_t i = 0;
+    while (i < n && FileList[i] != imagePath) ++i;
+    const std::size_t k = i + 1;
+    if (k < n) SetProgressText(k, n);
+    if (k >= n) {
+        StopScanAnimation();
+        SetEnabled(L"buttonOCR", true);
+        SetVisible(L"cancleFiles", true);
+        if (IsTableMode(MainMode)) {
+            SelectPage(kPageResultList);
+            if (n == 1) {
+                AddResultListItem(result->filePath);
+                ResultMap[imagePath] = result->filePath;
+                OutputFolder = result->filePath;
+                OpenWithDesktop(result->filePath);
+            }
+        } else if (n == 1 || MainMode == kModeIdCard) {
+            if (auto* text = m_pm.FindControl<CRichEditUI>(L"ocrText")) text->SetText(BuildResultText(*result, job_.Kind()));
+            SelectPage(kPageResult);
+        } else if (!MergeMode) {
+            SelectPage(kPageResultList);
+            for (const std::wstring& file : FileList) AddResultListItem(file);
+        }
+        RefreshFileArea();
+    }
+    if (n < 2 || MainMode == kModeIdCard) return;
+    if (IsTableMode(MainMode)) {
+        AddResultListItem(result->filePath);
+        ResultMap[imagePath] = result->filePath;
+        return;
+    }
+    const std::wstring text = ResultTextOf(*result);
+    if (!text.empty()) {
+        if (MergeMode) {
+            MergeBuffer += text + L"\r\n";
+        } else {
+            std::wstring file = ResultFileName(imagePath, static_cast<int>(k));
+            if (!OutputFolder.empty() && FolderExists(OutputFolder)) file = OutputFolder + L"/" + file;
+            if (SaveTextToFile(file, text)) ResultMap[imagePath] = file;
+        }
+    }
+    if (k >= n && MergeMode) {
+        if (auto* pane = m_pm.FindControl<CRichEditUI>(L"ocrText")) pane->SetText(MergeBuffer);
+        CurrentText = MergeBuffer;
+        MergeBuffer.clear();
+        SelectPage(kPageResult);
+    }
+}

@@ -1,0 +1,142 @@
+// What the user does with results: the output folder, the clipboard, and
+// proofreading a result against its picture.
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QPainter>
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include "app/diagnostics.h"
+#include "app/settings.h"
+#include "app/working_folders.h"
+#include "platform/file_io.h"
+#include "platform/text.h"
+#include "recognition/image_prep.h"
+#include "recognition/result_text.h"
+#include "toolkit/controls/edit_ui.h"
+#include "toolkit/controls/list_ui.h"
+#include "ui/main_frame.h"
+#include "ui/main_modes.h"
+#include "ui/open_url.h"
+#include "ui/question_dialogs.h"
+
+namespace {
+
+CMainFrame::CompareView& CompareRunner() {
+    static CMainFrame::CompareView runner;
+    return runner;
+}
+
+bool HasExtension(const std::wstring& path, std::initializer_list<const wchar_t*> extensions) {
+    const auto dot = path.rfind(L'.');
+    if (dot == std::wstring::npos) return false;
+    for (const wchar_t* extension : extensions)
+        if (EqualsNoCase(path.substr(dot), extension)) return true;
+    return false;
+}
+
+// A result text file as UTF-16; a leading byte-order mark stays in the text.
+std::wstring ReadResultText(const std::wstring& path) {
+    if (!HasExtension(path, {L".txt"})) return {};
+    const auto bytes = ReadWholeFile(path, 64 * 1024 * 1024);
+    if (!bytes || bytes->empty()) return {};
+    return DecodeUtf16Le(*bytes);
+}
+
+std::wstring RunCompare(HWND owner, const std::wstring& image, const std::wstring& text) {
+    return CompareRunner() ? CompareRunner()(owner, image, text) : std::wstring();
+}
+
+}  // namespace
+
+void CMainFrame::SetCompareView(CompareView view) { CompareRunner() = std::move(view); }
+
+void CMainFrame::OpenOutputFolder() {
+    if (OutputFolder.empty()) {
+        // Only single or merged results so far: show where results go.
+        OpenWithDefaultApp(GlobalSettings().SavePath);
+        return;
+    }
+    if (!FolderExists(OutputFolder)) {
+        RevealInFileManager(OutputFolder);  // a spreadsheet of a single table
+        return;
+    }
+    const QDir folder(QString::fromStdWString(OutputFolder));
+    const QStringList files = folder.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    if (files.isEmpty()) OpenWithDefaultApp(OutputFolder);
+    else RevealInFileManager(OutputFolder + L"/" + files.front().toStdWString());
+}
+
+void CMainFrame::CopyCurrentText() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) return;
+    const QString text = QString::fromStdWString(CurrentText);
+    clipboard->setText(text);
+    if (clipboard->text() != text) return;  // the clipboard did not take it
+    if (GlobalSettings().RemindWhenCopy == 1) (new CMessageCopyDlg)->RunModal(GetHWND());
+}
+
+std::wstring StackIdCardImages(const std::wstring& frontPath, const std::wstring& backPath) {
+    const std::wstring folder = IdCardFolder();
+    CreateFolderTree(folder);
+    const QImage front = LoadImageLimited(frontPath), back = LoadImageLimited(backPath);
+    if (front.isNull() || back.isNull()) return {};
+    QImage stacked(std::max(front.width(), back.width()), front.height() + back.height(),
+                   QImage::Format_ARGB32);
+    stacked.fill(Qt::transparent);
+    {
+        QPainter painter(&stacked);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QPoint(0, 0), front);
+        painter.drawImage(QPoint(0, front.height()), back);
+    }
+    std::string name = NarrowPath(folder + L"idcXXXXXX.jpg");
+    const int fd = ::mkstemps(name.data(), 4);
+    if (fd < 0) return {};
+    ::close(fd);
+    if (!stacked.convertToFormat(QImage::Format_RGB32).save(QString::fromStdString(name), "JPEG", 90)) return {};
+    return Utf8ToWide(name);
+}
+
+void CMainFrame::OnDiffText() {
+    if (MergeMode) {
+        ShowMessageByKey(L"MergeBatchCannotDiff", GetHWND(), kStyleInformation);
+        return;
+    }
+    if (FileList.empty()) return;
+    std::wstring image = FileList.front();
+    auto* pane = m_pm.FindControl<CRichEditUI>(L"ocrText");
+    const std::wstring text = pane ? pane->GetText() : std::wstring();
+    if (MainMode == kModeIdCard && FileList.size() == 2)
+        if (const std::wstring stacked = StackIdCardImages(FileList[0], FileList[1]); !stacked.empty())
+            image = stacked;
+    const std::wstring edited = RunCompare(GetHWND(), image, text);
+    if (!edited.empty() && edited != text) {
+        if (pane) pane->SetText(edited);
+        CurrentText = edited;
+    }
+}
+
+void CMainFrame::OnListButtonDiff(QWidget* button) {
+    auto* list = m_pm.FindControl<CListUI>(L"listFiles");
+    QWidget* row = list ? list->RowOf(button) : nullptr;
+    const int index = row ? list->GetItemIndex(row) : -1;
+    if (index < 0 || static_cast<std::size_t>(index) >= FileList.size()) return;
+    const std::wstring source = FileList[index];
+    const auto found = ResultMap.find(source);
+    const std::wstring result = found == ResultMap.end() ? std::wstring() : found->second;
+    if (result.empty()) {
+        ShowMessageByKey(L"OCRNotResult", GetHWND(), kStyleInformation);
+        return;
+    }
+    if (HasExtension(result, {L".xlsx", L".xls"})) {
+        OpenWithDefaultApp(result);
+        return;
+    }
+    const std::wstring text = ReadResultText(result);
+    if (text.empty()) WriteLog(L"[OnListButtonDiff] GetStringFromFile fail.");
+    const std::wstring edited = RunCompare(GetHWND(), source, text);
+    if (!edited.empty() && edited != text) SaveTextToFile(result, edited);
+}
