@@ -75,6 +75,8 @@ public:
     void StartScanAnimation();
     void StopScanAnimation();
 
+    void OnDropFilesForTest(const std::vector<std::wstring>& paths) { OnDropFiles(paths); }
+
     // --- running a recognition (recognition_run.cpp) ---
     void OnButtonOCR();
     void HandleOcrResult(const OcrResult* result, const std::wstring& imagePath);

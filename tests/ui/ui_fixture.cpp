@@ -56,3 +56,22 @@ QString TextOf(QWidget* window, const char* name) {
     if (auto* label = qobject_cast<QLabel*>(control)) return label->text();
     return {};
 }
+
+#include <QTimer>
+
+DialogAnswerer::DialogAnswerer(std::function<void(QWidget*)> answer) : poll_(new QTimer) {
+    QObject::connect(poll_, &QTimer::timeout, [this, answer] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->objectName() != QLatin1String("TaviOCRDialogClass") || !window->isVisible() ||
+                window->property("answered").toBool())
+                continue;
+            window->setProperty("answered", true);
+            texts.push_back(TextOf(window, "context"));
+            if (answer) answer(window);
+            else window->close();
+        }
+    });
+    poll_->start(10);
+}
+
+DialogAnswerer::~DialogAnswerer() { delete poll_; }

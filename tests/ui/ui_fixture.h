@@ -25,3 +25,21 @@ QWidget* Control(QWidget* window, const char* name);
 void Click(QWidget* window, const char* name);
 bool Shown(QWidget* window, const char* name);
 QString TextOf(QWidget* window, const char* name);
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QTimer;
+
+// Answers every message dialog that opens while it lives: records its text,
+// then lets the answer function click (by default the close button).
+class DialogAnswerer {
+public:
+    explicit DialogAnswerer(std::function<void(QWidget* dialog)> answer = {});
+    ~DialogAnswerer();
+    std::vector<QString> texts;  // "context" of each dialog, in order
+
+private:
+    QTimer* poll_;
+};

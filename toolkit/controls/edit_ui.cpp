@@ -22,7 +22,12 @@ void CEditUI::SetPasswordMode(bool password) { setEchoMode(password ? Password :
 CRichEditUI::CRichEditUI(QWidget* parent, CPaintManagerUI*) : QPlainTextEdit(parent) {}
 
 void CRichEditUI::SetText(std::wstring_view text) { setPlainText(Wide(text)); }
-std::wstring CRichEditUI::GetText() const { return toPlainText().toStdWString(); }
+std::wstring CRichEditUI::GetText() const {
+    // The pane keeps bare line feeds; texts of the program end their lines in CR LF.
+    QString text = toPlainText();
+    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return text.toStdWString();
+}
 
 CComboUI::CComboUI(QWidget* parent, CPaintManagerUI* manager) : QComboBox(parent) {
     if (manager)

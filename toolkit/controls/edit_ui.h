@@ -22,7 +22,8 @@ public:
     void SetPasswordMode(bool password);
 };
 
-// Multi-line text, scrolling; read-only unless the skin says otherwise.
+// Multi-line text, scrolling; read-only unless the skin says otherwise. Its
+// text reads back with CR LF line ends.
 class CRichEditUI : public QPlainTextEdit {
     Q_OBJECT
 public:

@@ -1,0 +1,344 @@
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+
+#include <filesystem>
+
+#include "app/lang_format.h"
+#include "app/language_file.h"
+#include "app/setting_keys.h"
+#include "app/settings.h"
+#include "net/endpoints.h"
+#include "platform/file_io.h"
+#include "platform/text.h"
+#include "recognition/credentials.h"
+#include "support/fake_cloud.h"
+#include "support/qt_application.h"
+#include "support/test_certificates.h"
+#include "toolkit/controls/button_ui.h"
+#include "toolkit/controls/edit_ui.h"
+#include "toolkit/controls/list_ui.h"
+#include "toolkit/controls/tab_layout_ui.h"
+#include "toolkit/keyboard_state.h"
+#include "ui/main_frame.h"
+#include "ui/main_modes.h"
+#include "ui_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+const std::wstring kFirstText = L"Hello TaviOCR\r\n第二行 text\r\n";
+}
+
+class MainWindowTest : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        cloud_ = std::make_unique<FakeCloud>();
+        ServiceEndpoints endpoints;
+        endpoints.ocrHost = cloud_->BaseUrl();
+        endpoints.tableHost = cloud_->BaseUrl();
+        endpoints.caBundle = Certificates().caFile;
+        Endpoints() = endpoints;
+        ProcessCredentials() = {"app-id", FakeCloud::kApiKey, FakeCloud::kSecretKey, FakeCloud::kTableKey,
+                                FakeCloud::kTableSecret};
+        ChangeSavePath(Path("results"));
+        CreateFolderTree(Path("results"));
+        frame_ = new CMainFrame;
+        ASSERT_TRUE(frame_->Create(nullptr, L"TaviOCR", kMainWindowStyle));
+        window_ = frame_->GetWidget();
+    }
+    void TearDown() override {
+        SetKeyboardStateForTest({});
+        if (CMainFrame::Instance()) frame_->SendMessageW(WM_SYSCOMMAND, SC_CLOSE);
+        ProcessEventsUntil([] { return CMainFrame::Instance() == nullptr; });
+        cloud_.reset();
+        Endpoints() = ServiceEndpoints{};
+        ProcessCredentials() = {};
+        UiTest::TearDown();
+    }
+    std::wstring Image(const std::string& name, int width = 64, int height = 32) {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        const std::wstring path = Path(name);
+        fs::create_directories(fs::path(WideToUtf8(path)).parent_path());
+        image.save(QString::fromStdWString(path), "PNG");
+        return path;
+    }
+    void ClickControl(const char* name) { Click(window_, name); }
+    bool WaitUntilIdle() {
+        return ProcessEventsUntil([this] { return frame_->ScanTimer == 0 && !frame_->Job().IsRunning(); },
+                                  std::chrono::seconds(20));
+    }
+    std::wstring ResultText() { return frame_->PaintManager().FindControl<CRichEditUI>(L"ocrText")->GetText(); }
+    int Rows() { return frame_->PaintManager().FindControl<CListUI>(L"listFiles")->GetCount(); }
+    bool Shaking() { return window_->property("taviocrShaking").toBool(); }
+
+    std::unique_ptr<FakeCloud> cloud_;
+    CMainFrame* frame_ = nullptr;
+    QWidget* window_ = nullptr;
+};
+
+TEST_F(MainWindowTest, ModeButtonsShowTheirPageAndHeaderAndBackWalksTheKindChooser) {
+    ClickControl("Pic-OCR");
+    EXPECT_EQ(frame_->MainMode, 1);
+    EXPECT_EQ(frame_->CurrentPage(), kPageAddImages);
+    EXPECT_EQ(TextOf(window_, "titleLicense"), QString::fromStdWString(LangText(L"LicenseTitlePic")));
+    EXPECT_EQ(frame_->PaintManager().FindControl<CButtonUI>(L"titleLogo")->BkImage(),
+              QStringLiteral("../default/images/pic_icon.png"));
+    EXPECT_TRUE(Shown(window_, "buttonAddPic"));
+    EXPECT_FALSE(Shown(window_, "buttonOCR"));
+    ClickControl("Back");
+    EXPECT_EQ(frame_->CurrentPage(), kPageHome);
+
+    ClickControl("Licensen-OCR");
+    EXPECT_EQ(frame_->CurrentPage(), kPageDocumentKinds);
+    ClickControl("BankCardOCR");
+    EXPECT_EQ(frame_->MainMode, 5);
+    EXPECT_EQ(TextOf(window_, "titleLicense"), QString::fromStdWString(LangText(L"LicenseTitleBankcard")));
+    Snapshot(window_, "main_add_bankcard");
+    frame_->OnBack();
+    EXPECT_EQ(frame_->CurrentPage(), kPageDocumentKinds) << "a document mode goes back to the kind chooser";
+    frame_->OnBack();
+    EXPECT_EQ(frame_->CurrentPage(), kPageHome);
+
+    ClickControl("AppPage");
+    EXPECT_EQ(frame_->CurrentPage(), kPageApps);
+    EXPECT_EQ(frame_->MainMode, 5) << "the application page keeps the mode";
+
+    ClickControl("IdCardOCR");
+    EXPECT_EQ(frame_->PaintManager().FindControl<CTabLayoutUI>(L"tabAddPic")->GetCurSel(), 1);
+    EXPECT_TRUE(Shown(window_, "buttonOCR"));
+    EXPECT_FALSE(Shown(window_, "buttonAddPic"));
+    Snapshot(window_, "main_idcard");
+}
+
+TEST_F(MainWindowTest, BackWhileARecognitionRunsIsRefusedWithAMessage) {
+    ClickControl("Pic-OCR");
+    frame_->ScanTimer = kScanTimerId;  // as while a batch runs
+    DialogAnswerer answers;
+    frame_->OnBack();
+    ProcessEventsUntil([&] { return !answers.texts.empty(); });
+    ASSERT_EQ(answers.texts.size(), 1u);
+    EXPECT_EQ(answers.texts[0], QString::fromStdWString(LangMessage(L"CannotBack")));
+    EXPECT_EQ(frame_->CurrentPage(), kPageAddImages);
+    frame_->ScanTimer = 0;
+}
+
+TEST_F(MainWindowTest, DropsAreTakenOnTheHomeAndAddPagesOnlyAndWrongFilesShakeTheWindow) {
+    const std::wstring a = Image("A.JPG");
+    frame_->OnDropFilesForTest({a, Path("notes.txt")});
+    EXPECT_EQ(frame_->MainMode, 1);
+    EXPECT_EQ(frame_->CurrentPage(), kPageAddImages);
+    EXPECT_EQ(frame_->FileList, std::vector<std::wstring>{a});
+    EXPECT_EQ(TextOf(window_, "addFileText"), QString::fromStdWString(FormatLangText(LangText(L"AddPic1"), std::wstring(L"A.JPG"))));
+    EXPECT_TRUE(Shown(window_, "LayoutAddPic2"));
+    EXPECT_FALSE(Shown(window_, "LayoutAddPic1"));
+
+    frame_->OnDropFilesForTest({Image("b.png"), Image("c.bmp"), Image("d.jpeg")});
+    EXPECT_EQ(frame_->FileList.size(), 3u) << "a drop replaces the list";
+    frame_->OnDropFilesForTest({Path("notes.txt")});
+    EXPECT_TRUE(frame_->FileList.empty());
+    EXPECT_TRUE(Shaking());
+    EXPECT_TRUE(Shown(window_, "LayoutAddPic1"));
+
+    frame_->SelectPage(kPageResult);
+    frame_->OnDropFilesForTest({a});
+    EXPECT_TRUE(frame_->FileList.empty()) << "result pages ignore drops";
+
+    ProcessEventsUntil([this] { return !Shaking(); });
+    frame_->MainMode = kModeIdCard;
+    frame_->IdCardFront = a;
+    frame_->SelectPage(kPageAddImages);
+    frame_->OnDropFilesForTest({a});
+    EXPECT_TRUE(frame_->FileList.empty());
+    EXPECT_TRUE(Shaking());
+    EXPECT_EQ(frame_->IdCardFront, a) << "the chosen sides stay";
+}
+
+TEST_F(MainWindowTest, TheFileAreaCountsFilesAndShowsAStackForMany) {
+    ClickControl("Pic-OCR");
+    const std::wstring image = Image("same.png");
+    for (int i = 0; i < 6; ++i) frame_->AddImageFile(image);
+    frame_->RefreshFileArea();
+    EXPECT_EQ(frame_->FileList.size(), 6u) << "no duplicate test";
+    EXPECT_EQ(frame_->PaintManager().FindControl<CButtonUI>(L"addFileIcon")->BkImage(),
+              QStringLiteral("../default/images/fileicon4.png"));
+    EXPECT_EQ(TextOf(window_, "addFileText"), QString::fromStdWString(FormatLangText(LangText(L"AddPicM"), 6)));
+    EXPECT_TRUE(Shown(window_, "buttonOCR"));
+    EXPECT_FALSE(Shown(window_, "buttonAddPic"));
+    Snapshot(window_, "main_six_files");
+    ClickControl("cancleFiles");
+    EXPECT_TRUE(frame_->FileList.empty());
+    EXPECT_TRUE(Shown(window_, "buttonAddPic"));
+}
+
+TEST_F(MainWindowTest, FileSizesReadAsBytesKilobytesAndMegabytes) {
+    const auto sized = [this](const std::string& name, std::size_t bytes) {
+        WriteBytes(Path(name), std::string(bytes, 'x'));
+        return FormatFileSize(Path(name));
+    };
+    EXPECT_EQ(sized("a", 1023), FormatLangText(LangText(L"SizeBytes"), 1023));
+    EXPECT_EQ(sized("b", 1024), L"1.00 K");
+    EXPECT_EQ(sized("c", 1048576), L"1.00 M");
+    EXPECT_EQ(sized("d", 0), L"");
+    EXPECT_EQ(FormatFileSize(Path("missing")), L"");
+}
+
+TEST_F(MainWindowTest, OnePictureShowsItsTextAndWritesNoFile) {
+    const std::wstring image = Image("one.png");
+    frame_->OnDropFilesForTest({image});
+    ClickControl("buttonOCR");
+    EXPECT_FALSE(frame_->PaintManager().FindControl(L"buttonOCR")->isEnabled()) << "running";
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_EQ(frame_->CurrentPage(), kPageResult);
+    EXPECT_EQ(ResultText(), kFirstText);
+    EXPECT_EQ(frame_->CurrentText, kFirstText);
+    EXPECT_TRUE(frame_->OutputFolder.empty());
+    EXPECT_TRUE(fs::is_empty(NarrowPath("results")));
+    EXPECT_TRUE(frame_->PaintManager().FindControl(L"buttonOCR")->isEnabled());
+    Snapshot(window_, "main_result");
+    ClickControl("BackResultOK");
+    EXPECT_EQ(frame_->CurrentPage(), kPageAddImages);
+    EXPECT_TRUE(frame_->FileList.empty());
+}
+
+TEST_F(MainWindowTest, AMergedBatchShowsEveryTextInTurnAndWritesNothing) {
+    ChangeSetting(kRemindMergeBatch, 1);
+    frame_->OnDropFilesForTest({Image("a.png"), Image("b.png"), Image("c.png")});
+    DialogAnswerer answers([](QWidget* dialog) { Click(dialog, "btnClose"); });  // optMerge is ticked
+    ClickControl("buttonOCR");
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_EQ(answers.texts.size(), 1u) << "the merge question";
+    EXPECT_EQ(frame_->CurrentPage(), kPageResult);
+    EXPECT_EQ(ResultText(), kFirstText + L"\r\n" + kFirstText + L"\r\n" + kFirstText + L"\r\n");
+    EXPECT_TRUE(fs::is_empty(NarrowPath("results")));
+    EXPECT_TRUE(frame_->MergeMode);
+    ClickControl("DiffText");
+    ProcessEventsUntil([&] { return answers.texts.size() == 2; });
+    ASSERT_EQ(answers.texts.size(), 2u);
+    EXPECT_EQ(answers.texts[1], QString::fromStdWString(LangMessage(L"MergeBatchCannotDiff")));
+}
+
+TEST_F(MainWindowTest, AnUnmergedBatchWritesOneUtf16FilePerPictureInANewFolderEachTime) {
+    ChangeSetting(kRemindMergeBatch, 0);
+    const std::vector<std::wstring> images{Image("in/photo.jpg"), Image("in/photo.png"), Image("in/third.bmp")};
+    frame_->OnDropFilesForTest(images);
+    ClickControl("buttonOCR");
+    ASSERT_TRUE(WaitUntilIdle());
+    const std::string folderName = WideToUtf8(LangText(L"OutFolderName").empty() ? L"taviOCR" : LangText(L"OutFolderName"));
+    const fs::path folder = NarrowPath("results") + "/" + folderName;
+    EXPECT_EQ(frame_->OutputFolder, Utf8ToWide(folder.string()));
+    EXPECT_EQ(frame_->CurrentPage(), kPageResultList);
+    EXPECT_EQ(Rows(), 3);
+    for (const char* name : {"photo.jpg.txt", "photo.png.txt", "third.bmp.txt"}) {
+        const std::string bytes = ReadBytes(Utf8ToWide((folder / name).string()));
+        ASSERT_GE(bytes.size(), 2u) << name;
+        EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
+        EXPECT_EQ(DecodeUtf16Le(bytes.substr(2)), kFirstText) << "no terminating zero";
+    }
+    EXPECT_EQ(frame_->ResultMap.size(), 3u);
+    Snapshot(window_, "main_result_list");
+
+    ClickControl("BackResultOK");
+    EXPECT_EQ(Rows(), 0);
+    frame_->OnDropFilesForTest({Image("x.png"), Image("y.png")});
+    ClickControl("buttonOCR");
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_TRUE(fs::exists(folder.string() + "1/x.png.txt")) << "a second batch gets the next folder";
+}
+
+TEST_F(MainWindowTest, APictureWithoutTextGetsARowButNoFileAndProofreadingItSaysSo) {
+    ChangeSetting(kRemindMergeBatch, 0);
+    cloud_->QueueAnswer("/rest/2.0/ocr/v1/general_basic", R"({"log_id": 1, "words_result_num": 0, "words_result": []})");
+    cloud_->QueueAnswer("/rest/2.0/ocr/v1/general_basic", R"({"log_id": 2, "words_result_num": 1, "words_result": [{"words": "Two"}]})");
+    cloud_->QueueAnswer("/rest/2.0/ocr/v1/general_basic", R"({"log_id": 3, "words_result_num": 0, "words_result": []})");
+    frame_->OnDropFilesForTest({Image("1.png"), Image("2.png"), Image("3.png")});
+    ClickControl("buttonOCR");
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_EQ(Rows(), 3);
+    EXPECT_EQ(frame_->ResultMap.size(), 1u);
+    DialogAnswerer answers;
+    auto* list = frame_->PaintManager().FindControl<CListUI>(L"listFiles");
+    frame_->OnListButtonDiff(CPaintManagerUI::FindSubControlByName(list->GetItemAt(0), L"btnDiff"));
+    ProcessEventsUntil([&] { return !answers.texts.empty(); });
+    ASSERT_EQ(answers.texts.size(), 1u);
+    EXPECT_EQ(answers.texts[0], QString::fromStdWString(LangMessage(L"OCRNotResult")));
+}
+
+TEST_F(MainWindowTest, AFailureMidBatchKeepsTheSavedFilesAndResetsTheList) {
+    ChangeSetting(kRemindMergeBatch, 0);
+    cloud_->QueueAnswer("/rest/2.0/ocr/v1/general_basic", R"({"log_id": 1, "words_result_num": 1, "words_result": [{"words": "One"}]})");
+    cloud_->QueueAnswer("/rest/2.0/ocr/v1/general_basic", R"({"error_code": 216202, "error_msg": "image size error"})");
+    frame_->OnDropFilesForTest({Image("1.png"), Image("2.png"), Image("3.png")});
+    DialogAnswerer answers;
+    ClickControl("buttonOCR");
+    ASSERT_TRUE(WaitUntilIdle());
+    ProcessEventsUntil([&] { return !answers.texts.empty(); }, std::chrono::seconds(2));
+    EXPECT_FALSE(answers.texts.empty()) << "the failure is told";
+    EXPECT_TRUE(frame_->FileList.empty());
+    EXPECT_TRUE(frame_->ResultMap.empty());
+    EXPECT_TRUE(fs::exists(WideToUtf8(frame_->OutputFolder) + "/1.png.txt")) << "what was saved stays";
+    EXPECT_TRUE(frame_->PaintManager().FindControl(L"buttonOCR")->isEnabled());
+    EXPECT_EQ(frame_->ScanTimer, 0u);
+}
+
+TEST_F(MainWindowTest, ACaptureWithTabHeldIsRecognisedAsATableAndLeavingGoesHome) {
+    SetKeyboardStateForTest([](int key) { return key == VK_TAB; });
+    ClickControl("Screenshot-OCR");
+    EXPECT_EQ(frame_->MainMode, kModeScreenshot);
+    frame_->OnCaptureDone(Image("capture.jpg"));
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_EQ(frame_->MainMode, kModeCaptureTable);
+    EXPECT_EQ(cloud_->CountRequests("/api/predict/ocr_table_parse"), 1);
+    EXPECT_EQ(frame_->CurrentPage(), kPageResultList);
+    ASSERT_EQ(Rows(), 1);
+    EXPECT_TRUE(frame_->OutputFolder.ends_with(L".xlsx")) << "a single table: its spreadsheet";
+    ClickControl("BackResultOK");
+    EXPECT_EQ(frame_->CurrentPage(), kPageHome);
+    EXPECT_EQ(frame_->MainMode, kModeScreenshot);
+}
+
+TEST_F(MainWindowTest, AnIdentityCardNeedsItsFrontAndRecognisesThePairOnce) {
+    ClickControl("IdCardOCR");
+    DialogAnswerer answers;
+    ClickControl("buttonOCR");
+    ProcessEventsUntil([&] { return !answers.texts.empty(); });
+    ASSERT_EQ(answers.texts.size(), 1u);
+    EXPECT_EQ(answers.texts[0], QString::fromStdWString(LangMessage(L"NoIdcardFront")));
+
+    frame_->IdCardFront = Image("front.png", 80, 50);
+    frame_->IdCardBack = Image("back.png", 60, 40);
+    frame_->ShowIdCardSlot(true);
+    EXPECT_EQ(TextOf(window_, "titleIdcardFront"), QString::fromStdWString(LangText(L"AddPic2")));
+    EXPECT_TRUE(Shown(window_, "IdcardFrontOk"));
+    ClickControl("buttonOCR");
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_EQ(cloud_->CountRequests("/rest/2.0/ocr/v1/idcard"), 2) << "both sides";
+    EXPECT_EQ(frame_->CurrentPage(), kPageResult);
+    EXPECT_NE(ResultText().find(L"张三"), std::wstring::npos);
+
+    const std::wstring stacked = StackIdCardImages(frame_->IdCardFront, frame_->IdCardBack);
+    ASSERT_FALSE(stacked.empty());
+    const QImage both(QString::fromStdWString(stacked));
+    EXPECT_EQ(both.size(), QSize(80, 90));
+    EXPECT_TRUE(StackIdCardImages(frame_->IdCardFront, Path("missing.png")).empty());
+}
+
+TEST_F(MainWindowTest, CopyingPutsTheTextOnTheClipboardAndRemindsUntilToldNotTo) {
+    ChangeSetting(kRemindWhenCopy, 1);
+    frame_->CurrentText = L"Copied text 中文";
+    DialogAnswerer answers([](QWidget* dialog) {
+        Click(dialog, "NotRemind");
+        Click(dialog, "btnYes");
+    });
+    frame_->CopyCurrentText();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Copied text 中文"));
+    EXPECT_EQ(answers.texts.size(), 1u);
+    EXPECT_EQ(GlobalSettings().RemindWhenCopy, 0);
+    frame_->CopyCurrentText();
+    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(50));
+    EXPECT_EQ(answers.texts.size(), 1u) << "no reminder any more";
+}
