@@ -9,6 +9,7 @@
 
 #include "app/lang_format.h"
 #include "app/language_file.h"
+#include "app/process_globals.h"
 #include "app/settings.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
@@ -156,7 +157,13 @@ void CMainFrame::AddResultListItem(const std::wstring& path) {
         if (auto* label = qobject_cast<QLabel*>(name)) label->setText(QString::fromStdWString(path));
     if (QWidget* size = CPaintManagerUI::FindSubControlByName(row, L"fileSize"))
         if (auto* label = qobject_cast<QLabel*>(size)) label->setText(QString::fromStdWString(FormatFileSize(path)));
-    for (const LayoutText& text : CSkinManager::GetSkinManager().LayoutTexts(L"file_list_item.xml"))
+    // The row texts are read once per interface language, not once per row.
+    if (rowTextsLanguage_ != Globals().UiLanguage || !rowTextsRead_) {
+        rowTexts_ = CSkinManager::GetSkinManager().LayoutTexts(L"file_list_item.xml");
+        rowTextsLanguage_ = Globals().UiLanguage;
+        rowTextsRead_ = true;
+    }
+    for (const LayoutText& text : rowTexts_)
         if (QWidget* control = CPaintManagerUI::FindSubControlByName(row, text.control))
             ApplyTextToControl(control, QString::fromStdWString(text.text), text.kind);
 }

@@ -119,6 +119,9 @@ private:
     RecognitionJob job_;
     std::unique_ptr<WindowMessageDisplay> messages_;
     CDialogBuilder rowBuilder_;
+    std::vector<LayoutText> rowTexts_;
+    int rowTextsLanguage_ = 0;
+    bool rowTextsRead_ = false;
     bool closing_ = false;
 };
 
