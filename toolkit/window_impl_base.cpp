@@ -17,8 +17,11 @@
 #include <QWidget>
 #include <QWindow>
 #include <atomic>
+#include <cstdlib>
 
 #include "platform/debug_trace.h"
+#include "platform/file_io.h"
+#include "platform/text.h"
 #include "toolkit/skin_manager.h"
 
 namespace {
@@ -54,6 +57,7 @@ protected:
             painted_ = true;
             if (auto hook = firstPaintHook.load()) hook(owner_->GetWindowClassName());
         }
+        if (owner_) WriteControlMap();
     }
 
     void mousePressEvent(QMouseEvent* event) override {
@@ -82,6 +86,25 @@ protected:
     }  // Esc does not close a skinned window
 
 private:
+    // A developer's probe for driving the program from outside (X test
+    // tools): with TAVIOCR_CONTROL_MAP set, each paint writes the screen
+    // rectangle of every visible named control to "<that path>.<window class>".
+    void WriteControlMap() {
+        static const char* base = std::getenv("TAVIOCR_CONTROL_MAP");
+        if (!base) return;
+        QString lines;
+        for (const QWidget* control : findChildren<QWidget*>()) {
+            if (control->objectName().isEmpty() || !control->isVisibleTo(this)) continue;
+            const QPoint origin = control->mapToGlobal(QPoint(0, 0));
+            lines += QStringLiteral("%1 %2 %3 %4 %5\n").arg(control->objectName()).arg(origin.x()).arg(origin.y())
+                         .arg(control->width()).arg(control->height());
+        }
+        const QByteArray bytes = lines.toUtf8();
+        WriteFileAtomically(Utf8ToWide(std::string(base) + "." + WideToUtf8(owner_->GetWindowClassName())),
+                            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                            FlushMode::NoFlush);
+    }
+
     static std::vector<std::wstring> LocalFiles(const QMimeData* data) {
         std::vector<std::wstring> paths;
         if (!data || !data->hasUrls()) return paths;

@@ -1,0 +1,130 @@
+// A user's whole path through the real program on the X server: pick two
+// pictures in the file dialog, start recognition, decline merging, and find
+// the two result files.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "platform/processes.h"
+#include "platform/text.h"
+#include "support/fake_cloud.h"
+#include "support/temp_environment.h"
+#include "support/test_certificates.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Rect {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+
+int Shell(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
+
+}  // namespace
+
+class EndToEndTest : public TempEnvironment {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
+        TempEnvironment::SetUp();
+        const fs::path built = TAVIOCR_OUT_DIR;
+        program_ = root_ + "/program";
+        fs::create_directories(program_);
+        for (const char* item : {"taviocr", "taviocr-lang", "taviocr-crashbox", "oem.ini"})
+            fs::copy_file(built / item, fs::path(program_) / item);
+        for (const char* folder : {"language", "skin"})
+            fs::copy(built / folder, fs::path(program_) / folder, fs::copy_options::recursive);
+        for (const auto& [key, value] : {std::pair{"AAK", FakeCloud::kApiKey}, std::pair{"ASK", FakeCloud::kSecretKey}})
+            ASSERT_EQ(Shell(program_ + "/taviocr-lang set " + program_ + "/language/en.dat Text " + key + " " + value), 0);
+        std::ofstream(root_ + "/endpoints.ini") << "[Hosts]\nOcr=" << cloud_.BaseUrl()
+                                                << "\n[TLS]\nCABundle=" << Certificates().caFile << "\n";
+        ::setenv("TAVIOCR_ENDPOINTS", (root_ + "/endpoints.ini").c_str(), 1);
+        ::setenv("TAVIOCR_CONTROL_MAP", (root_ + "/map").c_str(), 1);
+        fs::create_directories(root_ + "/results");
+        // The results go to a folder of their own (UTF-16LE config with a BOM).
+        const std::wstring config = L"\uFEFF[General]\r\nSavePath=" + Utf8ToWide(root_ + "/results") + L"\r\n";
+        fs::create_directories(root_ + "/data/TaviOCR");
+        std::ofstream(root_ + "/data/TaviOCR/config.ini", std::ios::binary) << EncodeUtf16Le(config);
+        for (const char* name : {"first.png", "second.png"}) {
+            QImage image(200, 60, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            image.save(QString::fromStdString(root_ + "/" + name), "PNG");
+        }
+    }
+    void TearDown() override {
+        ::unsetenv("TAVIOCR_ENDPOINTS");
+        ::unsetenv("TAVIOCR_CONTROL_MAP");
+        if (program_process_) program_process_->Kill();
+        if (!root_.empty()) TempEnvironment::TearDown();
+    }
+
+    // Where a visible control of a window class is on the screen, from the map the program writes.
+    std::optional<Rect> Find(const std::string& windowClass, const std::string& control) {
+        std::ifstream map(root_ + "/map." + windowClass);
+        std::string name;
+        Rect rect;
+        while (map >> name >> rect.x >> rect.y >> rect.w >> rect.h)
+            if (name == control) return rect;
+        return std::nullopt;
+    }
+    std::optional<Rect> WaitFor(const std::string& windowClass, const std::string& control) {
+        const auto deadline = std::chrono::steady_clock::now() + 15s;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (auto rect = Find(windowClass, control)) return rect;
+            std::this_thread::sleep_for(50ms);
+        }
+        return std::nullopt;
+    }
+    bool ClickWhenShown(const std::string& windowClass, const std::string& control) {
+        const auto rect = WaitFor(windowClass, control);
+        if (!rect) return false;
+        const int x = rect->x + rect->w / 2, y = rect->y + rect->h / 2;
+        return Shell("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1") == 0;
+    }
+
+    FakeCloud cloud_;
+    std::string program_;
+    std::optional<ChildProcess> program_process_;
+};
+
+TEST_F(EndToEndTest, TwoPicturesPickedInTheDialogBecomeTwoUtf16ResultFiles) {
+    program_process_ = ChildProcess::Start({program_ + "/taviocr"});
+    ASSERT_TRUE(program_process_);
+    ASSERT_TRUE(ClickWhenShown("TaviOCRWindowClass", "Pic-OCR"));
+    ASSERT_TRUE(ClickWhenShown("TaviOCRWindowClass", "buttonAddPic"));
+    // Qt's own file dialog: the name field has the focus; type both paths.
+    std::this_thread::sleep_for(800ms);
+    Shell("xdotool search --sync --onlyvisible --name '^Open' windowfocus --sync");
+    Shell("xdotool type --delay 5 '\"" + root_ + "/first.png\" \"" + root_ + "/second.png\"'");
+    Shell("xdotool key Return");
+    ASSERT_TRUE(ClickWhenShown("TaviOCRWindowClass", "buttonOCR"));
+    ASSERT_TRUE(ClickWhenShown("TaviOCRDialogClass", "optNotMerge")) << "the merge question";
+    ASSERT_TRUE(ClickWhenShown("TaviOCRDialogClass", "btnClose"));
+
+    const fs::path folder = root_ + "/results/TaviOCR";
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (std::chrono::steady_clock::now() < deadline &&
+           !(fs::exists(folder / "first.png.txt") && fs::exists(folder / "second.png.txt")))
+        std::this_thread::sleep_for(100ms);
+    for (const char* name : {"first.png.txt", "second.png.txt"}) {
+        std::ifstream file(folder / name, std::ios::binary);
+        std::stringstream bytes;
+        bytes << file.rdbuf();
+        const std::string content = bytes.str();
+        ASSERT_GE(content.size(), 2u) << name;
+        EXPECT_EQ(content.substr(0, 2), "\xFF\xFE");
+        EXPECT_EQ(DecodeUtf16Le(content.substr(2)), L"Hello TaviOCR\r\n第二行 text\r\n");
+    }
+    EXPECT_EQ(cloud_.CountRequests("/rest/2.0/ocr/v1/general_basic"), 2);
+    EXPECT_TRUE(WaitFor("TaviOCRWindowClass", "listFiles")) << "the result list shows";
+}
