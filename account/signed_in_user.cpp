@@ -15,7 +15,8 @@ SignedInUser& CurrentUser() {
 void LoadSignedInUser(SignedInUser& user) {
     user = SignedInUser{};
     const auto read = [](std::wstring_view name) {
-        return RegReadString(RegistryHive::CurrentUser, kProductKey, name, kValueBytes).value_or(std::wstring());
+        return RegReadString(RegistryHive::CurrentUser, kProductKey, name, kValueBytes)
+            .value_or(std::wstring());
     };
     std::wstring account = read(L"Account"), nick = read(L"NickName"), token = read(L"Token");
     user.loginType = RegReadDword(RegistryHive::CurrentUser, kProductKey, L"LoginType").value_or(0);

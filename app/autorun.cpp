@@ -46,7 +46,8 @@ bool RegisterAutoRun(bool enable) {
     const std::wstring path = AutoRunEntryPath();
     if (!enable) return ::unlink(NarrowPath(path).c_str()) == 0 || errno == ENOENT;
     const std::string entry = "[Desktop Entry]\nType=Application\nName=TaviOCR\nExec=" +
-                              QuoteExecArgument(WideToUtf8(ProgramPath())) + WideToUtf8(kAutoRunSwitch) +
+                              QuoteExecArgument(WideToUtf8(ProgramPath())) +
+                              WideToUtf8(kAutoRunSwitch) +
                               "\nX-GNOME-Autostart-enabled=true\nTerminal=false\n";
     return CreateFolderTree(path.substr(0, path.rfind(L'/'))) && WriteFileAtomically(path, entry);
 }

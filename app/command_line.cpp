@@ -4,7 +4,8 @@
 
 StartSwitch FindStartSwitch(std::wstring_view commandLine) {
     if (commandLine.find(L"/uninstall") != std::wstring_view::npos) return StartSwitch::Uninstall;
-    if (commandLine.find(L"/makemachine") != std::wstring_view::npos) return StartSwitch::MakeMachine;
+    if (commandLine.find(L"/makemachine") != std::wstring_view::npos)
+        return StartSwitch::MakeMachine;
     if (commandLine.find(L"/install") != std::wstring_view::npos) return StartSwitch::Install;
     return StartSwitch::None;
 }

@@ -76,7 +76,8 @@ bool RunAsDesktopUser(const std::wstring& application, const std::wstring& comma
     }
     if (child == 0) {
         // Drop every root right before running anything of the user's.
-        if (::initgroups(name.c_str(), groupId) != 0 || ::setgid(groupId) != 0 || ::setuid(userId) != 0)
+        if (::initgroups(name.c_str(), groupId) != 0 || ::setgid(groupId) != 0 ||
+            ::setuid(userId) != 0)
             ::_exit(126);
         ::setenv("HOME", home.c_str(), 1);
         ::setenv("USER", name.c_str(), 1);

@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QTimer>
-
 #include <filesystem>
 
 #include "app/process_globals.h"
@@ -27,7 +26,8 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path PrepareProgram() {
-    const fs::path root = fs::temp_directory_path() / ("taviocr-bench-main." + std::to_string(::getpid()));
+    const fs::path root =
+        fs::temp_directory_path() / ("taviocr-bench-main." + std::to_string(::getpid()));
     for (const char* dir : {"home", "data", "config", "runtime", "machine", "results", "images"})
         fs::create_directories(root / dir);
     fs::permissions(root / "runtime", fs::perms::owner_all);
@@ -70,7 +70,10 @@ void BM_Add500FilesAndRefresh(benchmark::State& state) {
     ProcessEventsUntil([] { return CMainFrame::Instance() == nullptr; });
     fs::remove_all(root);
 }
-BENCHMARK(BM_Add500FilesAndRefresh)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Add500FilesAndRefresh)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 void BM_Add50ResultRows(benchmark::State& state) {
     const fs::path root = PrepareProgram();
@@ -89,7 +92,10 @@ void BM_Add50ResultRows(benchmark::State& state) {
     ProcessEventsUntil([] { return CMainFrame::Instance() == nullptr; });
     fs::remove_all(root);
 }
-BENCHMARK(BM_Add50ResultRows)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Add50ResultRows)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 // A 5 ms timer on the UI thread; the longest gap between its ticks while a
 // 50-image batch runs is the longest the window could not react.
@@ -102,7 +108,8 @@ void BM_LongestStallDuringBatch(benchmark::State& state) {
     Endpoints() = endpoints;
     ProcessCredentials() = {"app-id", FakeCloud::kApiKey, FakeCloud::kSecretKey, "", ""};
     std::vector<std::wstring> images;
-    for (int i = 0; i < 50; ++i) images.push_back(WriteImage(root / "images" / ("scan" + std::to_string(i) + ".png")));
+    for (int i = 0; i < 50; ++i)
+        images.push_back(WriteImage(root / "images" / ("scan" + std::to_string(i) + ".png")));
     double longest = 0;
     for (auto _ : state) {
         auto* frame = new CMainFrame;
@@ -133,7 +140,11 @@ void BM_LongestStallDuringBatch(benchmark::State& state) {
     Endpoints() = ServiceEndpoints{};
     fs::remove_all(root);
 }
-BENCHMARK(BM_LongestStallDuringBatch)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)
-    ->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_LongestStallDuringBatch)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace

@@ -3,7 +3,6 @@
 // moment to TAVIOCR_FIRST_PAINT_FILE), and its resident memory once idle.
 
 #include <benchmark/benchmark.h>
-
 #include <signal.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -29,8 +28,10 @@ long long MonotonicNanoseconds() {
 
 // Folders of a user of our own, so that the benchmark never touches a real one.
 fs::path PrepareUser() {
-    const fs::path root = fs::temp_directory_path() / ("taviocr-bench-start." + std::to_string(::getpid()));
-    for (const char* dir : {"home", "data", "config", "runtime", "machine"}) fs::create_directories(root / dir);
+    const fs::path root =
+        fs::temp_directory_path() / ("taviocr-bench-start." + std::to_string(::getpid()));
+    for (const char* dir : {"home", "data", "config", "runtime", "machine"})
+        fs::create_directories(root / dir);
     fs::permissions(root / "runtime", fs::perms::owner_all);
     ::setenv("HOME", (root / "home").c_str(), 1);
     ::setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
@@ -88,7 +89,8 @@ long ResidentKiB(pid_t pid) {
 }
 
 void BM_ColdStartToFirstPaint(benchmark::State& state) {
-    if (!std::getenv("DISPLAY")) return state.SkipWithError("needs an X server (run under xvfb-run)");
+    if (!std::getenv("DISPLAY"))
+        return state.SkipWithError("needs an X server (run under xvfb-run)");
     const fs::path root = PrepareUser();
     for (auto _ : state) {
         const long long begin = MonotonicNanoseconds();
@@ -99,11 +101,16 @@ void BM_ColdStartToFirstPaint(benchmark::State& state) {
     }
     fs::remove_all(root);
 }
-BENCHMARK(BM_ColdStartToFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(5)
+BENCHMARK(BM_ColdStartToFirstPaint)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
 void BM_IdleResidentMemory(benchmark::State& state) {
-    if (!std::getenv("DISPLAY")) return state.SkipWithError("needs an X server (run under xvfb-run)");
+    if (!std::getenv("DISPLAY"))
+        return state.SkipWithError("needs an X server (run under xvfb-run)");
     const fs::path root = PrepareUser();
     long kib = 0;
     for (auto _ : state) {
@@ -115,7 +122,10 @@ void BM_IdleResidentMemory(benchmark::State& state) {
     state.counters["rss_MiB"] = static_cast<double>(kib) / 1024.0;
     fs::remove_all(root);
 }
-BENCHMARK(BM_IdleResidentMemory)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)
+BENCHMARK(BM_IdleResidentMemory)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
     ->ReportAggregatesOnly(true);
 
 }  // namespace

@@ -60,7 +60,9 @@ const std::map<QString, ControlFactory>& Factories() {
 // made: heavy libraries (and the web engine's, when installed) that skins
 // never use. The program's plugin folders are hidden while it is made.
 struct DesignerPluginsHidden {
-    DesignerPluginsHidden() : saved(QCoreApplication::libraryPaths()) { QCoreApplication::setLibraryPaths({}); }
+    DesignerPluginsHidden() : saved(QCoreApplication::libraryPaths()) {
+        QCoreApplication::setLibraryPaths({});
+    }
     QStringList saved;
 };
 
@@ -77,7 +79,8 @@ public:
         return loader;
     }
 
-    QWidget* Load(QIODevice* device, QWidget* parent, CPaintManagerUI* manager, IDialogBuilderCallback* callback) {
+    QWidget* Load(QIODevice* device, QWidget* parent, CPaintManagerUI* manager,
+                  IDialogBuilderCallback* callback) {
         CPaintManagerUI* outerManager = std::exchange(manager_, manager);
         IDialogBuilderCallback* outerCallback = std::exchange(callback_, callback);
         QWidget* root = load(device, parent);

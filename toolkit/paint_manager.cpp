@@ -199,8 +199,10 @@ int CPaintManagerUI::MessageLoop() {
 }
 
 void CPaintManagerUI::PostQuitMessage(int exitCode) {
-    if (mainLoopRunning) QCoreApplication::exit(exitCode);
-    else pendingQuit = exitCode;
+    if (mainLoopRunning)
+        QCoreApplication::exit(exitCode);
+    else
+        pendingQuit = exitCode;
 }
 
 void CPaintManagerUI::Init(QWidget* window) {

@@ -101,10 +101,15 @@ int ControlTextKindOf(std::wstring_view suffix) {
 bool ApplyTextToControl(QWidget* control, const QString& value, int kind) {
     bool ok = false;
     switch (kind) {
-        case kControlText: return SetControlText(control, value);
-        case kControlToolTip: control->setToolTip(value); return true;
-        case kControlHint: return SetHint(control, value);
-        case kControlPos: return SetPos(control, value);
+        case kControlText:
+            return SetControlText(control, value);
+        case kControlToolTip:
+            control->setToolTip(value);
+            return true;
+        case kControlHint:
+            return SetHint(control, value);
+        case kControlPos:
+            return SetPos(control, value);
         case kControlWidth: {
             const int width = value.trimmed().toInt(&ok);
             if (ok && width >= 0) control->setFixedWidth(width);
@@ -118,12 +123,15 @@ bool ApplyTextToControl(QWidget* control, const QString& value, int kind) {
         case kControlNormalImage:
         case kControlHotImage:
         case kControlPushedImage:
-        case kControlDisabledImage: return SetButtonImage(control, kind, value);
-        default: return false;
+        case kControlDisabledImage:
+            return SetButtonImage(control, kind, value);
+        default:
+            return false;
     }
 }
 
-bool ApplyControlText(CPaintManagerUI& manager, std::wstring_view name, std::wstring_view text, int kind) {
+bool ApplyControlText(CPaintManagerUI& manager, std::wstring_view name, std::wstring_view text,
+                      int kind) {
     QWidget* first = manager.FindControl(name);
     if (!first) return false;
     // Pages may repeat a control (a "Done" button on two result pages): all get the text.

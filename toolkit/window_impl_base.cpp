@@ -4,15 +4,15 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QUrl>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <QWindow>
@@ -31,7 +31,6 @@ std::atomic<void (*)(const std::wstring&)> firstPaintHook{nullptr};
 }  // namespace
 
 void SetFirstPaintHook(void (*hook)(const std::wstring& windowClass)) { firstPaintHook = hook; }
-
 
 // The top-level widget of a skinned window. The layout draws its own frame
 // and caption, so the desktop's frame is off; the top "caption" pixels of the
@@ -96,13 +95,18 @@ private:
         for (const QWidget* control : findChildren<QWidget*>()) {
             if (control->objectName().isEmpty() || !control->isVisibleTo(this)) continue;
             const QPoint origin = control->mapToGlobal(QPoint(0, 0));
-            lines += QStringLiteral("%1 %2 %3 %4 %5\n").arg(control->objectName()).arg(origin.x()).arg(origin.y())
-                         .arg(control->width()).arg(control->height());
+            lines += QStringLiteral("%1 %2 %3 %4 %5\n")
+                         .arg(control->objectName())
+                         .arg(origin.x())
+                         .arg(origin.y())
+                         .arg(control->width())
+                         .arg(control->height());
         }
         const QByteArray bytes = lines.toUtf8();
-        WriteFileAtomically(Utf8ToWide(std::string(base) + "." + WideToUtf8(owner_->GetWindowClassName())),
-                            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                            FlushMode::NoFlush);
+        WriteFileAtomically(
+            Utf8ToWide(std::string(base) + "." + WideToUtf8(owner_->GetWindowClassName())),
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+            FlushMode::NoFlush);
     }
 
     static std::vector<std::wstring> LocalFiles(const QMimeData* data) {
@@ -131,14 +135,17 @@ private:
 // Buttons a layout marks with syscommand = close / minimize / maximize act
 // on the window as the desktop's own buttons would.
 void WindowImplBase::ConnectSystemButtons(QWidget* root) {
-    static const std::pair<const char*, WPARAM> kCommands[] = {
-        {"close", SC_CLOSE}, {"minimize", SC_MINIMIZE}, {"maximize", SC_MAXIMIZE}, {"restore", SC_RESTORE}};
+    static const std::pair<const char*, WPARAM> kCommands[] = {{"close", SC_CLOSE},
+                                                               {"minimize", SC_MINIMIZE},
+                                                               {"maximize", SC_MAXIMIZE},
+                                                               {"restore", SC_RESTORE}};
     for (QAbstractButton* button : root->findChildren<QAbstractButton*>()) {
         const QString command = button->property("syscommand").toString();
         for (const auto& [name, code] : kCommands)
             if (command == QLatin1String(name))
-                QObject::connect(button, &QAbstractButton::clicked, button,
-                                 [this, code = code] { HandleWindowMessage(WM_SYSCOMMAND, code, 0); });
+                QObject::connect(button, &QAbstractButton::clicked, button, [this, code = code] {
+                    HandleWindowMessage(WM_SYSCOMMAND, code, 0);
+                });
     }
 }
 
@@ -195,8 +202,10 @@ HWND WindowImplBase::Create(HWND parent, std::wstring_view caption, std::uint32_
     window->setStyleSheet(CPaintManagerUI::StyleSheet());
     window->resize(cx > 0 && cy > 0 ? QSize(cx, cy) : layoutSize);
     if (x || y) window->move(x, y);
-    if (root->property("sizable").toBool()) window->setMinimumSize(layoutSize);
-    else window->setFixedSize(window->size());
+    if (root->property("sizable").toBool())
+        window->setMinimumSize(layoutSize);
+    else
+        window->setFixedSize(window->size());
     ConnectSystemButtons(root);
 
     hwnd_ = RegisterWindowHandle(this, GetWindowClassName());

@@ -3,7 +3,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
-
 #include <cstdio>
 #include <fstream>
 
@@ -23,8 +22,10 @@ namespace {
 
 constexpr std::size_t kMaxDroppedPath = 259;
 
-const QString kImageFilter = QStringLiteral("Image Files(PNG/JPG/JPEG/BMP) (*.png *.jpg *.jpeg *.bmp)");
-const QString kIdCardFilter = QStringLiteral("图片文件(PNG/JPG/JPEG/BMP) (*.png *.jpg *.jpeg *.bmp)");
+const QString kImageFilter =
+    QStringLiteral("Image Files(PNG/JPG/JPEG/BMP) (*.png *.jpg *.jpeg *.bmp)");
+const QString kIdCardFilter =
+    QStringLiteral("图片文件(PNG/JPG/JPEG/BMP) (*.png *.jpg *.jpeg *.bmp)");
 
 bool HasImageExtension(const std::wstring& path) {
     const auto dot = path.rfind(L'.');
@@ -58,9 +59,11 @@ void CMainFrame::RefreshFileArea() {
     if (n > 0) {
         SetVisible(L"LayoutAddPic1", false);
         SetVisible(L"LayoutAddPic2", true);
-        SetBkImage(L"addFileIcon", L"../default/images/fileicon" + std::to_wstring(std::min<std::size_t>(n, 4)) + L".png");
-        SetText(L"addFileText", n == 1 ? FormatLangText(LangText(L"AddPic1"), NamePart(FileList.front()))
-                                       : FormatLangText(LangText(L"AddPicM"), static_cast<int>(n)));
+        SetBkImage(L"addFileIcon", L"../default/images/fileicon" +
+                                       std::to_wstring(std::min<std::size_t>(n, 4)) + L".png");
+        SetText(L"addFileText",
+                n == 1 ? FormatLangText(LangText(L"AddPic1"), NamePart(FileList.front()))
+                       : FormatLangText(LangText(L"AddPicM"), static_cast<int>(n)));
         SetVisible(L"buttonAddPic", false);
         SetVisible(L"buttonOCR", true);
         SetBkImage(L"buttonOCR", L"");
@@ -97,7 +100,8 @@ void CMainFrame::AddFilesWithDialog() {
 }
 
 void CMainFrame::ChooseIdCardImage(bool front) {
-    const QString name = QFileDialog::getOpenFileName(GetWidget(), QString(), QString(), kIdCardFilter);
+    const QString name =
+        QFileDialog::getOpenFileName(GetWidget(), QString(), QString(), kIdCardFilter);
     if (name.isEmpty()) return;
     (front ? IdCardFront : IdCardBack) = name.toStdWString();
     ShowIdCardSlot(front);
@@ -108,7 +112,8 @@ void CMainFrame::ShowIdCardSlot(bool front) {
     const bool chosen = !path.empty() && FileExists(path);
     SetVisible(front ? L"IdcardFrontOk" : L"IdcardBackOk", chosen);
     SetText(front ? L"titleIdcardFront" : L"titleIdcardBack",
-            LangText(chosen ? L"AddPic2" : (front ? L"LicenseTitleIdcardFront" : L"LicenseTitleIdcardBack")));
+            LangText(chosen ? L"AddPic2"
+                            : (front ? L"LicenseTitleIdcardFront" : L"LicenseTitleIdcardBack")));
 }
 
 void CMainFrame::OnDropFiles(const std::vector<std::wstring>& paths) {
@@ -142,21 +147,26 @@ std::wstring FormatFileSize(const std::wstring& path) {
     if (size < 1024) return FormatLangText(LangText(L"SizeBytes"), static_cast<int>(size));
     const float k = static_cast<float>(size) / 1024.0f;
     wchar_t text[64];
-    if (k < 1024.0f) std::swprintf(text, 64, L"%.2f K", static_cast<double>(k));
-    else std::swprintf(text, 64, L"%.2f M", static_cast<double>(k / 1024.0f));
+    if (k < 1024.0f)
+        std::swprintf(text, 64, L"%.2f K", static_cast<double>(k));
+    else
+        std::swprintf(text, 64, L"%.2f M", static_cast<double>(k / 1024.0f));
     return text;
 }
 
 void CMainFrame::AddResultListItem(const std::wstring& path) {
     auto* list = m_pm.FindControl<CListUI>(L"listFiles");
     if (!list) return;
-    QWidget* row = rowBuilder_.IsCached() ? rowBuilder_.Create(&m_pm) : rowBuilder_.Create(L"file_list_item.xml", &m_pm);
+    QWidget* row = rowBuilder_.IsCached() ? rowBuilder_.Create(&m_pm)
+                                          : rowBuilder_.Create(L"file_list_item.xml", &m_pm);
     if (!row) return;
     list->Add(row);
     if (QWidget* name = CPaintManagerUI::FindSubControlByName(row, L"fileName"))
-        if (auto* label = qobject_cast<QLabel*>(name)) label->setText(QString::fromStdWString(path));
+        if (auto* label = qobject_cast<QLabel*>(name))
+            label->setText(QString::fromStdWString(path));
     if (QWidget* size = CPaintManagerUI::FindSubControlByName(row, L"fileSize"))
-        if (auto* label = qobject_cast<QLabel*>(size)) label->setText(QString::fromStdWString(FormatFileSize(path)));
+        if (auto* label = qobject_cast<QLabel*>(size))
+            label->setText(QString::fromStdWString(FormatFileSize(path)));
     // The row texts are read once per interface language, not once per row.
     if (rowTextsLanguage_ != Globals().UiLanguage || !rowTextsRead_) {
         rowTexts_ = CSkinManager::GetSkinManager().LayoutTexts(L"file_list_item.xml");

@@ -9,10 +9,11 @@ constexpr std::wstring_view kProductKey = L"Software\\TaviOCR";
 }  // namespace
 
 void CAboutDlg::OnWindowInit() {
-    SetControlText(L"LabelVersion", RegReadString(RegistryHive::LocalMachine, kProductKey, L"Version", 520)
-                                        .value_or(std::wstring()));
-    SetControlText(L"LabelUID",
-                   RegReadString(RegistryHive::LocalMachine, kProductKey, L"uid", 520).value_or(std::wstring()));
+    SetControlText(L"LabelVersion",
+                   RegReadString(RegistryHive::LocalMachine, kProductKey, L"Version", 520)
+                       .value_or(std::wstring()));
+    SetControlText(L"LabelUID", RegReadString(RegistryHive::LocalMachine, kProductKey, L"uid", 520)
+                                    .value_or(std::wstring()));
 }
 
 void CAboutDlg::OnClick(TNotifyUI& msg) {

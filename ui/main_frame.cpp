@@ -35,7 +35,8 @@ CMainFrame::~CMainFrame() {
 std::wstring CMainFrame::GetWindowClassName() const { return kMainWindowClass; }
 
 CMainFrame* CMainFrame::Instance() {
-    return dynamic_cast<CMainFrame*>(WindowImplBase::FromHandle(FindWindowByClass(kMainWindowClass)));
+    return dynamic_cast<CMainFrame*>(
+        WindowImplBase::FromHandle(FindWindowByClass(kMainWindowClass)));
 }
 
 bool CMainFrame::IsWindow() const { return ::IsWindow(GetHWND()); }
@@ -67,9 +68,12 @@ void CMainFrame::Notify(TNotifyUI& msg) {
 
 void CMainFrame::OnClick(TNotifyUI& msg) {
     const std::wstring& name = msg.sName;
-    if (name == L"btnClose") PostMessageW(WM_CLOSE);
-    else if (name == L"btnMin") SendMessageW(WM_SYSCOMMAND, SC_MINIMIZE);
-    else if (name == L"btnMax") ToggleMaximized();
+    if (name == L"btnClose")
+        PostMessageW(WM_CLOSE);
+    else if (name == L"btnMin")
+        SendMessageW(WM_SYSCOMMAND, SC_MINIMIZE);
+    else if (name == L"btnMax")
+        ToggleMaximized();
     else if (const auto mode = ModeForButton(name)) {
         if (*mode == kModeIdCard) {
             IdCardFront.clear();
@@ -177,8 +181,12 @@ void CMainFrame::OnBackResultOK() {
     switch (MainMode) {
         case kModeScreenshot:
         case kModeScanner:
-        case kModeCaptureTable: SelectPage(kPageHome); break;
-        case kModeDocuments: SelectPage(kPageDocumentKinds); break;
+        case kModeCaptureTable:
+            SelectPage(kPageHome);
+            break;
+        case kModeDocuments:
+            SelectPage(kPageDocumentKinds);
+            break;
         case kModeIdCard:
             IdCardFront.clear();
             IdCardBack.clear();
@@ -190,7 +198,9 @@ void CMainFrame::OnBackResultOK() {
             SetEnabled(L"buttonOCR", true);
             SelectPage(kPageAddImages);
             break;
-        default: SelectPage(kPageAddImages); break;
+        default:
+            SelectPage(kPageAddImages);
+            break;
     }
     RefreshFileArea();
     if (MainMode == kModeCaptureTable) MainMode = kModeScreenshot;
@@ -206,7 +216,8 @@ void CMainFrame::OnCaptureDone(const std::wstring& capturePath) {
 }
 
 void CMainFrame::OnScannedImages(const std::vector<std::wstring>& images) {
-    if (const HWND hint = FindWindowByClass(L"TaviOCRCopyDialogClass")) ::SendMessageW(hint, WM_CLOSE, 0, 0);
+    if (const HWND hint = FindWindowByClass(L"TaviOCRCopyDialogClass"))
+        ::SendMessageW(hint, WM_CLOSE, 0, 0);
     if (images.empty()) return;
     FileList.clear();
     for (const std::wstring& image : images) AddImageFile(image);
@@ -227,19 +238,23 @@ void CMainFrame::OnTimer(UINT id) {
     if (id != kScanTimerId) return;
     AnimationFrame = (AnimationFrame + 1) % kScanFrames;
     const int left = static_cast<int>(AnimationFrame) * 191;
-    SetBkImage(L"scanAni", L"file='../default/gif/scan.png' source='" + std::to_wstring(left) + L",0," +
-                               std::to_wstring(left + 191) + L",158'");
+    SetBkImage(L"scanAni", L"file='../default/gif/scan.png' source='" + std::to_wstring(left) +
+                               L",0," + std::to_wstring(left + 191) + L",158'");
 }
 
 LRESULT CMainFrame::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
     handled = true;
     switch (message) {
-        case WM_LOGIN_STATE: ShowSignedInState(wParam == 1); return 0;
+        case WM_LOGIN_STATE:
+            ShowSignedInState(wParam == 1);
+            return 0;
         case WM_OCR_RESULT:
             HandleOcrResult(reinterpret_cast<const OcrResult*>(wParam),
                             *reinterpret_cast<const std::wstring*>(lParam));
             return 0;
-        default: handled = false; return 0;
+        default:
+            handled = false;
+            return 0;
     }
 }
 
@@ -299,8 +314,10 @@ void CMainFrame::SetEnabled(std::wstring_view control, bool enabled) {
 void CMainFrame::SetBkImage(std::wstring_view control, std::wstring_view image) {
     QWidget* widget = m_pm.FindControl(control);
     const QString value = QString::fromStdWString(std::wstring(image));
-    if (auto* button = dynamic_cast<CButtonUI*>(widget)) button->SetBkImage(value);
-    else if (auto* label = dynamic_cast<CLabelUI*>(widget)) label->SetBkImage(value);
+    if (auto* button = dynamic_cast<CButtonUI*>(widget))
+        button->SetBkImage(value);
+    else if (auto* label = dynamic_cast<CLabelUI*>(widget))
+        label->SetBkImage(value);
 }
 
 void ReloadInterfaceTexts() {

@@ -91,7 +91,8 @@ public:
     // The proofreading view: shows the picture beside the text and returns
     // the edited text, empty when nothing is to be taken over. Until one is
     // installed, proofreading changes nothing.
-    using CompareView = std::function<std::wstring(HWND owner, const std::wstring& image, const std::wstring& text)>;
+    using CompareView = std::function<std::wstring(HWND owner, const std::wstring& image,
+                                                   const std::wstring& text)>;
     static void SetCompareView(CompareView view);
 
 protected:
@@ -136,8 +137,8 @@ inline constexpr unsigned kScanFrames = 44;
 void ReloadInterfaceTexts();
 
 // The layout files whose texts a language switch reloads, in reload order.
-inline constexpr std::wstring_view kReloadedLayouts[] = {L"skin.xml", L"homepage.xml", L"picocrpage.xml",
-                                                         L"resultokpage.xml", L"resultpage.xml"};
+inline constexpr std::wstring_view kReloadedLayouts[] = {
+    L"skin.xml", L"homepage.xml", L"picocrpage.xml", L"resultokpage.xml", L"resultpage.xml"};
 
 // The two sides of an identity card one above the other, as a JPEG in the
 // identity-card folder; empty when either cannot be read or saving fails.

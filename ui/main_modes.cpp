@@ -16,7 +16,8 @@ constexpr std::array<ModeInfo, 14> kModes{{
     {9, L"BusinessOCR", kPageAddImages, L"LicenseTitleBusiness", L"business_icon.png", 12},
     {10, L"", -1, L"", L"", 0},
     {11, L"PassportOCR", kPageAddImages, L"LicenseTitlePassport", L"passport_icon.png", 13},
-    {12, L"BanklicenseOCR", kPageAddImages, L"LicenseTitleBankLicense", L"banklicense_icon.png", 14},
+    {12, L"BanklicenseOCR", kPageAddImages, L"LicenseTitleBankLicense", L"banklicense_icon.png",
+     14},
     {13, L"", -1, L"", L"", 15},
     {15, L"table-OCR", kPageAddImages, L"LicenseTitlePic", L"pic_icon.png", 15},
 }};

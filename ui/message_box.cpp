@@ -20,24 +20,28 @@ int ShowMessageBox(HWND owner, std::wstring_view text, std::wstring_view caption
     return result;
 }
 
-int ShowMessageByKey(std::wstring_view key, HWND owner, int style, std::optional<std::wstring_view> fallback) {
+int ShowMessageByKey(std::wstring_view key, HWND owner, int style,
+                     std::optional<std::wstring_view> fallback) {
     const std::wstring caption = LangMessage(L"Title");
     std::wstring text = LangMessage(key);
     if (text.empty() && fallback) text = std::wstring(fallback->substr(0, kLangTextCapacity - 1));
     return ShowMessageBox(owner, text, caption, style);
 }
 
-int ShowMessageByKeyFormat(std::wstring_view key, std::wstring_view argument, HWND owner, int style) {
+int ShowMessageByKeyFormat(std::wstring_view key, std::wstring_view argument, HWND owner,
+                           int style) {
     const std::wstring caption = LangMessage(L"Title");
     const std::wstring format = LangMessage(key);
     return ShowMessageBox(owner, FormatLangText(format, std::wstring(argument)), caption, style);
 }
 
-int WindowMessageDisplay::ShowMessageByKey(std::wstring_view key, int style, std::optional<std::wstring> fallback) {
-    return ::ShowMessageByKey(key, owner_, style,
-                              fallback ? std::optional<std::wstring_view>(*fallback) : std::nullopt);
+int WindowMessageDisplay::ShowMessageByKey(std::wstring_view key, int style,
+                                           std::optional<std::wstring> fallback) {
+    return ::ShowMessageByKey(
+        key, owner_, style, fallback ? std::optional<std::wstring_view>(*fallback) : std::nullopt);
 }
 
-int WindowMessageDisplay::ShowMessageByKeyFormat(std::wstring_view key, std::wstring_view argument, int style) {
+int WindowMessageDisplay::ShowMessageByKeyFormat(std::wstring_view key, std::wstring_view argument,
+                                                 int style) {
     return ::ShowMessageByKeyFormat(key, argument, owner_, style);
 }

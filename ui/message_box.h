@@ -22,14 +22,17 @@ int ShowMessageByKey(std::wstring_view key, HWND owner, int style,
 
 // The same with the key's text used as a format of one text argument; a text
 // that does not fit the argument is shown as it stands.
-int ShowMessageByKeyFormat(std::wstring_view key, std::wstring_view argument, HWND owner, int style);
+int ShowMessageByKeyFormat(std::wstring_view key, std::wstring_view argument, HWND owner,
+                           int style);
 
 // Messages of the recognition worker, owned by the main window.
 class WindowMessageDisplay : public MessageDisplay {
 public:
     explicit WindowMessageDisplay(HWND owner) : owner_(owner) {}
-    int ShowMessageByKey(std::wstring_view key, int style, std::optional<std::wstring> fallback) override;
-    int ShowMessageByKeyFormat(std::wstring_view key, std::wstring_view argument, int style) override;
+    int ShowMessageByKey(std::wstring_view key, int style,
+                         std::optional<std::wstring> fallback) override;
+    int ShowMessageByKeyFormat(std::wstring_view key, std::wstring_view argument,
+                               int style) override;
 
 private:
     HWND owner_;

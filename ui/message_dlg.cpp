@@ -52,9 +52,13 @@ void CMessageDlg::OnWindowInit() {
 }
 
 void CMessageDlg::OnClick(TNotifyUI& msg) {
-    if (msg.sName == L"btnClose") result = kMessageClose;
-    else if (msg.sName == L"btnYes") result = kMessageYes;
-    else if (msg.sName == L"btnLeft") result = kMessageLeft;
-    else return;
+    if (msg.sName == L"btnClose")
+        result = kMessageClose;
+    else if (msg.sName == L"btnYes")
+        result = kMessageYes;
+    else if (msg.sName == L"btnLeft")
+        result = kMessageLeft;
+    else
+        return;
     Close();
 }

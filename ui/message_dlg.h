@@ -20,11 +20,11 @@ public:
     int result = kMessageClose;
     std::wstring message;
     std::wstring caption;
-    std::wstring yesText;    // empty: the skin's text
+    std::wstring yesText;  // empty: the skin's text
     std::wstring closeText;
-    std::wstring leftText;   // empty: no left button
+    std::wstring leftText;              // empty: no left button
     std::uint32_t colour = 0xFF2244BB;  // kept for callers; the skin draws the colours
-    int style = 0;           // the system message box's bits (0x40, 0x10, 0x20, 4)
+    int style = 0;                      // the system message box's bits (0x40, 0x10, 0x20, 4)
     bool showHtml = false;
 
 protected:

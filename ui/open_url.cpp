@@ -54,9 +54,10 @@ std::string FileUrl(const std::wstring& path) {
 void RevealInFileManager(const std::wstring& path) {
     const std::wstring folder = path.substr(0, path.rfind(L'/'));
     std::string item = FileUrl(path);
-    auto reveal = ChildProcess::Start({"dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.FileManager1",
-                                       "--type=method_call", "/org/freedesktop/FileManager1",
-                                       "org.freedesktop.FileManager1.ShowItems", "array:string:" + item, "string:"});
+    auto reveal = ChildProcess::Start(
+        {"dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.FileManager1",
+         "--type=method_call", "/org/freedesktop/FileManager1",
+         "org.freedesktop.FileManager1.ShowItems", "array:string:" + item, "string:"});
     const std::string target = WideToUtf8(folder.empty() ? path : folder);
     if (!reveal) {
         ChildProcess::Start({"xdg-open", target});
@@ -69,4 +70,6 @@ void RevealInFileManager(const std::wstring& path) {
     }).detach();
 }
 
-void OpenWithDefaultApp(const std::wstring& path) { ChildProcess::Start({"xdg-open", WideToUtf8(path)}); }
+void OpenWithDefaultApp(const std::wstring& path) {
+    ChildProcess::Start({"xdg-open", WideToUtf8(path)});
+}

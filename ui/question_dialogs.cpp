@@ -18,7 +18,8 @@ void CMessageExitDlg::OnClick(TNotifyUI& msg) {
         cancelled = true;
         Close();
     } else if (msg.sName == L"btnYes") {
-        if (IsDlgButtonChecked(L"checkNotRemind") == BST_CHECKED) ChangeSetting(kRemindWhenClose, 0);
+        if (IsDlgButtonChecked(L"checkNotRemind") == BST_CHECKED)
+            ChangeSetting(kRemindWhenClose, 0);
         const int hide = IsDlgButtonChecked(L"optHide") == BST_CHECKED ? 1 : 0;
         if (hide != GlobalSettings().HideWhenClose) ChangeSetting(kHideWhenClose, hide);
         cancelled = false;
@@ -27,7 +28,8 @@ void CMessageExitDlg::OnClick(TNotifyUI& msg) {
 }
 
 void CMessageMerge::OnWindowInit() {
-    CheckDlgButton(L"checkNotRemind", GlobalSettings().RemindMergeBatch == 1 ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(L"checkNotRemind",
+                   GlobalSettings().RemindMergeBatch == 1 ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void CMessageMerge::OnClick(TNotifyUI& msg) {

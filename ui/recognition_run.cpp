@@ -31,13 +31,14 @@ void CMainFrame::SetProgressText(std::size_t done, std::size_t total) {
         return;
     }
     const std::wstring format = LangText(IsTableMode(MainMode) ? L"OCRScanXls" : L"OCRScan");
-    SetText(L"addFileText", FormatLangText(format, static_cast<int>(done + 1), static_cast<int>(total),
-                                           NamePart(FileList[done])));
+    SetText(L"addFileText", FormatLangText(format, static_cast<int>(done + 1),
+                                           static_cast<int>(total), NamePart(FileList[done])));
 }
 
 void CMainFrame::OnButtonOCR() {
     if (MainMode == kModeScreenshot && IsKeyDown(VK_TAB)) MainMode = kModeCaptureTable;
-    SetBkImage(L"buttonOCR", IsTableMode(MainMode) ? L"file='images/xls.png' dest='380,16,404,40'" : L"");
+    SetBkImage(L"buttonOCR",
+               IsTableMode(MainMode) ? L"file='images/xls.png' dest='380,16,404,40'" : L"");
     if (MainMode == kModeIdCard) {
         if (IdCardFront.empty() || !FileExists(IdCardFront)) {
             ShowMessageByKey(L"NoIdcardFront", GetHWND(), kStyleInformation);
@@ -69,8 +70,10 @@ void CMainFrame::OnButtonOCR() {
     const int kind = KindCodeForMode(MainMode);
     SetEnabled(L"buttonOCR", false);
     SetVisible(L"cancleFiles", false);
-    if (MainMode == kModeIdCard) SetText(L"addFileText", FormatLangText(LangText(L"OCRScan"), 1, 1, NamePart(FileList[0])));
-    else SetProgressText(0, n);
+    if (MainMode == kModeIdCard)
+        SetText(L"addFileText", FormatLangText(LangText(L"OCRScan"), 1, 1, NamePart(FileList[0])));
+    else
+        SetProgressText(0, n);
     DebugTrace(L"OnButtonOCR %d\n", MainMode);
     StartScanAnimation();
 
@@ -110,12 +113,14 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const std::wstring& im
             SetVisible(L"buttonAddPic", false);
             SetVisible(L"buttonOCR", true);
         }
-        const std::wstring key = IsTableMode(MainMode) ? std::wstring(L"OCRNotResult") : job_.ErrorKey();
+        const std::wstring key =
+            IsTableMode(MainMode) ? std::wstring(L"OCRNotResult") : job_.ErrorKey();
         // Shown once the worker has gone on, so that it is never kept waiting.
         if (!key.empty())
             QMetaObject::invokeMethod(
                 QCoreApplication::instance(),
-                [hwnd = GetHWND(), key] { ShowMessageByKey(key, hwnd, kStyleInformation); }, Qt::QueuedConnection);
+                [hwnd = GetHWND(), key] { ShowMessageByKey(key, hwnd, kStyleInformation); },
+                Qt::QueuedConnection);
         if (MainMode == kModeCaptureTable) SelectPage(kPageHome);
         return;
     }
@@ -138,7 +143,8 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const std::wstring& im
                 OpenWithDesktop(result->filePath);
             }
         } else if (n == 1 || MainMode == kModeIdCard) {
-            if (auto* text = m_pm.FindControl<CRichEditUI>(L"ocrText")) text->SetText(BuildResultText(*result, job_.Kind()));
+            if (auto* text = m_pm.FindControl<CRichEditUI>(L"ocrText"))
+                text->SetText(BuildResultText(*result, job_.Kind()));
             SelectPage(kPageResult);
         } else if (!MergeMode) {
             SelectPage(kPageResultList);
@@ -158,7 +164,8 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const std::wstring& im
             MergeBuffer += text + L"\r\n";
         } else {
             std::wstring file = ResultFileName(imagePath, static_cast<int>(k));
-            if (!OutputFolder.empty() && FolderExists(OutputFolder)) file = OutputFolder + L"/" + file;
+            if (!OutputFolder.empty() && FolderExists(OutputFolder))
+                file = OutputFolder + L"/" + file;
             if (SaveTextToFile(file, text)) ResultMap[imagePath] = file;
         }
     }

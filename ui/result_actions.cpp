@@ -1,12 +1,12 @@
 // What the user does with results: the output folder, the clipboard, and
 // proofreading a result against its picture.
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
 #include <QPainter>
-
-#include <stdlib.h>
-#include <unistd.h>
 
 #include "app/diagnostics.h"
 #include "app/settings.h"
@@ -65,8 +65,10 @@ void CMainFrame::OpenOutputFolder() {
     }
     const QDir folder(QString::fromStdWString(OutputFolder));
     const QStringList files = folder.entryList(QDir::Files | QDir::Hidden, QDir::Name);
-    if (files.isEmpty()) OpenWithDefaultApp(OutputFolder);
-    else RevealInFileManager(OutputFolder + L"/" + files.front().toStdWString());
+    if (files.isEmpty())
+        OpenWithDefaultApp(OutputFolder);
+    else
+        RevealInFileManager(OutputFolder + L"/" + files.front().toStdWString());
 }
 
 void CMainFrame::CopyCurrentText() {
@@ -96,7 +98,9 @@ std::wstring StackIdCardImages(const std::wstring& frontPath, const std::wstring
     const int fd = ::mkstemps(name.data(), 4);
     if (fd < 0) return {};
     ::close(fd);
-    if (!stacked.convertToFormat(QImage::Format_RGB32).save(QString::fromStdString(name), "JPEG", 90)) return {};
+    if (!stacked.convertToFormat(QImage::Format_RGB32)
+             .save(QString::fromStdString(name), "JPEG", 90))
+        return {};
     return Utf8ToWide(name);
 }
 
@@ -110,7 +114,8 @@ void CMainFrame::OnDiffText() {
     auto* pane = m_pm.FindControl<CRichEditUI>(L"ocrText");
     const std::wstring text = pane ? pane->GetText() : std::wstring();
     if (MainMode == kModeIdCard && FileList.size() == 2)
-        if (const std::wstring stacked = StackIdCardImages(FileList[0], FileList[1]); !stacked.empty())
+        if (const std::wstring stacked = StackIdCardImages(FileList[0], FileList[1]);
+            !stacked.empty())
             image = stacked;
     const std::wstring edited = RunCompare(GetHWND(), image, text);
     if (!edited.empty() && edited != text) {

@@ -6,8 +6,10 @@
 #include "toolkit/skin_manager.h"
 
 void CSkinDialog::Notify(TNotifyUI& msg) {
-    if (msg.sType == kNotifyWindowInit) OnWindowInit();
-    else if (msg.sType == kNotifyClick) OnClick(msg);
+    if (msg.sType == kNotifyWindowInit)
+        OnWindowInit();
+    else if (msg.sType == kNotifyClick)
+        OnClick(msg);
 }
 
 bool CSkinDialog::CreateOwned(HWND owner) {

@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-
 #include <cstdlib>
 #include <string>
 
@@ -95,7 +94,8 @@ int RunTaviOcr(int argc, char** argv) {
         case StartSwitch::Install:
             StartInstalledProgram();
             return 0;
-        case StartSwitch::None: break;
+        case StartSwitch::None:
+            break;
     }
 
     // No shared GL context at start: it would load the GL driver (tens of
@@ -116,7 +116,8 @@ int RunTaviOcr(int argc, char** argv) {
 
     if (!CheckSkinPackage()) {
         QMessageBox box(QMessageBox::Critical, QStringLiteral("严重错误"),
-                        QStringLiteral("软件皮肤资源丢失，无法运行，请重新安装！"), QMessageBox::Ok);
+                        QStringLiteral("软件皮肤资源丢失，无法运行，请重新安装！"),
+                        QMessageBox::Ok);
         box.exec();
         return 0;
     }

@@ -39,8 +39,10 @@ TEST_F(AutoRunTest, TheEntryStartsTheProgramWithAutorunAndCountsOnlyWhileTheProg
     ASSERT_TRUE(RegisterAutoRun(true));
     const std::string entry = ReadBytes(AutoRunEntryPath());
     std::string escaped;
-    for (char c : WideToUtf8(Globals().ExeFolder)) escaped += c == '"' ? std::string("\\\"") : std::string(1, c);
-    EXPECT_NE(entry.find("\nExec=\"" + escaped + "/taviocr\" /autorun\n"), std::string::npos) << entry;
+    for (char c : WideToUtf8(Globals().ExeFolder))
+        escaped += c == '"' ? std::string("\\\"") : std::string(1, c);
+    EXPECT_NE(entry.find("\nExec=\"" + escaped + "/taviocr\" /autorun\n"), std::string::npos)
+        << entry;
     EXPECT_FALSE(IsAutoRunRegistered()) << "the program file does not exist yet";
     WriteBytes(Globals().ExeFolder + L"/taviocr", "#!/bin/sh\n");
     EXPECT_TRUE(IsAutoRunRegistered()) << "a quoted path with spaces and quotes reads back";
@@ -53,7 +55,8 @@ TEST_F(AutoRunTest, TheEntryStartsTheProgramWithAutorunAndCountsOnlyWhileTheProg
 TEST_F(AutoRunTest, AnEntryWithoutTheSwitchIsNotOurs) {
     CreateFolderTree(Path("config/autostart"));
     WriteBytes(Globals().ExeFolder + L"/taviocr", "#!/bin/sh\n");
-    WriteBytes(AutoRunEntryPath(), "[Desktop Entry]\nExec=\"" + WideToUtf8(Globals().ExeFolder) + "/taviocr\"\n");
+    WriteBytes(AutoRunEntryPath(),
+               "[Desktop Entry]\nExec=\"" + WideToUtf8(Globals().ExeFolder) + "/taviocr\"\n");
     EXPECT_FALSE(IsAutoRunRegistered());
 }
 

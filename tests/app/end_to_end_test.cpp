@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -28,7 +27,9 @@ struct Rect {
     int x = 0, y = 0, w = 0, h = 0;
 };
 
-int Shell(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
+int Shell(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str());
+}
 
 }  // namespace
 
@@ -44,17 +45,23 @@ protected:
             fs::copy_file(built / item, fs::path(program_) / item);
         for (const char* folder : {"language", "skin"})
             fs::copy(built / folder, fs::path(program_) / folder, fs::copy_options::recursive);
-        for (const auto& [key, value] : {std::pair{"AAK", FakeCloud::kApiKey}, std::pair{"ASK", FakeCloud::kSecretKey}})
-            ASSERT_EQ(Shell(program_ + "/taviocr-lang set " + program_ + "/language/en.dat Text " + key + " " + value), 0);
-        std::ofstream(root_ + "/endpoints.ini") << "[Hosts]\nOcr=" << cloud_.BaseUrl()
-                                                << "\n[TLS]\nCABundle=" << Certificates().caFile << "\n";
+        for (const auto& [key, value] :
+             {std::pair{"AAK", FakeCloud::kApiKey}, std::pair{"ASK", FakeCloud::kSecretKey}})
+            ASSERT_EQ(Shell(program_ + "/taviocr-lang set " + program_ + "/language/en.dat Text " +
+                            key + " " + value),
+                      0);
+        std::ofstream(root_ + "/endpoints.ini")
+            << "[Hosts]\nOcr=" << cloud_.BaseUrl() << "\n[TLS]\nCABundle=" << Certificates().caFile
+            << "\n";
         ::setenv("TAVIOCR_ENDPOINTS", (root_ + "/endpoints.ini").c_str(), 1);
         ::setenv("TAVIOCR_CONTROL_MAP", (root_ + "/map").c_str(), 1);
         fs::create_directories(root_ + "/results");
         // The results go to a folder of their own (UTF-16LE config with a BOM).
-        const std::wstring config = L"\uFEFF[General]\r\nSavePath=" + Utf8ToWide(root_ + "/results") + L"\r\n";
+        const std::wstring config =
+            L"\uFEFF[General]\r\nSavePath=" + Utf8ToWide(root_ + "/results") + L"\r\n";
         fs::create_directories(root_ + "/data/TaviOCR");
-        std::ofstream(root_ + "/data/TaviOCR/config.ini", std::ios::binary) << EncodeUtf16Le(config);
+        std::ofstream(root_ + "/data/TaviOCR/config.ini", std::ios::binary)
+            << EncodeUtf16Le(config);
         for (const char* name : {"first.png", "second.png"}) {
             QImage image(200, 60, QImage::Format_RGB32);
             image.fill(Qt::white);
@@ -89,7 +96,8 @@ protected:
         const auto rect = WaitFor(windowClass, control);
         if (!rect) return false;
         const int x = rect->x + rect->w / 2, y = rect->y + rect->h / 2;
-        return Shell("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1") == 0;
+        return Shell("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) +
+                     " click 1") == 0;
     }
 
     FakeCloud cloud_;

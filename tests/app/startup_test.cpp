@@ -1,6 +1,5 @@
 // The window program as a user starts it, on the test X server.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 
 #include <chrono>
@@ -86,7 +85,8 @@ protected:
 
 TEST_F(StartupTest, TheProgramShowsItsMainWindowAndASecondStartEndsLeavingTheFirst) {
     ChildProcess& first = Start({});
-    ASSERT_TRUE(WaitFor([] { return VisibleWindows("TaviOCR").size() == 1; })) << "the main window appears";
+    ASSERT_TRUE(WaitFor([] { return VisibleWindows("TaviOCR").size() == 1; }))
+        << "the main window appears";
     const auto window = VisibleWindows("TaviOCR");
     EXPECT_EQ(RunToEnd({}), 0) << "a second start ends at once";
     std::this_thread::sleep_for(300ms);
@@ -109,9 +109,11 @@ TEST_F(StartupTest, AMissingSkinPackageShowsTheStartUpErrorAndEndsWithZero) {
     const std::string folder = root_ + "/broken";
     fs::create_directories(folder);
     fs::copy_file(program_, folder + "/taviocr");
-    fs::copy(std::string(TAVIOCR_OUT_DIR) + "/language", folder + "/language", fs::copy_options::recursive);
+    fs::copy(std::string(TAVIOCR_OUT_DIR) + "/language", folder + "/language",
+             fs::copy_options::recursive);
     ChildProcess& run = Start({}, folder + "/taviocr");
-    ASSERT_TRUE(WaitFor([] { return VisibleWindows("严重错误").size() == 1; })) << "the fixed error box";
+    ASSERT_TRUE(WaitFor([] { return VisibleWindows("严重错误").size() == 1; }))
+        << "the fixed error box";
     EXPECT_TRUE(VisibleWindows("TaviOCR").empty()) << "no main window";
     Shell("xdotool search --name '^严重错误$' windowfocus --sync key --clearmodifiers Return");
     ASSERT_TRUE(run.WaitFor(10s));
@@ -128,7 +130,8 @@ TEST_F(StartupTest, InstallerSwitchesEndWithoutAWindowAndTheFirstSwitchDecides) 
 
 TEST_F(StartupTest, InstallStartsTheProgramAfreshAndEnds) {
     EXPECT_EQ(RunToEnd({"/install"}), 0);
-    ASSERT_TRUE(WaitFor([] { return VisibleWindows("TaviOCR").size() == 1; })) << "the installed program runs";
+    ASSERT_TRUE(WaitFor([] { return VisibleWindows("TaviOCR").size() == 1; }))
+        << "the installed program runs";
     const std::string pid = Shell("xdotool search --onlyvisible --name '^TaviOCR$' getwindowpid");
     ASSERT_FALSE(pid.empty());
     ::kill(std::stoi(pid), SIGKILL);

@@ -3,7 +3,6 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
-
 #include <cstdlib>
 #include <memory>
 
@@ -11,8 +10,10 @@ QApplication& EnsureQtApplication() {
     // Never destroyed: at process exit Qt's thread data is gone before
     // static objects are, and tearing the application down then crashes.
     static QApplication* app = [] {
-        if (!std::getenv("TAVIOCR_TEST_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        else ::setenv("QT_QPA_PLATFORM", std::getenv("TAVIOCR_TEST_PLATFORM"), 1);
+        if (!std::getenv("TAVIOCR_TEST_PLATFORM"))
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        else
+            ::setenv("QT_QPA_PLATFORM", std::getenv("TAVIOCR_TEST_PLATFORM"), 1);
         static int argc = 1;
         static char name[] = "taviocr-test";
         static char* argv[] = {name, nullptr};
@@ -26,7 +27,8 @@ QApplication& EnsureQtApplication() {
 bool ProcessEventsUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
     QElapsedTimer clock;
     clock.start();
-    while (!done() && clock.elapsed() < timeout.count()) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    while (!done() && clock.elapsed() < timeout.count())
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
     return done();
 }
 

@@ -2,12 +2,12 @@
 
 #include <QBuffer>
 #include <QKeyEvent>
-#include <QPainter>
 #include <QMenu>
+#include <QPainter>
 #include <QTest>
 
-#include "skin_fixture.h"
 #include "platform/text.h"
+#include "skin_fixture.h"
 #include "support/qt_application.h"
 #include "toolkit/controls/hotkey_ui.h"
 #include "toolkit/controls/list_ui.h"
@@ -22,25 +22,31 @@
 namespace {
 
 std::string ListWindow() {
-    return Layout(Widget("CListUI", "listFiles") +
-                  "<item><widget class=\"CTabLayoutUI\" name=\"tabMain\">"
-                  "<widget class=\"QWidget\" name=\"page0\"/><widget class=\"QWidget\" name=\"page1\"/>"
-                  "<widget class=\"QWidget\" name=\"page2\"/></widget></item>");
+    return Layout(
+        Widget("CListUI", "listFiles") +
+        "<item><widget class=\"CTabLayoutUI\" name=\"tabMain\">"
+        "<widget class=\"QWidget\" name=\"page0\"/><widget class=\"QWidget\" name=\"page1\"/>"
+        "<widget class=\"QWidget\" name=\"page2\"/></widget></item>");
 }
 
 std::string RowLayout() {
-    return "<?xml version=\"1.0\"?><ui version=\"4.0\"><widget class=\"CListContainerElementUI\" name=\"row\">"
+    return "<?xml version=\"1.0\"?><ui version=\"4.0\"><widget class=\"CListContainerElementUI\" "
+           "name=\"row\">"
            "<layout class=\"QHBoxLayout\" name=\"l\">" +
-           Widget("CLabelUI", "fileName") + Widget("CButtonUI", "btnDiff") + "</layout></widget></ui>";
+           Widget("CLabelUI", "fileName") + Widget("CButtonUI", "btnDiff") +
+           "</layout></widget></ui>";
 }
 
 std::string MenuLayout() {
-    auto item = [](const std::string& name, const std::string& text, const std::string& extra = "") {
-        return "<widget class=\"CMenuElementUI\" name=\"" + name + "\"><property name=\"text\"><string>" + text +
-               "</string></property>" + extra + "</widget>";
+    auto item = [](const std::string& name, const std::string& text,
+                   const std::string& extra = "") {
+        return "<widget class=\"CMenuElementUI\" name=\"" + name +
+               "\"><property name=\"text\"><string>" + text + "</string></property>" + extra +
+               "</widget>";
     };
     return "<?xml version=\"1.0\"?><ui version=\"4.0\"><widget class=\"QWidget\" name=\"menu\">" +
-           item("menuSetting", "Settings", "<property name=\"userdata\"><string>setting-data</string></property>") +
+           item("menuSetting", "Settings",
+                "<property name=\"userdata\"><string>setting-data</string></property>") +
            item("sep1", "", "<property name=\"separator\"><bool>true</bool></property>") +
            item("menuLanguage", "Language", item("menuEn", "English") + item("menuTR", "Chinese")) +
            item("menuAutoRun", "Start with the desktop") + "</widget></ui>";
@@ -50,7 +56,8 @@ class ControlsTest : public SkinTest {
 protected:
     void SetUp() override {
         SkinTest::SetUp();
-        UsePackage({{"window.xml", ListWindow()}, {"row.xml", RowLayout()}, {"menu.xml", MenuLayout()}});
+        UsePackage(
+            {{"window.xml", ListWindow()}, {"row.xml", RowLayout()}, {"menu.xml", MenuLayout()}});
         ASSERT_TRUE(window_.Create(nullptr, L"Controls", kDialogStyle));
     }
     std::vector<std::wstring> Seen(std::wstring_view type) {
@@ -69,7 +76,8 @@ TEST_F(ControlsTest, ListRowsComeFromARowLayoutAndSelectingOneNotifiesItsIndex) 
     ASSERT_NE(list, nullptr);
     CDialogBuilder builder;
     for (int i = 0; i < 3; ++i) {
-        QWidget* row = i == 0 ? builder.Create(L"row.xml", &window_.Pm()) : builder.Create(&window_.Pm());
+        QWidget* row =
+            i == 0 ? builder.Create(L"row.xml", &window_.Pm()) : builder.Create(&window_.Pm());
         ASSERT_NE(row, nullptr);
         ASSERT_TRUE(list->Add(row));
     }
@@ -199,9 +207,11 @@ TEST_F(ControlsTest, PartsOfAStripImageAreDrawnWithTheirCornersKept) {
     QImage target(40, 40, QImage::Format_RGB32);
     target.fill(Qt::black);
     QPainter painter(&target);
-    EXPECT_TRUE(PaintSkinImage(painter, nullptr, QRect(0, 0, 40, 40),
-                               QStringLiteral("file='strip.png' source='10,0,20,10' corner='2,2,2,2'")));
-    EXPECT_FALSE(PaintSkinImage(painter, nullptr, QRect(0, 0, 40, 40), QStringLiteral("file='none.png'")));
+    EXPECT_TRUE(
+        PaintSkinImage(painter, nullptr, QRect(0, 0, 40, 40),
+                       QStringLiteral("file='strip.png' source='10,0,20,10' corner='2,2,2,2'")));
+    EXPECT_FALSE(
+        PaintSkinImage(painter, nullptr, QRect(0, 0, 40, 40), QStringLiteral("file='none.png'")));
     painter.end();
     EXPECT_EQ(target.pixelColor(20, 20), QColor(Qt::green));
     EXPECT_EQ(target.pixelColor(0, 0), QColor(Qt::green));
@@ -209,7 +219,8 @@ TEST_F(ControlsTest, PartsOfAStripImageAreDrawnWithTheirCornersKept) {
 }
 
 TEST_F(ControlsTest, TheGifControlPlaysTheAnimationOfThePackage) {
-    const std::string gif = ReadBytes(Utf8ToWide(std::string(TAVIOCR_SOURCE_DIR) + "/resources/skin/default/images/busy.gif"));
+    const std::string gif = ReadBytes(
+        Utf8ToWide(std::string(TAVIOCR_SOURCE_DIR) + "/resources/skin/default/images/busy.gif"));
     ASSERT_FALSE(gif.empty());
     UsePackage({{"busy.gif", gif}, {"not.gif", "GIF89a broken"}});
     CGifAnimUI animation(nullptr, nullptr);

@@ -28,21 +28,27 @@ void SkinTest::UsePackage(const std::vector<SkinEntry>& entries) {
     ASSERT_TRUE(CreateFolderTree(Path("skin")));
     ASSERT_TRUE(WriteSkinPackage(Path("skin/test.skin"), kTestPassword, entries));
     CPaintManagerUI::SetResourcePath(Path("skin/"));
-    CPaintManagerUI::SetResourceZip(L"test.skin", std::wstring(kTestPassword.begin(), kTestPassword.end()), false);
+    CPaintManagerUI::SetResourceZip(
+        L"test.skin", std::wstring(kTestPassword.begin(), kTestPassword.end()), false);
 }
 
 void SkinTest::SetLanguage(LanguageEntries entries) { language_ = std::move(entries); }
 
-std::string Layout(const std::string& widgets, int width, int height, const std::string& rootProperties) {
+std::string Layout(const std::string& widgets, int width, int height,
+                   const std::string& rootProperties) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><ui version=\"4.0\"><class>t</class>"
-           "<widget class=\"QWidget\" name=\"windowRoot\"><property name=\"geometry\"><rect><x>0</x><y>0</y>"
-           "<width>" + std::to_string(width) + "</width><height>" + std::to_string(height) +
+           "<widget class=\"QWidget\" name=\"windowRoot\"><property "
+           "name=\"geometry\"><rect><x>0</x><y>0</y>"
+           "<width>" +
+           std::to_string(width) + "</width><height>" + std::to_string(height) +
            "</height></rect></property>" + rootProperties +
-           "<layout class=\"QVBoxLayout\" name=\"rootLayout\">" + widgets + "</layout></widget></ui>";
+           "<layout class=\"QVBoxLayout\" name=\"rootLayout\">" + widgets +
+           "</layout></widget></ui>";
 }
 
 std::string Widget(const std::string& cls, const std::string& name, const std::string& properties) {
-    return "<item><widget class=\"" + cls + "\" name=\"" + name + "\">" + properties + "</widget></item>";
+    return "<item><widget class=\"" + cls + "\" name=\"" + name + "\">" + properties +
+           "</widget></item>";
 }
 
 std::string PngOfColour(unsigned rgb, int width, int height) {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "support/temp_environment.h"
-#include "toolkit/skin_package.h"
 #include "toolkit/skin_manager.h"
+#include "toolkit/skin_package.h"
 #include "toolkit/window_impl_base.h"
 
 // A test skin package in the temporary folder, made the toolkit's resources.
@@ -23,7 +23,8 @@ protected:
 // Qt Designer XML around the given widgets of a root with a vertical layout.
 std::string Layout(const std::string& widgets, int width = 300, int height = 200,
                    const std::string& rootProperties = "");
-std::string Widget(const std::string& cls, const std::string& name, const std::string& properties = "");
+std::string Widget(const std::string& cls, const std::string& name,
+                   const std::string& properties = "");
 std::string PngOfColour(unsigned rgb, int width = 8, int height = 8);
 
 // A window that records what reaches it.

@@ -15,9 +15,9 @@ class SkinPackageTest : public TempEnvironment {
 protected:
     std::wstring Package() {
         const std::wstring path = Path("skin-en.skin");
-        EXPECT_TRUE(WriteSkinPackage(path, kPassword,
-                                     {{"skin.xml", std::string(5000, 'L')},
-                                      {"default/images/icon.png", "\x89PNG\r\n"}}));
+        EXPECT_TRUE(WriteSkinPackage(
+            path, kPassword,
+            {{"skin.xml", std::string(5000, 'L')}, {"default/images/icon.png", "\x89PNG\r\n"}}));
         return path;
     }
 };

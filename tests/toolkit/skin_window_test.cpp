@@ -17,12 +17,15 @@ namespace {
 const std::string kButtonProps = "<property name=\"text\"><string>OK</string></property>";
 
 std::string WindowLayout() {
-    return Layout(Widget("CButtonUI", "btnOk", kButtonProps) +
-                      Widget("CLabelUI", "title") +
-                      Widget("CEditUI", "nameEdit") +
-                      Widget("QWidget", "holder", "<property name=\"include\" stdset=\"0\"><string>inner.xml</string></property>") +
-                      Widget("CButtonUI", "btnX", "<property name=\"syscommand\" stdset=\"0\"><string>close</string></property>"),
-                  320, 240);
+    return Layout(
+        Widget("CButtonUI", "btnOk", kButtonProps) + Widget("CLabelUI", "title") +
+            Widget("CEditUI", "nameEdit") +
+            Widget(
+                "QWidget", "holder",
+                "<property name=\"include\" stdset=\"0\"><string>inner.xml</string></property>") +
+            Widget("CButtonUI", "btnX",
+                   "<property name=\"syscommand\" stdset=\"0\"><string>close</string></property>"),
+        320, 240);
 }
 
 }  // namespace
@@ -32,7 +35,8 @@ protected:
     void SetUp() override {
         SkinTest::SetUp();
         UsePackage({{"window.xml", WindowLayout()},
-                    {"inner.xml", Layout(Widget("CLabelUI", "innerLabel") + Widget("CCheckBoxUI", "innerCheck"))},
+                    {"inner.xml", Layout(Widget("CLabelUI", "innerLabel") +
+                                         Widget("CCheckBoxUI", "innerCheck"))},
                     {"style.qss", "CLabelUI#title { color: #123456; }"}});
     }
 };
@@ -44,15 +48,20 @@ TEST_F(SkinWindowTest, ControlsAreFoundByTheirSkinNamesAndIncludedLayoutsJoinThe
     EXPECT_NE(pm.FindControl<CButtonUI>(L"btnOk"), nullptr);
     EXPECT_NE(pm.FindControl<CLabelUI>(L"innerLabel"), nullptr) << "from inner.xml";
     EXPECT_EQ(pm.FindControl(L"noSuchControl"), nullptr);
-    EXPECT_EQ(pm.FindControl<CLabelUI>(L"btnOk"), nullptr) << "a control of another kind is not handed out";
+    EXPECT_EQ(pm.FindControl<CLabelUI>(L"btnOk"), nullptr)
+        << "a control of another kind is not handed out";
     QWidget* holder = pm.FindControl(L"holder");
     EXPECT_NE(CPaintManagerUI::FindSubControlByName(holder, L"innerCheck"), nullptr);
-    EXPECT_EQ(CPaintManagerUI::FindSubControlByName(holder, L"btnOk"), nullptr) << "only inside the parent";
+    EXPECT_EQ(CPaintManagerUI::FindSubControlByName(holder, L"btnOk"), nullptr)
+        << "only inside the parent";
     EXPECT_EQ(window.GetWidget()->size(), QSize(320, 240)) << "the layout sets the size";
     EXPECT_EQ(window.GetWidget()->windowTitle(), QStringLiteral("Test"));
     EXPECT_TRUE(window.foundControlAtInit) << "windowinit comes once the layout is built";
-    EXPECT_EQ(std::count(window.notifications.begin(), window.notifications.end(), L"windowinit:windowRoot"), 1);
-    EXPECT_TRUE(window.GetWidget()->styleSheet().contains("#123456")) << "the package style sheet applies";
+    EXPECT_EQ(std::count(window.notifications.begin(), window.notifications.end(),
+                         L"windowinit:windowRoot"),
+              1);
+    EXPECT_TRUE(window.GetWidget()->styleSheet().contains("#123456"))
+        << "the package style sheet applies";
 }
 
 TEST_F(SkinWindowTest, AMissingLayoutMakesNoWindow) {
@@ -65,9 +74,8 @@ TEST_F(SkinWindowTest, AMissingLayoutMakesNoWindow) {
 TEST_F(SkinWindowTest, AClickReachesNotifyByNameAndShowModalReturnsTheCodeGivenToClose) {
     RecordingWindow window;
     ASSERT_TRUE(window.Create(nullptr, L"Test", kDialogStyle));
-    WhenWindowShown(L"RecordingWindowClass", [](QWidget* shown) {
-        shown->findChild<QAbstractButton*>("btnOk")->click();
-    });
+    WhenWindowShown(L"RecordingWindowClass",
+                    [](QWidget* shown) { shown->findChild<QAbstractButton*>("btnOk")->click(); });
     EXPECT_EQ(window.ShowModal(), 42u);
     EXPECT_NE(std::find(window.notifications.begin(), window.notifications.end(), L"click:btnOk"),
               window.notifications.end());
@@ -80,8 +88,10 @@ TEST_F(SkinWindowTest, TheSystemCloseButtonSendsCloseWhichTheWindowMayRefuse) {
     ASSERT_TRUE(window.Create(nullptr, L"Test", kDialogStyle));
     window.vetoClose = true;
     window.Pm().FindControl<QAbstractButton>(L"btnX")->click();
-    EXPECT_NE(std::find(window.messages.begin(), window.messages.end(), WM_SYSCOMMAND), window.messages.end());
-    EXPECT_NE(std::find(window.messages.begin(), window.messages.end(), WM_CLOSE), window.messages.end());
+    EXPECT_NE(std::find(window.messages.begin(), window.messages.end(), WM_SYSCOMMAND),
+              window.messages.end());
+    EXPECT_NE(std::find(window.messages.begin(), window.messages.end(), WM_CLOSE),
+              window.messages.end());
     EXPECT_TRUE(IsWindow(window.GetHWND())) << "HandleCustomMessage took WM_CLOSE first";
     window.vetoClose = false;
     window.GetWidget()->close();  // the desktop's close goes the same way
@@ -129,11 +139,13 @@ TEST_F(SkinWindowTest, LanguageTextsOfTheLayoutApplyByKindAndNameTheControlsForA
     auto* ok = pm.FindControl<CButtonUI>(L"btnOk");
     EXPECT_EQ(ok->GetText(), L"Accept");
     EXPECT_EQ(ok->toolTip(), QStringLiteral("Accept the choice"));
-    EXPECT_EQ(pm.FindControl<QLineEdit>(L"nameEdit")->placeholderText(), QStringLiteral("Your name"));
+    EXPECT_EQ(pm.FindControl<QLineEdit>(L"nameEdit")->placeholderText(),
+              QStringLiteral("Your name"));
     auto* title = pm.FindControl<CLabelUI>(L"title");
     EXPECT_EQ(title->minimumWidth(), 150);
     EXPECT_EQ(title->maximumHeight(), 20);
-    EXPECT_EQ(title->text(), QString()) << "texts of other layouts and unknown kinds are not applied";
+    EXPECT_EQ(title->text(), QString())
+        << "texts of other layouts and unknown kinds are not applied";
     EXPECT_EQ(pm.FindControl<QLabel>(L"innerLabel")->text(), QStringLiteral("From inside"));
     EXPECT_EQ(ok->accessibleName(), QStringLiteral("Accept"));
     EXPECT_EQ(title->accessibleName(), QStringLiteral("title")) << "no text: the skin name";
@@ -147,7 +159,8 @@ namespace {
 class RecordingTarget : public IReloadControlText {
 public:
     void ReloadControlText(std::wstring_view control, std::wstring_view text, int kind) override {
-        calls.push_back(std::wstring(control) + L"|" + std::wstring(text) + L"|" + std::to_wstring(kind));
+        calls.push_back(std::wstring(control) + L"|" + std::wstring(text) + L"|" +
+                        std::to_wstring(kind));
     }
     std::vector<std::wstring> calls;
 };
@@ -155,9 +168,13 @@ public:
 }  // namespace
 
 TEST_F(SkinWindowTest, ReloadTextHandsEveryMappedTextToTheTargetOnceThenTheMapIsReset) {
-    SetLanguage({{L"@a.xml/one", L"1"}, {L"@a.xml/one#tip", L"tip"}, {L"@b.xml/two#pos", L"0,0,10,10"},
-                 {L"@b.xml/two#normalimage", L"n.png"}, {L"@b.xml/two#hotimage", L"h.png"},
-                 {L"@b.xml/two#pushedimage", L"p.png"}, {L"@b.xml/two#disabledimage", L"d.png"}});
+    SetLanguage({{L"@a.xml/one", L"1"},
+                 {L"@a.xml/one#tip", L"tip"},
+                 {L"@b.xml/two#pos", L"0,0,10,10"},
+                 {L"@b.xml/two#normalimage", L"n.png"},
+                 {L"@b.xml/two#hotimage", L"h.png"},
+                 {L"@b.xml/two#pushedimage", L"p.png"},
+                 {L"@b.xml/two#disabledimage", L"d.png"}});
     RecordingTarget target;
     CSkinManager& skins = CSkinManager::GetSkinManager();
     skins.SetReloadTarget(&target);
@@ -166,15 +183,18 @@ TEST_F(SkinWindowTest, ReloadTextHandsEveryMappedTextToTheTargetOnceThenTheMapIs
     skins.ReloadText();
     skins.ResetTextMap();
     skins.RemoveReloadTarget(&target);
-    EXPECT_EQ(target.calls, (std::vector<std::wstring>{L"one|1|0", L"one|tip|1", L"two|0,0,10,10|3", L"two|n.png|6",
-                                                       L"two|h.png|7", L"two|p.png|8", L"two|d.png|9"}));
+    EXPECT_EQ(target.calls, (std::vector<std::wstring>{L"one|1|0", L"one|tip|1", L"two|0,0,10,10|3",
+                                                       L"two|n.png|6", L"two|h.png|7",
+                                                       L"two|p.png|8", L"two|d.png|9"}));
     EXPECT_TRUE(skins.TextMap().empty());
 }
 
 TEST_F(SkinWindowTest, ButtonsDrawTheImageOfTheirState) {
-    UsePackage({{"window.xml", Layout(Widget("CButtonUI", "btnOk",
-                                             "<property name=\"normalimage\"><string>../img/red.png</string></property>"
-                                             "<property name=\"disabledimage\"><string>img/blue.png</string></property>"))},
+    UsePackage({{"window.xml",
+                 Layout(Widget(
+                     "CButtonUI", "btnOk",
+                     "<property name=\"normalimage\"><string>../img/red.png</string></property>"
+                     "<property name=\"disabledimage\"><string>img/blue.png</string></property>"))},
                 {"img/red.png", PngOfColour(0xFF0000)},
                 {"img/blue.png", PngOfColour(0x0000FF)}});
     RecordingWindow window;
@@ -190,18 +210,21 @@ TEST_F(SkinWindowTest, ButtonsDrawTheImageOfTheirState) {
 
 TEST_F(SkinWindowTest, ImagesOfAReplacedPackageShowAfterReloadSkin) {
     UsePackage({{"pic.png", PngOfColour(0x00FF00)}});
-    EXPECT_EQ(CPaintManagerUI::LoadImage("pic.png", 1.0).toImage().pixelColor(0, 0), QColor(Qt::green));
+    EXPECT_EQ(CPaintManagerUI::LoadImage("pic.png", 1.0).toImage().pixelColor(0, 0),
+              QColor(Qt::green));
     UsePackage({{"pic.png", PngOfColour(0xFF00FF)}});
     CPaintManagerUI::ReloadSkin();
-    EXPECT_EQ(CPaintManagerUI::LoadImage("pic.png", 1.0).toImage().pixelColor(0, 0), QColor(Qt::magenta));
+    EXPECT_EQ(CPaintManagerUI::LoadImage("pic.png", 1.0).toImage().pixelColor(0, 0),
+              QColor(Qt::magenta));
     EXPECT_TRUE(CPaintManagerUI::LoadImage("absent.png", 1.0).isNull());
 }
 
 TEST_F(SkinWindowTest, HighDensityScreensGetTheDoubleSizeImageOrARenderedSvg) {
     UsePackage({{"icon.png", PngOfColour(0x111111, 8, 8)},
                 {"icon@2x.png", PngOfColour(0x222222, 16, 16)},
-                {"shape.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\">"
-                              "<rect width=\"10\" height=\"10\" fill=\"#00ff00\"/></svg>"}});
+                {"shape.svg",
+                 "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\">"
+                 "<rect width=\"10\" height=\"10\" fill=\"#00ff00\"/></svg>"}});
     const QPixmap sharp = CPaintManagerUI::LoadImage("icon.png", 2.0);
     EXPECT_EQ(sharp.size(), QSize(16, 16));
     EXPECT_EQ(sharp.deviceIndependentSize().toSize(), QSize(8, 8));

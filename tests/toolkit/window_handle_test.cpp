@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QThread>
-
 #include <atomic>
 #include <thread>
 #include <vector>

@@ -1,3 +1,5 @@
+#include "ui/main_frame.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,14 +15,14 @@
 #include "toolkit/controls/tab_layout_ui.h"
 #include "toolkit/dialog_builder.h"
 #include "toolkit/paint_manager.h"
-#include "ui/main_frame.h"
 #include "ui/window_messages.h"
 #include "ui_fixture.h"
 
 class MainFrameTest : public UiTest {
 protected:
     void TearDown() override {
-        if (CMainFrame* frame = CMainFrame::Instance()) frame->SendMessageW(WM_SYSCOMMAND, SC_CLOSE);
+        if (CMainFrame* frame = CMainFrame::Instance())
+            frame->SendMessageW(WM_SYSCOMMAND, SC_CLOSE);
         ProcessEventsUntil([] { return CMainFrame::Instance() == nullptr; });
         CurrentUser() = SignedInUser{};
         UiTest::TearDown();
@@ -34,22 +36,28 @@ protected:
 
 TEST_F(MainFrameTest, EveryLayoutOfBothPackagesHoldsTheControlNamesTheProgramUses) {
     const std::map<std::wstring, std::vector<const wchar_t*>> names{
-        {L"dlg_message.xml", {L"caption", L"context", L"infoLogo", L"errorLogo", L"warnLogo", L"btnYes", L"btnClose", L"btnLeft"}},
+        {L"dlg_message.xml",
+         {L"caption", L"context", L"infoLogo", L"errorLogo", L"warnLogo", L"btnYes", L"btnClose",
+          L"btnLeft"}},
         {L"dlg_message_copy.xml", {L"NotRemind", L"btnYes", L"btnClose"}},
-        {L"dlg_message_exit.xml", {L"optHide", L"optExit", L"checkNotRemind", L"btnYes", L"btnClose"}},
+        {L"dlg_message_exit.xml",
+         {L"optHide", L"optExit", L"checkNotRemind", L"btnYes", L"btnClose"}},
         {L"dlg_message_merge.xml", {L"optMerge", L"checkNotRemind", L"btnClose"}},
         {L"dlg_about.xml", {L"LabelVersion", L"LabelUID", L"btnClose", L"buttonSite"}},
         {L"dlg_copyingimage.xml", {L"btnClose"}},
         {L"file_list_item.xml", {L"fileName", L"fileSize", L"btnDiff"}},
-        {L"skin.xml",
-         {L"tabMain", L"btnClose", L"btnMax", L"btnMin", L"btnMenu", L"userNickname", L"btnLogin", L"Pic-OCR",
-          L"Screenshot-OCR", L"Licensen-OCR", L"ScannerPage", L"table-OCR", L"AppPage", L"titleLogo",
-          L"titleLicense", L"Back", L"tabAddPic", L"LayoutAddPic1", L"LayoutAddPic2", L"buttonAddPic",
-          L"addFileIcon", L"addFileText", L"scanAni", L"cancleFiles", L"buttonOCR", L"addIdcardFront",
-          L"addIdcardFrontI", L"addIdcardBack", L"addIdcardBackI", L"IdCardOCR", L"BankCardOCR", L"DrivingOCR",
-          L"VehicleOCR", L"ReceiptOCR", L"BusinessOCR", L"PassportOCR", L"BanklicenseOCR", L"ocrText",
-          L"listFiles", L"CopyText", L"DiffText", L"openOCRFolder", L"BackResultOK", L"btnOfficalSite",
-          L"LineButton"}},
+        {L"skin.xml", {L"tabMain",        L"btnClose",       L"btnMax",          L"btnMin",
+                       L"btnMenu",        L"userNickname",   L"btnLogin",        L"Pic-OCR",
+                       L"Screenshot-OCR", L"Licensen-OCR",   L"ScannerPage",     L"table-OCR",
+                       L"AppPage",        L"titleLogo",      L"titleLicense",    L"Back",
+                       L"tabAddPic",      L"LayoutAddPic1",  L"LayoutAddPic2",   L"buttonAddPic",
+                       L"addFileIcon",    L"addFileText",    L"scanAni",         L"cancleFiles",
+                       L"buttonOCR",      L"addIdcardFront", L"addIdcardFrontI", L"addIdcardBack",
+                       L"addIdcardBackI", L"IdCardOCR",      L"BankCardOCR",     L"DrivingOCR",
+                       L"VehicleOCR",     L"ReceiptOCR",     L"BusinessOCR",     L"PassportOCR",
+                       L"BanklicenseOCR", L"ocrText",        L"listFiles",       L"CopyText",
+                       L"DiffText",       L"openOCRFolder",  L"BackResultOK",    L"btnOfficalSite",
+                       L"LineButton"}},
     };
     for (const wchar_t* package : {L"skin-en.skin", L"skin-tr.skin"}) {
         CPaintManagerUI::SetResourceZip(package, kSkinPackagePassword, false);
@@ -59,7 +67,8 @@ TEST_F(MainFrameTest, EveryLayoutOfBothPackagesHoldsTheControlNamesTheProgramUse
             std::unique_ptr<QWidget> root(builder.Create(layout, &manager));
             ASSERT_NE(root, nullptr) << layout;
             for (const wchar_t* control : controls)
-                EXPECT_NE(CPaintManagerUI::FindSubControlByName(root.get(), control), nullptr) << layout << " " << control;
+                EXPECT_NE(CPaintManagerUI::FindSubControlByName(root.get(), control), nullptr)
+                    << layout << " " << control;
         }
     }
     CPaintManagerUI manager;
@@ -67,10 +76,12 @@ TEST_F(MainFrameTest, EveryLayoutOfBothPackagesHoldsTheControlNamesTheProgramUse
     std::unique_ptr<QWidget> root(builder.Create(L"skin.xml", &manager));
     std::vector<std::wstring> files = builder.LayoutFiles();
     std::sort(files.begin(), files.end());
-    EXPECT_EQ(files, (std::vector<std::wstring>{L"homepage.xml", L"picocrpage.xml", L"resultokpage.xml",
-                                                L"resultpage.xml", L"skin.xml"}))
+    EXPECT_EQ(files,
+              (std::vector<std::wstring>{L"homepage.xml", L"picocrpage.xml", L"resultokpage.xml",
+                                         L"resultpage.xml", L"skin.xml"}))
         << "the main window's pages come from the layouts whose texts a language switch reloads";
-    auto* tab = dynamic_cast<CTabLayoutUI*>(CPaintManagerUI::FindSubControlByName(root.get(), L"tabMain"));
+    auto* tab =
+        dynamic_cast<CTabLayoutUI*>(CPaintManagerUI::FindSubControlByName(root.get(), L"tabMain"));
     ASSERT_NE(tab, nullptr);
     EXPECT_EQ(tab->GetCount(), 7);
 }
@@ -90,9 +101,12 @@ TEST_F(MainFrameTest, SwitchingTheLanguageReloadsTheTextsOfTheOpenWindowAndItsSi
     CurrentUser().nickName = L"Reader";
     CMainFrame* frame = Open();
     CPaintManagerUI& pm = frame->PaintManager();
-    auto text = [&](const wchar_t* name) { return TextOf(frame->GetWidget(), QString::fromWCharArray(name).toUtf8().constData()); };
+    auto text = [&](const wchar_t* name) {
+        return TextOf(frame->GetWidget(), QString::fromWCharArray(name).toUtf8().constData());
+    };
     EXPECT_EQ(text(L"Pic-OCR"), QStringLiteral("Picture to text"));
-    EXPECT_EQ(text(L"CopyText"), QStringLiteral("Copy text")) << "texts of the included page layouts";
+    EXPECT_EQ(text(L"CopyText"), QStringLiteral("Copy text"))
+        << "texts of the included page layouts";
     ASSERT_TRUE(Shown(frame->GetWidget(), "userNickname"));
     pm.FindControl(L"userNickname")->hide();  // the reload must redraw the signed-in area
 
@@ -123,7 +137,8 @@ TEST_F(MainFrameTest, TheReloadCallbackSkipsMissingControlsAndEmptyTexts) {
     frame->ReloadControlText(L"btnLogin", L"Log in", 0);
     EXPECT_EQ(TextOf(frame->GetWidget(), "btnLogin"), QStringLiteral("Log in"));
     frame->ReloadControlText(L"btnLogin", L"Your account", 1);
-    EXPECT_EQ(frame->PaintManager().FindControl(L"btnLogin")->toolTip(), QStringLiteral("Your account"));
+    EXPECT_EQ(frame->PaintManager().FindControl(L"btnLogin")->toolTip(),
+              QStringLiteral("Your account"));
     frame->ReloadControlText(L"appTitle", L"0,0,120,30", 3);
     EXPECT_EQ(frame->PaintManager().FindControl(L"appTitle")->maximumWidth(), 120);
 }

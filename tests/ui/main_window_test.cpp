@@ -3,7 +3,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
-
 #include <filesystem>
 
 #include "app/lang_format.h"
@@ -19,6 +18,7 @@
 #include "support/test_certificates.h"
 #include "toolkit/controls/button_ui.h"
 #include "toolkit/controls/edit_ui.h"
+#include "toolkit/controls/label_ui.h"
 #include "toolkit/controls/list_ui.h"
 #include "toolkit/controls/tab_layout_ui.h"
 #include "toolkit/keyboard_state.h"
@@ -42,8 +42,8 @@ protected:
         endpoints.tableHost = cloud_->BaseUrl();
         endpoints.caBundle = Certificates().caFile;
         Endpoints() = endpoints;
-        ProcessCredentials() = {"app-id", FakeCloud::kApiKey, FakeCloud::kSecretKey, FakeCloud::kTableKey,
-                                FakeCloud::kTableSecret};
+        ProcessCredentials() = {"app-id", FakeCloud::kApiKey, FakeCloud::kSecretKey,
+                                FakeCloud::kTableKey, FakeCloud::kTableSecret};
         ChangeSavePath(Path("results"));
         CreateFolderTree(Path("results"));
         frame_ = new CMainFrame;
@@ -69,10 +69,13 @@ protected:
     }
     void ClickControl(const char* name) { Click(window_, name); }
     bool WaitUntilIdle() {
-        return ProcessEventsUntil([this] { return frame_->ScanTimer == 0 && !frame_->Job().IsRunning(); },
-                                  std::chrono::seconds(20));
+        return ProcessEventsUntil(
+            [this] { return frame_->ScanTimer == 0 && !frame_->Job().IsRunning(); },
+            std::chrono::seconds(20));
     }
-    std::wstring ResultText() { return frame_->PaintManager().FindControl<CRichEditUI>(L"ocrText")->GetText(); }
+    std::wstring ResultText() {
+        return frame_->PaintManager().FindControl<CRichEditUI>(L"ocrText")->GetText();
+    }
     int Rows() { return frame_->PaintManager().FindControl<CListUI>(L"listFiles")->GetCount(); }
     bool Shaking() { return window_->property("taviocrShaking").toBool(); }
 
@@ -85,7 +88,8 @@ TEST_F(MainWindowTest, ModeButtonsShowTheirPageAndHeaderAndBackWalksTheKindChoos
     ClickControl("Pic-OCR");
     EXPECT_EQ(frame_->MainMode, 1);
     EXPECT_EQ(frame_->CurrentPage(), kPageAddImages);
-    EXPECT_EQ(TextOf(window_, "titleLicense"), QString::fromStdWString(LangText(L"LicenseTitlePic")));
+    EXPECT_EQ(TextOf(window_, "titleLicense"),
+              QString::fromStdWString(LangText(L"LicenseTitlePic")));
     EXPECT_EQ(frame_->PaintManager().FindControl<CButtonUI>(L"titleLogo")->BkImage(),
               QStringLiteral("../default/images/pic_icon.png"));
     EXPECT_TRUE(Shown(window_, "buttonAddPic"));
@@ -97,10 +101,12 @@ TEST_F(MainWindowTest, ModeButtonsShowTheirPageAndHeaderAndBackWalksTheKindChoos
     EXPECT_EQ(frame_->CurrentPage(), kPageDocumentKinds);
     ClickControl("BankCardOCR");
     EXPECT_EQ(frame_->MainMode, 5);
-    EXPECT_EQ(TextOf(window_, "titleLicense"), QString::fromStdWString(LangText(L"LicenseTitleBankcard")));
+    EXPECT_EQ(TextOf(window_, "titleLicense"),
+              QString::fromStdWString(LangText(L"LicenseTitleBankcard")));
     Snapshot(window_, "main_add_bankcard");
     frame_->OnBack();
-    EXPECT_EQ(frame_->CurrentPage(), kPageDocumentKinds) << "a document mode goes back to the kind chooser";
+    EXPECT_EQ(frame_->CurrentPage(), kPageDocumentKinds)
+        << "a document mode goes back to the kind chooser";
     frame_->OnBack();
     EXPECT_EQ(frame_->CurrentPage(), kPageHome);
 
@@ -133,7 +139,8 @@ TEST_F(MainWindowTest, DropsAreTakenOnTheHomeAndAddPagesOnlyAndWrongFilesShakeTh
     EXPECT_EQ(frame_->MainMode, 1);
     EXPECT_EQ(frame_->CurrentPage(), kPageAddImages);
     EXPECT_EQ(frame_->FileList, std::vector<std::wstring>{a});
-    EXPECT_EQ(TextOf(window_, "addFileText"), QString::fromStdWString(FormatLangText(LangText(L"AddPic1"), std::wstring(L"A.JPG"))));
+    EXPECT_EQ(TextOf(window_, "addFileText"), QString::fromStdWString(FormatLangText(
+                                                  LangText(L"AddPic1"), std::wstring(L"A.JPG"))));
     EXPECT_TRUE(Shown(window_, "LayoutAddPic2"));
     EXPECT_FALSE(Shown(window_, "LayoutAddPic1"));
 
@@ -166,7 +173,8 @@ TEST_F(MainWindowTest, TheFileAreaCountsFilesAndShowsAStackForMany) {
     EXPECT_EQ(frame_->FileList.size(), 6u) << "no duplicate test";
     EXPECT_EQ(frame_->PaintManager().FindControl<CButtonUI>(L"addFileIcon")->BkImage(),
               QStringLiteral("../default/images/fileicon4.png"));
-    EXPECT_EQ(TextOf(window_, "addFileText"), QString::fromStdWString(FormatLangText(LangText(L"AddPicM"), 6)));
+    EXPECT_EQ(TextOf(window_, "addFileText"),
+              QString::fromStdWString(FormatLangText(LangText(L"AddPicM"), 6)));
     EXPECT_TRUE(Shown(window_, "buttonOCR"));
     EXPECT_FALSE(Shown(window_, "buttonAddPic"));
     Snapshot(window_, "main_six_files");
@@ -208,7 +216,8 @@ TEST_F(MainWindowTest, OnePictureShowsItsTextAndWritesNoFile) {
 TEST_F(MainWindowTest, AMergedBatchShowsEveryTextInTurnAndWritesNothing) {
     ChangeSetting(kRemindMergeBatch, 1);
     frame_->OnDropFilesForTest({Image("a.png"), Image("b.png"), Image("c.png")});
-    DialogAnswerer answers([](QWidget* dialog) { Click(dialog, "btnClose"); });  // optMerge is ticked
+    DialogAnswerer answers(
+        [](QWidget* dialog) { Click(dialog, "btnClose"); });  // optMerge is ticked
     ClickControl("buttonOCR");
     ASSERT_TRUE(WaitUntilIdle());
     EXPECT_EQ(answers.texts.size(), 1u) << "the merge question";
@@ -224,11 +233,13 @@ TEST_F(MainWindowTest, AMergedBatchShowsEveryTextInTurnAndWritesNothing) {
 
 TEST_F(MainWindowTest, AnUnmergedBatchWritesOneUtf16FilePerPictureInANewFolderEachTime) {
     ChangeSetting(kRemindMergeBatch, 0);
-    const std::vector<std::wstring> images{Image("in/photo.jpg"), Image("in/photo.png"), Image("in/third.bmp")};
+    const std::vector<std::wstring> images{Image("in/photo.jpg"), Image("in/photo.png"),
+                                           Image("in/third.bmp")};
     frame_->OnDropFilesForTest(images);
     ClickControl("buttonOCR");
     ASSERT_TRUE(WaitUntilIdle());
-    const std::string folderName = WideToUtf8(LangText(L"OutFolderName").empty() ? L"taviOCR" : LangText(L"OutFolderName"));
+    const std::string folderName =
+        WideToUtf8(LangText(L"OutFolderName").empty() ? L"taviOCR" : LangText(L"OutFolderName"));
     const fs::path folder = NarrowPath("results") + "/" + folderName;
     EXPECT_EQ(frame_->OutputFolder, Utf8ToWide(folder.string()));
     EXPECT_EQ(frame_->CurrentPage(), kPageResultList);
@@ -247,14 +258,19 @@ TEST_F(MainWindowTest, AnUnmergedBatchWritesOneUtf16FilePerPictureInANewFolderEa
     frame_->OnDropFilesForTest({Image("x.png"), Image("y.png")});
     ClickControl("buttonOCR");
     ASSERT_TRUE(WaitUntilIdle());
-    EXPECT_TRUE(fs::exists(folder.string() + "1/x.png.txt")) << "a second batch gets the next folder";
+    EXPECT_TRUE(fs::exists(folder.string() + "1/x.png.txt"))
+        << "a second batch gets the next folder";
 }
 
 TEST_F(MainWindowTest, APictureWithoutTextGetsARowButNoFileAndProofreadingItSaysSo) {
     ChangeSetting(kRemindMergeBatch, 0);
-    cloud_->QueueAnswer("/rest/2.0/ocr/v1/general_basic", R"({"log_id": 1, "words_result_num": 0, "words_result": []})");
-    cloud_->QueueAnswer("/rest/2.0/ocr/v1/general_basic", R"({"log_id": 2, "words_result_num": 1, "words_result": [{"words": "Two"}]})");
-    cloud_->QueueAnswer("/rest/2.0/ocr/v1/general_basic", R"({"log_id": 3, "words_result_num": 0, "words_result": []})");
+    cloud_->QueueAnswer("/rest/2.0/ocr/v1/general_basic",
+                        R"({"log_id": 1, "words_result_num": 0, "words_result": []})");
+    cloud_->QueueAnswer(
+        "/rest/2.0/ocr/v1/general_basic",
+        R"({"log_id": 2, "words_result_num": 1, "words_result": [{"words": "Two"}]})");
+    cloud_->QueueAnswer("/rest/2.0/ocr/v1/general_basic",
+                        R"({"log_id": 3, "words_result_num": 0, "words_result": []})");
     frame_->OnDropFilesForTest({Image("1.png"), Image("2.png"), Image("3.png")});
     ClickControl("buttonOCR");
     ASSERT_TRUE(WaitUntilIdle());
@@ -270,8 +286,11 @@ TEST_F(MainWindowTest, APictureWithoutTextGetsARowButNoFileAndProofreadingItSays
 
 TEST_F(MainWindowTest, AFailureMidBatchKeepsTheSavedFilesAndResetsTheList) {
     ChangeSetting(kRemindMergeBatch, 0);
-    cloud_->QueueAnswer("/rest/2.0/ocr/v1/general_basic", R"({"log_id": 1, "words_result_num": 1, "words_result": [{"words": "One"}]})");
-    cloud_->QueueAnswer("/rest/2.0/ocr/v1/general_basic", R"({"error_code": 216202, "error_msg": "image size error"})");
+    cloud_->QueueAnswer(
+        "/rest/2.0/ocr/v1/general_basic",
+        R"({"log_id": 1, "words_result_num": 1, "words_result": [{"words": "One"}]})");
+    cloud_->QueueAnswer("/rest/2.0/ocr/v1/general_basic",
+                        R"({"error_code": 216202, "error_msg": "image size error"})");
     frame_->OnDropFilesForTest({Image("1.png"), Image("2.png"), Image("3.png")});
     DialogAnswerer answers;
     ClickControl("buttonOCR");
@@ -280,7 +299,8 @@ TEST_F(MainWindowTest, AFailureMidBatchKeepsTheSavedFilesAndResetsTheList) {
     EXPECT_FALSE(answers.texts.empty()) << "the failure is told";
     EXPECT_TRUE(frame_->FileList.empty());
     EXPECT_TRUE(frame_->ResultMap.empty());
-    EXPECT_TRUE(fs::exists(WideToUtf8(frame_->OutputFolder) + "/1.png.txt")) << "what was saved stays";
+    EXPECT_TRUE(fs::exists(WideToUtf8(frame_->OutputFolder) + "/1.png.txt"))
+        << "what was saved stays";
     EXPECT_TRUE(frame_->PaintManager().FindControl(L"buttonOCR")->isEnabled());
     EXPECT_EQ(frame_->ScanTimer, 0u);
 }
@@ -341,4 +361,48 @@ TEST_F(MainWindowTest, CopyingPutsTheTextOnTheClipboardAndRemindsUntilToldNotTo)
     frame_->CopyCurrentText();
     ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(50));
     EXPECT_EQ(answers.texts.size(), 1u) << "no reminder any more";
+}
+
+TEST_F(MainWindowTest, BigPicturesAreDownscaledWhenAskedAndTheScanningStripAdvancesWhileRunning) {
+    ChangeSetting(kCompressedSizeLimit, 1);
+    ChangeSetting(kMaxImageSize, 400);
+    const std::wstring big = Image("big.png", 1000, 200), small = Image("small.png", 80, 50);
+    frame_->AddImageFile(big);
+    frame_->AddImageFile(small);
+    ASSERT_EQ(frame_->FileList.size(), 2u);
+    EXPECT_NE(frame_->FileList[0], big) << "a downscaled copy stands in";
+    EXPECT_EQ(QImage(QString::fromStdWString(frame_->FileList[0])).width(), 400 - 96);
+    EXPECT_EQ(frame_->FileList[1], small);
+    frame_->AddImageFile(Path("not-an-image.png"));
+    EXPECT_EQ(frame_->FileList[2], Path("not-an-image.png"))
+        << "an unreadable file is listed as it is";
+
+    frame_->StartScanAnimation();
+    EXPECT_EQ(frame_->ScanTimer, kScanTimerId);
+    ASSERT_TRUE(ProcessEventsUntil([this] { return frame_->AnimationFrame >= 2; }));
+    const QString strip = frame_->PaintManager().FindControl<CLabelUI>(L"scanAni")->BkImage();
+    EXPECT_TRUE(strip.startsWith(QStringLiteral("file='../default/gif/scan.png' source='")));
+    EXPECT_TRUE(CPaintManagerUI::LoadImage("default/gif/scan.png", 1.0).width() == 44 * 191)
+        << "44 frames";
+    frame_->StopScanAnimation();
+    EXPECT_EQ(frame_->ScanTimer, 0u);
+    EXPECT_FALSE(Shown(window_, "scanAni"));
+}
+
+TEST_F(MainWindowTest, ATableBatchListsItsSpreadsheetsAndTheirRowsOpenThem) {
+    ClickControl("table-OCR");
+    EXPECT_EQ(frame_->MainMode, kModeTable);
+    frame_->OnDropFilesForTest({Image("t1.png"), Image("t2.png")});
+    EXPECT_EQ(frame_->MainMode, kModeTable) << "a drop on the add page keeps the mode";
+    DialogAnswerer answers;
+    ClickControl("buttonOCR");
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_TRUE(answers.texts.empty()) << "tables are never merged, so nothing is asked";
+    EXPECT_EQ(cloud_->CountRequests("/api/predict/ocr_table_parse"), 2);
+    EXPECT_EQ(frame_->CurrentPage(), kPageResultList);
+    EXPECT_EQ(frame_->ResultMap.size(), 2u);
+    for (const auto& [source, sheet] : frame_->ResultMap) {
+        EXPECT_TRUE(sheet.ends_with(L".xlsx"));
+        EXPECT_TRUE(FileExists(sheet));
+    }
 }

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QThread>
-
 #include <atomic>
 #include <thread>
 
@@ -55,7 +54,9 @@ TEST_F(MessageDialogTest, ErrorWithTwoButtonsAnswersYesOrClose) {
             Click(dialog, button);
         });
         const int expected = std::string(button) == "btnYes" ? kMessageYes : kMessageClose;
-        EXPECT_EQ(ShowMessageByKey(L"UndoOCRText", nullptr, kStyleError | kStyleTwoButtons), expected) << button;
+        EXPECT_EQ(ShowMessageByKey(L"UndoOCRText", nullptr, kStyleError | kStyleTwoButtons),
+                  expected)
+            << button;
     }
 }
 
@@ -66,7 +67,9 @@ TEST_F(MessageDialogTest, AKeyWithoutTextShowsTheFallbackUnderTheTitle) {
         EXPECT_TRUE(Shown(dialog, "warnLogo"));
         dialog->close();  // closed another way: the close result
     });
-    EXPECT_EQ(ShowMessageByKey(L"NoSuchKeyAnywhere", nullptr, kStyleWarning, L"Plain fallback text"), kMessageClose);
+    EXPECT_EQ(
+        ShowMessageByKey(L"NoSuchKeyAnywhere", nullptr, kStyleWarning, L"Plain fallback text"),
+        kMessageClose);
 
     WhenWindowShown(kDialogClass, [](QWidget* dialog) {
         EXPECT_TRUE(TextOf(dialog, "context").isEmpty());
@@ -194,8 +197,10 @@ TEST_F(MessageDialogTest, TheCopyNoticeTurnsItsReminderOffWhenAskedAndDeletesIts
 }
 
 TEST_F(MessageDialogTest, TheAboutBoxShowsTheInstalledVersionAndTheMachineIdentifier) {
-    ASSERT_TRUE(RegWriteString(RegistryHive::LocalMachine, L"Software\\TaviOCR", L"Version", L"2.4.1"));
-    ASSERT_TRUE(RegWriteString(RegistryHive::LocalMachine, L"Software\\TaviOCR", L"uid", L"0123456789ABCDEF"));
+    ASSERT_TRUE(
+        RegWriteString(RegistryHive::LocalMachine, L"Software\\TaviOCR", L"Version", L"2.4.1"));
+    ASSERT_TRUE(RegWriteString(RegistryHive::LocalMachine, L"Software\\TaviOCR", L"uid",
+                               L"0123456789ABCDEF"));
     WhenWindowShown(kDialogClass, [](QWidget* dialog) {
         Snapshot(dialog, "dlg_about");
         EXPECT_EQ(TextOf(dialog, "LabelVersion"), QStringLiteral("2.4.1"));
@@ -217,5 +222,6 @@ TEST_F(MessageDialogTest, OnlyOneCopyingHintIsOpenAndItClosesOnRequest) {
     EXPECT_TRUE(window->isVisible()) << "modeless: shown without waiting";
     CCopyingHintDlg::CloseOpen();
     EXPECT_FALSE(IsWindow(first));
-    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(20));  // lets it delete itself
+    ProcessEventsUntil([] { return false; },
+                       std::chrono::milliseconds(20));  // lets it delete itself
 }

@@ -1,7 +1,6 @@
 #include "ui_fixture.h"
 
 #include <QLabel>
-
 #include <cstdlib>
 
 #include "app/process_globals.h"
@@ -34,7 +33,8 @@ int UiTest::StoredSetting(const wchar_t* key) const {
 
 void UiTest::Snapshot(QWidget* window, const std::string& name) {
     const char* folder = std::getenv("TAVIOCR_SHOT_DIR");
-    if (folder) window->grab().save(QString::fromStdString(std::string(folder) + "/" + name + ".png"));
+    if (folder)
+        window->grab().save(QString::fromStdString(std::string(folder) + "/" + name + ".png"));
 }
 
 QWidget* Control(QWidget* window, const char* name) { return window->findChild<QWidget*>(name); }
@@ -62,13 +62,15 @@ QString TextOf(QWidget* window, const char* name) {
 DialogAnswerer::DialogAnswerer(std::function<void(QWidget*)> answer) : poll_(new QTimer) {
     QObject::connect(poll_, &QTimer::timeout, [this, answer] {
         for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (window->objectName() != QLatin1String("TaviOCRDialogClass") || !window->isVisible() ||
-                window->property("answered").toBool())
+            if (window->objectName() != QLatin1String("TaviOCRDialogClass") ||
+                !window->isVisible() || window->property("answered").toBool())
                 continue;
             window->setProperty("answered", true);
             texts.push_back(TextOf(window, "context"));
-            if (answer) answer(window);
-            else window->close();
+            if (answer)
+                answer(window);
+            else
+                window->close();
         }
     });
     poll_->start(10);

@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QWidget>
-
 #include <string>
 
 #include "support/temp_environment.h"

@@ -13,9 +13,9 @@
 
 #include "app/language.h"
 #include "app/language_table.h"
-#include "toolkit/skin_package.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
+#include "toolkit/skin_package.h"
 
 namespace fs = std::filesystem;
 
@@ -40,9 +40,11 @@ bool ReadFolder(const fs::path& folder, std::vector<SkinEntry>& entries, bool sk
     return !ec;
 }
 
-std::vector<SkinEntry> WithOverlay(std::vector<SkinEntry> entries, const std::vector<SkinEntry>& overlay) {
+std::vector<SkinEntry> WithOverlay(std::vector<SkinEntry> entries,
+                                   const std::vector<SkinEntry>& overlay) {
     for (const SkinEntry& replacement : overlay) {
-        std::erase_if(entries, [&](const SkinEntry& entry) { return entry.first == replacement.first; });
+        std::erase_if(entries,
+                      [&](const SkinEntry& entry) { return entry.first == replacement.first; });
         entries.push_back(replacement);
     }
     return entries;
@@ -66,7 +68,8 @@ int main(int argc, char** argv) {
     std::set<std::wstring_view> done;
     for (const LanguageInfo& language : LanguageTable()) {
         if (!done.insert(language.skinPackagePath).second) continue;
-        const std::wstring file(language.skinPackagePath.substr(language.skinPackagePath.rfind(L'/') + 1));
+        const std::wstring file(
+            language.skinPackagePath.substr(language.skinPackagePath.rfind(L'/') + 1));
         const std::wstring target = Utf8ToWide(argv[2]) + L"/" + file;
         std::vector<SkinEntry> overlay;
         const std::string stem = WideToUtf8(file.substr(0, file.rfind(L'.')));
