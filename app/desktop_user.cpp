@@ -84,7 +84,9 @@ bool RunAsDesktopUser(const std::wstring& application, const std::wstring& comma
         ::setenv("LOGNAME", name.c_str(), 1);
         ::unsetenv("PKEXEC_UID");
         ::unsetenv("SUDO_UID");
-        if (::chdir(folder.c_str()) != 0 && ::chdir(home.c_str()) != 0) ::_exit(126);
+        // Service users (and some desktop users) have no home: then the root folder.
+        if (::chdir(folder.c_str()) != 0 && ::chdir(home.c_str()) != 0 && ::chdir("/") != 0)
+            ::_exit(126);
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }

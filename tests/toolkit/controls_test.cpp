@@ -9,12 +9,14 @@
 #include "platform/text.h"
 #include "skin_fixture.h"
 #include "support/qt_application.h"
+#include "toolkit/bitmap_helpers.h"
 #include "toolkit/controls/hotkey_ui.h"
 #include "toolkit/controls/list_ui.h"
 #include "toolkit/controls/picture_ui.h"
 #include "toolkit/controls/skin_image.h"
 #include "toolkit/controls/tab_layout_ui.h"
 #include "toolkit/dialog_builder.h"
+#include "toolkit/dpi.h"
 #include "toolkit/menu_wnd.h"
 #include "toolkit/paint_manager.h"
 #include "toolkit/vk_keys.h"
@@ -234,4 +236,32 @@ TEST_F(ControlsTest, TheGifControlPlaysTheAnimationOfThePackage) {
     EXPECT_FALSE(animation.SetBkImage(QStringLiteral("absent.gif")));
     animation.PlayGif();  // nothing to play: no effect
     EXPECT_FALSE(animation.IsPlaying());
+}
+
+TEST(Dpi, ScalesByTheScreenOrAFixedDpiAndBitmapsBecomeThirtyTwoBit) {
+    EnsureQtApplication();
+    CDPI dpi;
+    dpi.SetScale(144);
+    EXPECT_EQ(dpi.GetDPI(), 144);
+    EXPECT_EQ(dpi.GetScale(), 150);
+    EXPECT_EQ(dpi.Scale(100), 150);
+    CDPI screen;
+    EXPECT_GE(screen.GetDPI(), 96);
+    SetAllDPI(192);
+    EXPECT_EQ(screen.Scale(10), 20) << "a fixed DPI for every window wins";
+    SetAllDPI(0);
+
+    QImage grey(7, 3, QImage::Format_Grayscale8);
+    grey.fill(128);
+    const QImage dib = BitmapToDib(grey);
+    EXPECT_EQ(dib.format(), QImage::Format_RGB32);
+    EXPECT_EQ(DibWidth(dib), 7);
+    EXPECT_EQ(DibWidth(QImage()), 0);
+    QImage canvas(14, 6, QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    QPainter painter(&canvas);
+    EXPECT_TRUE(PaintBitmap(painter, dib, canvas.rect()));
+    EXPECT_FALSE(PaintBitmap(painter, QImage(), canvas.rect()));
+    painter.end();
+    EXPECT_EQ(canvas.pixelColor(13, 5), QColor(128, 128, 128));
 }
