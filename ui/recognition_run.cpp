@@ -163,10 +163,13 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const std::wstring& im
         if (MergeMode) {
             MergeBuffer += text + L"\r\n";
         } else {
-            std::wstring file = ResultFileName(imagePath, static_cast<int>(k));
-            if (!OutputFolder.empty() && FolderExists(OutputFolder))
-                file = OutputFolder + L"/" + file;
-            if (SaveTextToFile(file, text)) ResultMap[imagePath] = file;
+            // Without its folder a bare name would land in whatever folder the
+            // program was started from; such a result is not saved instead.
+            if (!OutputFolder.empty() && FolderExists(OutputFolder)) {
+                const std::wstring file =
+                    OutputFolder + L"/" + ResultFileName(imagePath, static_cast<int>(k));
+                if (SaveTextToFile(file, text)) ResultMap[imagePath] = file;
+            }
         }
     }
     if (k >= n && MergeMode) {

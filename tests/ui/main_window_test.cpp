@@ -406,3 +406,20 @@ TEST_F(MainWindowTest, ATableBatchListsItsSpreadsheetsAndTheirRowsOpenThem) {
         EXPECT_TRUE(FileExists(sheet));
     }
 }
+
+TEST_F(MainWindowTest, WithoutAnOutputFolderABatchSavesNothingAndNothingLandsInTheCurrentFolder) {
+    ChangeSetting(kRemindMergeBatch, 0);
+    WriteBytes(Path("blocker"), "a file where the save folder would be");
+    ChangeSavePath(Path("blocker/results"));
+    const fs::path started = fs::current_path();
+    fs::create_directories(NarrowPath("cwd"));
+    fs::current_path(NarrowPath("cwd"));
+    frame_->OnDropFilesForTest({Image("p.png"), Image("q.png")});
+    ClickControl("buttonOCR");
+    const bool idle = WaitUntilIdle();
+    fs::current_path(started);
+    ASSERT_TRUE(idle);
+    EXPECT_EQ(Rows(), 2) << "the pictures are still listed";
+    EXPECT_TRUE(frame_->ResultMap.empty());
+    EXPECT_TRUE(fs::is_empty(NarrowPath("cwd")));
+}
