@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <system_error>
 #include <filesystem>
+#include <system_error>
 #include <thread>
 
 #include "platform/large_buffer.h"
@@ -17,6 +17,21 @@
 namespace fs = std::filesystem;
 
 std::string NarrowPath(std::wstring_view path) { return WideToUtf8(path); }
+
+std::wstring FileNamePart(std::wstring_view path) {
+    const auto slash = path.rfind(L'/');
+    return std::wstring(slash == std::wstring_view::npos ? path : path.substr(slash + 1));
+}
+
+bool HasExtensionNoCase(std::wstring_view path,
+                        std::initializer_list<std::wstring_view> extensions) {
+    const std::wstring name = FileNamePart(path);
+    const auto dot = name.rfind(L'.');
+    if (dot == std::wstring::npos) return false;
+    for (std::wstring_view extension : extensions)
+        if (EqualsNoCase(std::wstring_view(name).substr(dot), extension)) return true;
+    return false;
+}
 
 bool FileExists(std::wstring_view path) {
     struct stat st {};

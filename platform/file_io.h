@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,12 @@
 // either the old or the new content, never a mix.
 
 std::string NarrowPath(std::wstring_view path);
+
+// The part after the last "/" (the whole path when there is none).
+std::wstring FileNamePart(std::wstring_view path);
+// Whether the file name ends in one of the extensions (with their dots), without case.
+bool HasExtensionNoCase(std::wstring_view path,
+                        std::initializer_list<std::wstring_view> extensions);
 
 bool FileExists(std::wstring_view path);
 bool FolderExists(std::wstring_view path);

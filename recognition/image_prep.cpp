@@ -1,11 +1,10 @@
 #include "recognition/image_prep.h"
 
-#include <QImageReader>
-#include <QPainter>
-
 #include <curl/curl.h>
 #include <openssl/evp.h>
 
+#include <QImageReader>
+#include <QPainter>
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -21,11 +20,6 @@ namespace {
 // Decoding limit for any image: 20,000 × 20,000 at 32 bits needs 1.6 GB,
 // which the program refuses rather than tries.
 constexpr int kImageAllocationLimitMiB = 1024;
-
-std::wstring FileNamePart(const std::wstring& path) {
-    const size_t slash = path.rfind(L'/');
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
 
 }  // namespace
 
@@ -54,9 +48,9 @@ std::wstring ResizeForUpload(const QImage& source, const std::wstring& sourcePat
     const std::wstring copy = UploadCopyPath(sourcePath);
     if (!CreateFolderTree(copy.substr(0, copy.rfind(L'/')))) return {};
     std::remove(NarrowPath(copy).c_str());
-    QImage scaled(size.width, size.height, source.format() == QImage::Format_Invalid
-                                               ? QImage::Format_ARGB32
-                                               : source.format());
+    QImage scaled(
+        size.width, size.height,
+        source.format() == QImage::Format_Invalid ? QImage::Format_ARGB32 : source.format());
     if (scaled.isNull()) return {};
     scaled.fill(Qt::transparent);
     {
@@ -99,8 +93,9 @@ std::string Base64Encode(std::string_view bytes) {
 std::string Base64Decode(std::string_view text) {
     // Only the leading run of alphabet characters is data: "=" or anything
     // else ends it.
-    const size_t valid = std::min(text.size(), text.find_first_not_of(
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"));
+    const size_t valid = std::min(
+        text.size(),
+        text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"));
     std::string quartets(text.substr(0, valid));
     if (quartets.size() % 4 == 1) quartets.pop_back();  // six bits make no byte
     const size_t padding = (4 - quartets.size() % 4) % 4;

@@ -27,17 +27,6 @@ const QString kImageFilter =
 const QString kIdCardFilter =
     QStringLiteral("图片文件(PNG/JPG/JPEG/BMP) (*.png *.jpg *.jpeg *.bmp)");
 
-bool HasImageExtension(const std::wstring& path) {
-    const auto dot = path.rfind(L'.');
-    if (dot == std::wstring::npos || path.find(L'/', dot) != std::wstring::npos) return false;
-    const std::wstring extension = path.substr(dot);
-    for (const wchar_t* accepted : {L".png", L".jpg", L".jpeg", L".bmp"})
-        if (EqualsNoCase(extension, accepted)) return true;
-    return false;
-}
-
-std::wstring NamePart(const std::wstring& path) { return path.substr(path.rfind(L'/') + 1); }
-
 }  // namespace
 
 bool CMainFrame::AddImageFile(const std::wstring& path) {
@@ -62,7 +51,7 @@ void CMainFrame::RefreshFileArea() {
         SetBkImage(L"addFileIcon", L"../default/images/fileicon" +
                                        std::to_wstring(std::min<std::size_t>(n, 4)) + L".png");
         SetText(L"addFileText",
-                n == 1 ? FormatLangText(LangText(L"AddPic1"), NamePart(FileList.front()))
+                n == 1 ? FormatLangText(LangText(L"AddPic1"), FileNamePart(FileList.front()))
                        : FormatLangText(LangText(L"AddPicM"), static_cast<int>(n)));
         SetVisible(L"buttonAddPic", false);
         SetVisible(L"buttonOCR", true);
@@ -126,7 +115,9 @@ void CMainFrame::OnDropFiles(const std::vector<std::wstring>& paths) {
         return;
     }
     for (const std::wstring& path : paths)
-        if (path.size() <= kMaxDroppedPath && HasImageExtension(path)) AddImageFile(path);
+        if (path.size() <= kMaxDroppedPath &&
+            HasExtensionNoCase(path, {L".png", L".jpg", L".jpeg", L".bmp"}))
+            AddImageFile(path);
     if (FileList.empty()) {
         RefreshFileArea();
         if (!paths.empty()) ShakeWindow(GetWidget());

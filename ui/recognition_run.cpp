@@ -1,7 +1,5 @@
 // Starting a recognition from the main window and taking its results.
 #include <QCoreApplication>
-#include <QDesktopServices>
-#include <QUrl>
 
 #include "app/lang_format.h"
 #include "app/language_file.h"
@@ -13,17 +11,8 @@
 #include "toolkit/keyboard_state.h"
 #include "ui/main_frame.h"
 #include "ui/main_modes.h"
+#include "ui/open_url.h"
 #include "ui/question_dialogs.h"
-
-namespace {
-
-std::wstring NamePart(const std::wstring& path) { return path.substr(path.rfind(L'/') + 1); }
-
-void OpenWithDesktop(const std::wstring& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdWString(path)));
-}
-
-}  // namespace
 
 void CMainFrame::SetProgressText(std::size_t done, std::size_t total) {
     if (MainMode == kModeScreenshot) {
@@ -32,7 +21,7 @@ void CMainFrame::SetProgressText(std::size_t done, std::size_t total) {
     }
     const std::wstring format = LangText(IsTableMode(MainMode) ? L"OCRScanXls" : L"OCRScan");
     SetText(L"addFileText", FormatLangText(format, static_cast<int>(done + 1),
-                                           static_cast<int>(total), NamePart(FileList[done])));
+                                           static_cast<int>(total), FileNamePart(FileList[done])));
 }
 
 void CMainFrame::OnButtonOCR() {
@@ -71,7 +60,8 @@ void CMainFrame::OnButtonOCR() {
     SetEnabled(L"buttonOCR", false);
     SetVisible(L"cancleFiles", false);
     if (MainMode == kModeIdCard)
-        SetText(L"addFileText", FormatLangText(LangText(L"OCRScan"), 1, 1, NamePart(FileList[0])));
+        SetText(L"addFileText",
+                FormatLangText(LangText(L"OCRScan"), 1, 1, FileNamePart(FileList[0])));
     else
         SetProgressText(0, n);
     DebugTrace(L"OnButtonOCR %d\n", MainMode);
@@ -140,7 +130,7 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const std::wstring& im
                 AddResultListItem(result->filePath);
                 ResultMap[imagePath] = result->filePath;
                 OutputFolder = result->filePath;
-                OpenWithDesktop(result->filePath);
+                OpenWithDefaultApp(result->filePath);
             }
         } else if (n == 1 || MainMode == kModeIdCard) {
             if (auto* text = m_pm.FindControl<CRichEditUI>(L"ocrText"))

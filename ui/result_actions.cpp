@@ -29,17 +29,9 @@ CMainFrame::CompareView& CompareRunner() {
     return runner;
 }
 
-bool HasExtension(const std::wstring& path, std::initializer_list<const wchar_t*> extensions) {
-    const auto dot = path.rfind(L'.');
-    if (dot == std::wstring::npos) return false;
-    for (const wchar_t* extension : extensions)
-        if (EqualsNoCase(path.substr(dot), extension)) return true;
-    return false;
-}
-
 // A result text file as UTF-16; a leading byte-order mark stays in the text.
 std::wstring ReadResultText(const std::wstring& path) {
-    if (!HasExtension(path, {L".txt"})) return {};
+    if (!HasExtensionNoCase(path, {L".txt"})) return {};
     const auto bytes = ReadWholeFile(path, 64 * 1024 * 1024);
     if (!bytes || bytes->empty()) return {};
     return DecodeUtf16Le(*bytes);
@@ -136,7 +128,7 @@ void CMainFrame::OnListButtonDiff(QWidget* button) {
         ShowMessageByKey(L"OCRNotResult", GetHWND(), kStyleInformation);
         return;
     }
-    if (HasExtension(result, {L".xlsx", L".xls"})) {
+    if (HasExtensionNoCase(result, {L".xlsx", L".xls"})) {
         OpenWithDefaultApp(result);
         return;
     }
