@@ -92,8 +92,15 @@ protected:
         }
         return std::nullopt;
     }
+    // Pages slide in: a control is clicked once it has stayed where it is.
     bool ClickWhenShown(const std::string& windowClass, const std::string& control) {
-        const auto rect = WaitFor(windowClass, control);
+        auto rect = WaitFor(windowClass, control);
+        for (int settled = 0; rect && settled < 2;) {
+            std::this_thread::sleep_for(150ms);
+            const auto again = Find(windowClass, control);
+            settled = again && again->x == rect->x && again->y == rect->y ? settled + 1 : 0;
+            rect = again;
+        }
         if (!rect) return false;
         const int x = rect->x + rect->w / 2, y = rect->y + rect->h / 2;
         return Shell("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) +
@@ -112,7 +119,7 @@ TEST_F(EndToEndTest, TwoPicturesPickedInTheDialogBecomeTwoUtf16ResultFiles) {
     ASSERT_TRUE(ClickWhenShown("TaviOCRWindowClass", "buttonAddPic"));
     // Qt's own file dialog: the name field has the focus; type both paths.
     std::this_thread::sleep_for(800ms);
-    Shell("xdotool search --sync --onlyvisible --name '^Open' windowfocus --sync");
+    Shell("xdotool search --sync --onlyvisible --name '^Open' windowfocus");
     Shell("xdotool type --delay 5 '\"" + root_ + "/first.png\" \"" + root_ + "/second.png\"'");
     Shell("xdotool key Return");
     ASSERT_TRUE(ClickWhenShown("TaviOCRWindowClass", "buttonOCR"));
