@@ -12,7 +12,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   libssl-dev libfmt-dev libgsf-1-dev libgsf-bin libzip-dev
   libcurl4-openssl-dev libjsoncpp-dev libcpp-httplib-dev openssl
-  qt6-base-dev qt6-qpa-plugins qt6-tools-dev libqt6svg6 fonts-dejavu-core
+  qt6-base-dev qt6-qpa-plugins qt6-tools-dev libqt6svg6 qt6-webengine-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   libtesseract-dev tesseract-ocr tesseract-ocr-eng tesseract-ocr-chi-sim tesseract-ocr-chi-tra
   imagemagick fonts-noto-cjk

@@ -48,6 +48,7 @@ public:
     HWND Create(HWND parent, std::wstring_view caption, std::uint32_t style,
                 std::uint32_t exStyle = 0, int x = 0, int y = 0, int cx = 0, int cy = 0);
     HWND GetHWND() const { return hwnd_; }
+    HWND GetParentHWND() const { return parent_; }
     operator HWND() const { return hwnd_; }
     QWidget* GetWidget() const { return widget_; }
     std::uint32_t GetStyle() const { return style_; }

@@ -20,6 +20,7 @@
 #include "app/main/single_instance.h"
 #include "app/oem_info.h"
 #include "app/process_globals.h"
+#include "compare/diff_dlg.h"
 #include "app/settings.h"
 #include "net/endpoints.h"
 #include "platform/folders.h"
@@ -122,6 +123,7 @@ int RunTaviOcr(int argc, char** argv) {
         return 0;
     }
     PrepareToolkit(globals);
+    CMainFrame::SetCompareView(&RunCompareView);
     SetFirstPaintHook(&WriteFirstPaintTime);
     instance.Listen(&ShowMainWindow);
 

@@ -31,9 +31,10 @@ TEST_F(DesktopUserTest, WithoutADesktopUserNothingStarts) {
 
 TEST_F(DesktopUserTest, ARootProcessStartsTheProgramWithTheDesktopUsersRights) {
     if (!IsElevated()) GTEST_SKIP() << "needs root, as an installer run through pkexec has";
-    const std::string shared = NarrowPath("shared");
-    std::filesystem::create_directories(shared);
-    ::chmod(root_.c_str(), 0755);
+    // A folder the other user can reach: the test folders lie in private ones.
+    std::string pattern = "/tmp/taviocr-desktop-user.XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    const std::string shared = pattern;
     ::chmod(shared.c_str(), 0777);
     ::setenv("PKEXEC_UID", "65534", 1);  // nobody
     pid_t pid = 0;
@@ -44,4 +45,5 @@ TEST_F(DesktopUserTest, ARootProcessStartsTheProgramWithTheDesktopUsersRights) {
     struct stat info {};
     ASSERT_EQ(::stat((shared + "/made").c_str(), &info), 0);
     EXPECT_EQ(info.st_uid, 65534u) << "made by the desktop user, not by root";
+    std::filesystem::remove_all(shared);
 }

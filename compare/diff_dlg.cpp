@@ -1,0 +1,113 @@
+#include "compare/diff_dlg.h"
+
+#include <QScrollBar>
+#include <QWidget>
+#include <algorithm>
+
+#include "app/process_globals.h"
+#include "compare/escape_url_path.h"
+#include "compare/web_engine_loader.h"
+#include "toolkit/controls/edit_ui.h"
+#include "toolkit/controls/webkit_ui.h"
+#include "ui/message_box.h"
+#include "ui/message_dlg.h"
+
+namespace {
+// Popup, visible, clipping, maximised, caption, system menu, sizing border.
+constexpr std::uint32_t kCompareWindowStyle = 0x97CC0000;
+
+std::wstring Replace(std::wstring text, wchar_t from, wchar_t to) {
+    std::replace(text.begin(), text.end(), from, to);
+    return text;
+}
+}  // namespace
+
+CDiffDlg::CDiffDlg(std::wstring imagePath, std::wstring text)
+    : CSkinDialog(L"dlg_diff"), imagePath_(std::move(imagePath)), text_(std::move(text)) {}
+
+std::wstring ComparePageUrl(const std::wstring& imagePath) {
+    std::wstring page = Globals().ExeFolder;
+    if (page.empty() || (page.back() != L'/' && page.back() != L'\\')) page += L'/';
+    page = Replace(page + L"image.html", L'\\', L'/');
+    std::wstring image = imagePath;
+    if (image.starts_with(L"\\\\")) image = Replace(image, L'\\', L'/');
+    // The page address is absolute already: "file://" plus the path.
+    if (page.starts_with(L'/')) page.erase(0, 1);
+    return L"file:///" + page + L"?img=" + EscapeUrlPath(image);
+}
+
+void CDiffDlg::InitWindow() {
+    CenterWindow();
+    web_ = Find<CWkeWebkitUI>(L"wke");
+    if (!LoadWebEngine()) {
+        ShowMessageByKey(L"InitNodeDllFailed", GetParentHWND(), kStyleError);
+        PostMessageW(WM_CLOSE);
+        return;
+    }
+    if (!web_) return;
+    if (WebEngine().setMemoryCacheEnable && web_->GetWebView())
+        WebEngine().setMemoryCacheEnable(web_->GetWebView(), false);
+    web_->Navigate(ComparePageUrl(imagePath_));
+}
+
+void CDiffDlg::OnWindowInit() {
+    if (auto* pane = Find<CRichEditUI>(L"ocrText")) {
+        pane->verticalScrollBar()->setFixedWidth(12);
+        pane->setReadOnly(false);
+        pane->SetText(text_);
+    }
+    ShowWindow(SW_SHOWMAXIMIZED);
+}
+
+std::wstring CDiffDlg::EditedText() const {
+    const auto* pane = Find<CRichEditUI>(L"ocrText");
+    return pane ? pane->GetText() : text_;
+}
+
+void CDiffDlg::ApplyZoom(double step) {
+    zoom_ = std::max(static_cast<float>(zoom_ + step), kMinZoom);
+    if (web_ && web_->GetWebView() && WebEngine().setZoomFactor)
+        WebEngine().setZoomFactor(web_->GetWebView(), zoom_);
+}
+
+void CDiffDlg::OnClick(TNotifyUI& msg) {
+    const std::wstring& name = msg.sName;
+    if (name == L"btnClose") {
+        if (const std::wstring edited = EditedText(); edited != text_) text_ = edited;
+        Close();
+    } else if (name == L"btnMax") {
+        SendMessageW(WM_SYSCOMMAND, SC_MAXIMIZE);
+    } else if (name == L"btnRestore") {
+        SendMessageW(WM_SYSCOMMAND, SC_RESTORE);
+    } else if (name == L"ZoomIn") {
+        ApplyZoom(-0.1);  // this button makes the picture smaller
+    } else if (name == L"ZoomOut") {
+        ApplyZoom(+0.1);
+    } else if (name == L"Rotate") {
+        if (web_) web_->ExecuteJS(L"butt()");
+    } else if (name == L"Undo") {
+        if (EditedText() == text_) return;
+        if (ShowMessageByKey(L"UndoOCRText", GetHWND(), kStyleTwoButtons) == kMessageYes)
+            if (auto* pane = Find<CRichEditUI>(L"ocrText")) pane->SetText(text_);
+    }
+}
+
+LRESULT CDiffDlg::OnSysCommand(UINT message, WPARAM command, LPARAM lParam, bool& handled) {
+    const bool before = GetWidget() && GetWidget()->isMaximized();
+    const LRESULT result = CSkinDialog::OnSysCommand(message, command, lParam, handled);
+    const bool after =
+        GetWidget() && (GetWidget()->isMaximized() || (command & 0xFFF0) == SC_MAXIMIZE);
+    if (GetWidget() && before != after) {
+        SetControlVisible(L"btnMax", !after);
+        SetControlVisible(L"btnRestore", after);
+    }
+    return result;
+}
+
+std::wstring RunCompareView(HWND owner, const std::wstring& imagePath, const std::wstring& text) {
+    CDiffDlg dialog(imagePath, text);
+    if (!dialog.Create(owner, MessageCaption(), kCompareWindowStyle)) return text;
+    dialog.CenterWindow();
+    dialog.ShowModal();
+    return dialog.Text();
+}

@@ -1,0 +1,160 @@
+// The compare view with the real web-engine module.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+#include <filesystem>
+
+#include "app/language_file.h"
+#include "app/process_globals.h"
+#include "compare/diff_dlg.h"
+#include "compare/web_engine_loader.h"
+#include "platform/text.h"
+#include "support/qt_application.h"
+#include "toolkit/controls/edit_ui.h"
+#include "toolkit/controls/webkit_ui.h"
+#include "ui_fixture.h"
+
+namespace {
+
+constexpr wchar_t kDialogClass[] = L"TaviOCRDialogClass";
+
+struct Halves {
+    QPointF red, blue;
+    int redPixels = 0;
+};
+
+// Where the red and the blue half of the test picture are in a grab.
+Halves FindHalves(const QImage& shot) {
+    Halves h;
+    QPointF red, blue;
+    int blues = 0;
+    for (int y = 0; y < shot.height(); y += 2)
+        for (int x = 0; x < shot.width(); x += 2) {
+            const QColor c = shot.pixelColor(x, y);
+            if (c.red() > 200 && c.green() < 60 && c.blue() < 60) {
+                red += QPointF(x, y);
+                ++h.redPixels;
+            } else if (c.blue() > 200 && c.red() < 60 && c.green() < 60) {
+                blue += QPointF(x, y);
+                ++blues;
+            }
+        }
+    if (h.redPixels) h.red = red / h.redPixels;
+    if (blues) h.blue = blue / blues;
+    return h;
+}
+
+}  // namespace
+
+class CompareViewTest : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        QImage picture(240, 120, QImage::Format_RGB32);
+        QPainter painter(&picture);
+        painter.fillRect(0, 0, 120, 120, Qt::red);
+        painter.fillRect(120, 0, 120, 120, Qt::blue);
+        painter.end();
+        image_ = Path("pictures/a b 图.png");
+        std::filesystem::create_directories(NarrowPath("pictures"));
+        ASSERT_TRUE(picture.save(QString::fromStdWString(image_), "PNG"));
+    }
+    // The web view's pixels once the picture shows in it.
+    static QImage Rendered(QWidget* dialog) {
+        QImage shot;
+        ProcessEventsUntil(
+            [&] {
+                auto* web = dialog->findChild<CWkeWebkitUI*>("wke");
+                shot = web ? web->grab().toImage() : QImage();
+                return FindHalves(shot).redPixels > 50;
+            },
+            std::chrono::seconds(20));
+        return shot;
+    }
+    std::wstring image_;
+};
+
+TEST_F(CompareViewTest, ThePictureShowsTurnsAndZoomsAndTheEditedTextIsTakenOnClose) {
+    bool checked = false;
+    WhenWindowShown(kDialogClass, [&](QWidget* dialog) {
+        EXPECT_TRUE(dialog->isMaximized());
+        auto* pane = dialog->findChild<CRichEditUI*>("ocrText");
+        ASSERT_NE(pane, nullptr);
+        EXPECT_EQ(pane->GetText(), L"line one\r\nline two");
+        const QImage first = Rendered(dialog);
+        const Halves upright = FindHalves(first);
+        ASSERT_GT(upright.redPixels, 50) << "the picture is shown";
+        EXPECT_LT(upright.red.x(), upright.blue.x()) << "red on the left";
+
+        Click(dialog, "Rotate");
+        Halves turned;
+        ProcessEventsUntil([&] {
+            turned = FindHalves(Rendered(dialog));
+            return turned.red.y() < turned.blue.y() - 20;
+        });
+        EXPECT_LT(turned.red.y(), turned.blue.y()) << "a quarter turn clockwise puts red on top";
+
+        Click(dialog, "ZoomOut");
+        Click(dialog, "ZoomOut");
+        Halves larger;
+        ProcessEventsUntil([&] {
+            larger = FindHalves(Rendered(dialog));
+            return larger.redPixels > turned.redPixels * 1.3;
+        });
+        EXPECT_GT(larger.redPixels, turned.redPixels * 1.3) << "ZoomOut raises the factor";
+        Snapshot(dialog, "dlg_diff");
+
+        pane->SetText(L"line one\r\nline 2");
+        checked = true;
+        Click(dialog, "btnClose");
+    });
+    EXPECT_EQ(RunCompareView(nullptr, image_, L"line one\r\nline two"), L"line one\r\nline 2");
+    EXPECT_TRUE(checked);
+}
+
+TEST_F(CompareViewTest, ClosingAnyOtherWayKeepsTheGivenTextAndUndoAsksBeforeRestoring) {
+    WhenWindowShown(kDialogClass, [](QWidget* dialog) {
+        auto* pane = dialog->findChild<CRichEditUI*>("ocrText");
+        pane->SetText(L"edited");
+        // Undo asks first; answering yes puts the given text back.
+        WhenWindowShown(kDialogClass, [](QWidget* question) {
+            EXPECT_EQ(TextOf(question, "context"),
+                      QString::fromStdWString(LangMessage(L"UndoOCRText")));
+            Click(question, "btnYes");
+        });
+        Click(dialog, "Undo");
+        EXPECT_EQ(pane->GetText(), L"given");
+        pane->SetText(L"edited again");
+        dialog->close();  // the system's close: the edit is not taken
+    });
+    EXPECT_EQ(RunCompareView(nullptr, image_, L"given"), L"given");
+}
+
+TEST_F(CompareViewTest, TheZoomNeverReachesZeroAndMaximiseSwapsItsButtons) {
+    CDiffDlg dialog(image_, L"text");
+    WhenWindowShown(kDialogClass, [&](QWidget* shown) {
+        for (int i = 0; i < 15; ++i) Click(shown, "ZoomIn");
+        EXPECT_FLOAT_EQ(dialog.ZoomFactor(), CDiffDlg::kMinZoom);
+        Click(shown, "btnRestore");
+        EXPECT_FALSE(shown->isMaximized());
+        EXPECT_TRUE(Shown(shown, "btnMax"));
+        EXPECT_FALSE(Shown(shown, "btnRestore"));
+        Click(shown, "btnMax");
+        EXPECT_TRUE(Shown(shown, "btnRestore"));
+        EXPECT_FALSE(Shown(shown, "btnMax"));
+        Click(shown, "btnClose");
+    });
+    ASSERT_TRUE(dialog.Create(nullptr, L"Proofread", 0x97CC0000));
+    dialog.ShowModal();
+    EXPECT_EQ(dialog.Text(), L"text");
+}
+
+TEST_F(CompareViewTest, WithoutTheModuleTheViewSaysSoClosesAndTheTextIsUnchanged) {
+    Globals().ExeFolder = Path("no-module-here");
+    DialogAnswerer answers;
+    EXPECT_EQ(RunCompareView(nullptr, image_, L"as given"), L"as given");
+    ASSERT_EQ(answers.texts.size(), 1u);
+    EXPECT_EQ(answers.texts[0], QString::fromStdWString(LangMessage(L"InitNodeDllFailed")));
+    EXPECT_FALSE(LoadWebEngine()) << "nothing to load";
+}
