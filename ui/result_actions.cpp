@@ -29,12 +29,15 @@ CMainFrame::CompareView& CompareRunner() {
     return runner;
 }
 
-// A result text file as UTF-16; a leading byte-order mark stays in the text.
+// A result text file as UTF-16, without its byte-order mark: kept in the
+// text, it would be written back after the file's own mark at every edit.
 std::wstring ReadResultText(const std::wstring& path) {
     if (!HasExtensionNoCase(path, {L".txt"})) return {};
     const auto bytes = ReadWholeFile(path, 64 * 1024 * 1024);
     if (!bytes || bytes->empty()) return {};
-    return DecodeUtf16Le(*bytes);
+    std::wstring text = DecodeUtf16Le(*bytes);
+    if (text.starts_with(L'\uFEFF')) text.erase(0, 1);
+    return text;
 }
 
 std::wstring RunCompare(HWND owner, const std::wstring& image, const std::wstring& text) {

@@ -423,3 +423,34 @@ TEST_F(MainWindowTest, WithoutAnOutputFolderABatchSavesNothingAndNothingLandsInT
     EXPECT_TRUE(frame_->ResultMap.empty());
     EXPECT_TRUE(fs::is_empty(NarrowPath("cwd")));
 }
+
+TEST_F(MainWindowTest, ProofreadingReplacesTheShownTextOrTheSavedResultFile) {
+    std::vector<std::wstring> opened;
+    CMainFrame::SetCompareView([&](HWND, const std::wstring& image, const std::wstring& text) {
+        opened.push_back(image);
+        return text + L"corrected";
+    });
+    const std::wstring one = Image("one.png");
+    frame_->OnDropFilesForTest({one});
+    ClickControl("buttonOCR");
+    ASSERT_TRUE(WaitUntilIdle());
+    ClickControl("DiffText");
+    EXPECT_EQ(opened, std::vector<std::wstring>{one});
+    EXPECT_EQ(ResultText(), kFirstText + L"corrected");
+    EXPECT_EQ(frame_->CurrentText, kFirstText + L"corrected");
+
+    ClickControl("BackResultOK");
+    ChangeSetting(kRemindMergeBatch, 0);
+    frame_->OnDropFilesForTest({Image("r1.png"), Image("r2.png")});
+    ClickControl("buttonOCR");
+    ASSERT_TRUE(WaitUntilIdle());
+    auto* list = frame_->PaintManager().FindControl<CListUI>(L"listFiles");
+    frame_->OnListButtonDiff(CPaintManagerUI::FindSubControlByName(list->GetItemAt(1), L"btnDiff"));
+    const std::wstring saved = frame_->ResultMap.at(frame_->FileList[1]);
+    EXPECT_EQ(opened.back(), frame_->FileList[1]) << "the row's own picture";
+    EXPECT_EQ(ReadBytes(saved), "\xFF\xFE" + EncodeUtf16Le(kFirstText + L"corrected"));
+    frame_->OnListButtonDiff(CPaintManagerUI::FindSubControlByName(list->GetItemAt(1), L"btnDiff"));
+    EXPECT_EQ(ReadBytes(saved), "\xFF\xFE" + EncodeUtf16Le(kFirstText + L"correctedcorrected"))
+        << "the file's byte-order mark is not taken into the text, so it never doubles";
+    CMainFrame::SetCompareView({});
+}
