@@ -24,11 +24,14 @@ fs::path PrepareProgramFolder(const fs::path& root, const FakeCloud& cloud, size
     const fs::path built = TAVIOCR_OUT_DIR;
     const fs::path app = root / "app";
     fs::create_directories(app / "language");
-    for (const char* file : {"taviocr-cli", "taviocr-lang", "oem.ini", "language/en.dat", "language/tr.dat"})
+    for (const char* file :
+         {"taviocr-cli", "taviocr-lang", "oem.ini", "language/en.dat", "language/tr.dat"})
         fs::copy_file(built / file, app / file, fs::copy_options::overwrite_existing);
-    for (const auto& [key, value] : {std::pair{"AAK", FakeCloud::kApiKey}, std::pair{"ASK", FakeCloud::kSecretKey}}) {
+    for (const auto& [key, value] :
+         {std::pair{"AAK", FakeCloud::kApiKey}, std::pair{"ASK", FakeCloud::kSecretKey}}) {
         const std::string command = (app / "taviocr-lang").string() + " set " +
-                                    (app / "language/en.dat").string() + " Text " + key + " " + value;
+                                    (app / "language/en.dat").string() + " Text " + key + " " +
+                                    value;
         if (std::system(command.c_str()) != 0) return {};
     }
     std::ofstream(root / "endpoints.ini") << "[Hosts]\nOcr=" << cloud.BaseUrl()
@@ -44,14 +47,15 @@ fs::path PrepareProgramFolder(const fs::path& root, const FakeCloud& cloud, size
 void BM_CliPeakMemory(benchmark::State& state) {
     const size_t imageBytes = static_cast<size_t>(state.range(0)) * 1024;
     FakeCloud cloud;
-    const fs::path root = fs::temp_directory_path() / ("taviocr-bench-cli." + std::to_string(::getpid()));
+    const fs::path root =
+        fs::temp_directory_path() / ("taviocr-bench-cli." + std::to_string(::getpid()));
     const fs::path app = PrepareProgramFolder(root, cloud, imageBytes);
     if (app.empty()) return state.SkipWithError("could not prepare the program folder");
     ::setenv("TAVIOCR_ENDPOINTS", (root / "endpoints.ini").c_str(), 1);
     const std::string program = (app / "taviocr-cli").string();
     const std::string image = (root / "big.jpg").string();
-    const std::string command = std::string(PEAK_RSS_PROGRAM) + " '" + program +
-                                "' --engine cloud '" + image + "'";
+    const std::string command =
+        std::string(PEAK_RSS_PROGRAM) + " '" + program + "' --engine cloud '" + image + "'";
     long peakKiB = 0;
     for (auto _ : state) {
         FILE* pipe = ::popen(command.c_str(), "r");
@@ -63,6 +67,12 @@ void BM_CliPeakMemory(benchmark::State& state) {
     state.counters["peak_MiB"] = static_cast<double>(peakKiB) / 1024.0;
     state.counters["limit_MiB"] = (5.0 * imageBytes + 40.0 * 1024 * 1024) / (1024.0 * 1024.0);
 }
-BENCHMARK(BM_CliPeakMemory)->Arg(1)->Arg(kImageBytes / 1024)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseRealTime();
+BENCHMARK(BM_CliPeakMemory)
+    ->Arg(1)
+    ->Arg(kImageBytes / 1024)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->UseRealTime();
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "app/settings.h"
 #include "compare/diff_dlg.h"
 #include "platform/text.h"
+#include "support/private_user.h"
 #include "support/qt_application.h"
 #include "toolkit/controls/webkit_ui.h"
 #include "ui/toolkit_setup.h"
@@ -50,15 +51,7 @@ bool RedVisible(QWidget* web) {
 void BM_CompareViewToPictureVisible(benchmark::State& state) {
     if (!std::getenv("DISPLAY"))
         return state.SkipWithError("needs an X server (run under xvfb-run)");
-    const fs::path root =
-        fs::temp_directory_path() / ("taviocr-bench-compare." + std::to_string(::getpid()));
-    for (const char* dir : {"home", "data", "config", "runtime", "machine"})
-        fs::create_directories(root / dir);
-    fs::permissions(root / "runtime", fs::perms::owner_all);
-    ::setenv("HOME", (root / "home").c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-    ::setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
+    const fs::path root = MakePrivateUser("bench-compare");
     ::setenv("TAVIOCR_TEST_PLATFORM", "xcb", 1);
     EnsureQtApplication();
     ProcessGlobals& globals = Globals();

@@ -30,8 +30,9 @@ const Fixture& Prepare() {
         std::vector<LangEntry> entries;
         std::size_t bytes = 0;
         for (int i = 0; bytes < 64 * 1024 - 200; ++i) {
-            entries.emplace_back(L"Key" + std::to_wstring(i),
-                                 L"A display text of ordinary length, number " + std::to_wstring(i));
+            entries.emplace_back(
+                L"Key" + std::to_wstring(i),
+                L"A display text of ordinary length, number " + std::to_wstring(i));
             bytes += (entries.back().first.size() + entries.back().second.size() + 2) * 2;
         }
         entries.emplace_back(L"LastKey", L"found at the end");
@@ -52,7 +53,10 @@ void BM_LangTextNearEnd(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(LangText(L"LastKey"));
     state.SetLabel("64 KiB section");
 }
-BENCHMARK(BM_LangTextNearEnd)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_LangTextNearEnd)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
 
 void BM_PlainReadAndLookup(benchmark::State& state) {
     const Fixture& f = Prepare();
@@ -61,6 +65,9 @@ void BM_PlainReadAndLookup(benchmark::State& state) {
         benchmark::DoNotOptimize(LookupLangStream(*bytes, L"LastKey"));
     }
 }
-BENCHMARK(BM_PlainReadAndLookup)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_PlainReadAndLookup)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "platform/text.h"
 #include "recognition/credentials.h"
 #include "support/fake_cloud.h"
+#include "support/private_user.h"
 #include "support/qt_application.h"
 #include "support/test_certificates.h"
 #include "toolkit/controls/list_ui.h"
@@ -26,16 +27,8 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path PrepareProgram() {
-    const fs::path root =
-        fs::temp_directory_path() / ("taviocr-bench-main." + std::to_string(::getpid()));
-    for (const char* dir : {"home", "data", "config", "runtime", "machine", "results", "images"})
-        fs::create_directories(root / dir);
-    fs::permissions(root / "runtime", fs::perms::owner_all);
-    ::setenv("HOME", (root / "home").c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-    ::setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
-    ::setenv("TAVIOCR_MACHINE_DIR", (root / "machine").c_str(), 1);
+    const fs::path root = MakePrivateUser("bench-main");
+    for (const char* dir : {"results", "images"}) fs::create_directories(root / dir);
     EnsureQtApplication();
     ProcessGlobals& globals = Globals();
     DetectProcessFolders(globals);

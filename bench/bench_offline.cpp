@@ -16,7 +16,8 @@ namespace {
 
 struct Screenshot {
     Screenshot() {
-        folder = std::filesystem::temp_directory_path() / ("taviocr-bench-offline." + std::to_string(::getpid()));
+        folder = std::filesystem::temp_directory_path() /
+                 ("taviocr-bench-offline." + std::to_string(::getpid()));
         std::filesystem::create_directories(folder);
         picture = (folder / "screen.png").string();
         Globals().ExeFolder = Utf8ToWide(TAVIOCR_OUT_DIR);
@@ -45,15 +46,24 @@ void BM_OfflineRecognizeFullScreen(benchmark::State& state) {
     }
     state.counters["characters"] = static_cast<double>(characters);
 }
-BENCHMARK(BM_OfflineRecognizeFullScreen)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->UseRealTime();
+BENCHMARK(BM_OfflineRecognizeFullScreen)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->UseRealTime();
 
 void BM_TesseractCommandSameBitmap(benchmark::State& state) {
     const std::string bitmap = (Screen().folder / "tmp.bmp").string();
     if (!std::filesystem::exists(bitmap)) return state.SkipWithError("run the bridge first");
-    const std::string command = "OMP_THREAD_LIMIT=1 tesseract '" + bitmap + "' - -l eng+chi_sim >/dev/null 2>&1";
+    const std::string command =
+        "OMP_THREAD_LIMIT=1 tesseract '" + bitmap + "' - -l eng+chi_sim >/dev/null 2>&1";
     for (auto _ : state)
         if (std::system(command.c_str()) != 0) return state.SkipWithError("tesseract failed");
 }
-BENCHMARK(BM_TesseractCommandSameBitmap)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->UseRealTime();
+BENCHMARK(BM_TesseractCommandSameBitmap)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->UseRealTime();
 
 }  // namespace

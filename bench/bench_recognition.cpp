@@ -3,10 +3,9 @@
 // a batch of small images against the loopback fake service over TLS.
 
 #include <benchmark/benchmark.h>
-
-#include <QImage>
 #include <openssl/evp.h>
 
+#include <QImage>
 #include <filesystem>
 #include <random>
 
@@ -55,7 +54,10 @@ void BM_PrepareRequest10MB(benchmark::State& state) {
         benchmark::DoNotOptimize(EncodeImageForm(bytes, options));
     }
 }
-BENCHMARK(BM_PrepareRequest10MB)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_PrepareRequest10MB)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
 
 // The steps of the request one by one, to see which one a regression is in.
 void BM_ReadFile10MB(benchmark::State& state) {
@@ -72,7 +74,10 @@ void BM_Base64Encode10MB(benchmark::State& state) {
     ReadFileBytes(TenMegabyteFile(), bytes);
     for (auto _ : state) benchmark::DoNotOptimize(Base64Encode(bytes));
 }
-BENCHMARK(BM_Base64Encode10MB)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_Base64Encode10MB)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
 
 void BM_EncodeForm10MB(benchmark::State& state) {
     std::string bytes;
@@ -87,11 +92,14 @@ void BM_OpenSslBase64Only10MB(benchmark::State& state) {
     ReadFileBytes(TenMegabyteFile(), bytes);
     std::string out(bytes.size() * 4 / 3 + 4, '\0');
     for (auto _ : state)
-        benchmark::DoNotOptimize(EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()),
-                                                reinterpret_cast<const unsigned char*>(bytes.data()),
-                                                static_cast<int>(bytes.size())));
+        benchmark::DoNotOptimize(EVP_EncodeBlock(
+            reinterpret_cast<unsigned char*>(out.data()),
+            reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size())));
 }
-BENCHMARK(BM_OpenSslBase64Only10MB)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_OpenSslBase64Only10MB)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
 
 // The three parts of one small image's recognition, each on its own, so the
 // batch rate can be read as token + request + parse.
@@ -118,16 +126,25 @@ void BM_SmallImageTokenFetch(benchmark::State& state) {
     SmallImageService service;
     for (auto _ : state) benchmark::DoNotOptimize(service.Client().GetAccessToken());
 }
-BENCHMARK(BM_SmallImageTokenFetch)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly()->UseRealTime();
+BENCHMARK(BM_SmallImageTokenFetch)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly()
+    ->UseRealTime();
 
 void BM_SmallImageRequest(benchmark::State& state) {
     SmallImageService service;
     OcrClient client = service.Client();
     client.GetAccessToken();
     for (auto _ : state)
-        benchmark::DoNotOptimize(client.Recognize(0, service.bytes, {{"language_type", "CHN_ENG"}}));
+        benchmark::DoNotOptimize(
+            client.Recognize(0, service.bytes, {{"language_type", "CHN_ENG"}}));
 }
-BENCHMARK(BM_SmallImageRequest)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly()->UseRealTime();
+BENCHMARK(BM_SmallImageRequest)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly()
+    ->UseRealTime();
 
 void BM_SmallImageParse(benchmark::State& state) {
     SmallImageService service;
@@ -136,12 +153,17 @@ void BM_SmallImageParse(benchmark::State& state) {
     ParseContext context;
     for (auto _ : state) benchmark::DoNotOptimize(ParseOcrAnswer(answer, context));
 }
-BENCHMARK(BM_SmallImageParse)->Unit(benchmark::kMicrosecond)->Repetitions(3)->ReportAggregatesOnly();
+BENCHMARK(BM_SmallImageParse)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly();
 
 class CollectingWindow : public NotifyWindow {
 public:
     bool IsWindow() const override { return true; }
-    void OnOcrResult(const OcrResult* result, const std::wstring&) override { ok += result ? 1 : 0; }
+    void OnOcrResult(const OcrResult* result, const std::wstring&) override {
+        ok += result ? 1 : 0;
+    }
     int ok = 0;
 };
 
@@ -169,6 +191,11 @@ void BM_Batch200SmallImagesOverTls(benchmark::State& state) {
     state.counters["images/s"] = benchmark::Counter(200.0 * static_cast<double>(state.iterations()),
                                                     benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_Batch200SmallImagesOverTls)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly()->UseRealTime();
+BENCHMARK(BM_Batch200SmallImagesOverTls)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly()
+    ->UseRealTime();
 
 }  // namespace

@@ -26,10 +26,10 @@ std::wstring PrepareConfig() {
     AppSettings& settings = GlobalSettings();
     settings.ConfigPath = MakeConfigPath(folder);
     IniDocument doc;
-    const wchar_t* keys[] = {L"CanUpdate", L"SavePath", L"HideWhenClose", L"RemindWhenClose",
-                             L"RemindWhenCopy", L"CompressedSizeLimit", L"HotKey",
-                             L"MaxImageSize", L"UseHighQuality", L"RemindMergeBatch",
-                             L"OCRLanguage", L"Language"};
+    const wchar_t* keys[] = {L"CanUpdate",        L"SavePath",       L"HideWhenClose",
+                             L"RemindWhenClose",  L"RemindWhenCopy", L"CompressedSizeLimit",
+                             L"HotKey",           L"MaxImageSize",   L"UseHighQuality",
+                             L"RemindMergeBatch", L"OCRLanguage",    L"Language"};
     for (const wchar_t* key : keys) doc.Set(L"General", key, L"1");
     doc.Set(L"Main", L"AwareDPI", L"0");
     doc.Set(L"Setting", L"LCID", L"1033");
@@ -44,7 +44,10 @@ void BM_WriteSettingInt(benchmark::State& state) {
     int value = 0;
     for (auto _ : state) benchmark::DoNotOptimize(WriteSettingInt(L"General", L"HotKey", ++value));
 }
-BENCHMARK(BM_WriteSettingInt)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_WriteSettingInt)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
 
 // The replace alone, with and without flushing to the disk: their difference
 // is what durability costs.
@@ -55,7 +58,12 @@ void BM_AtomicReplace(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(WriteFileAtomically(path, bytes, mode));
     state.SetLabel(state.range(0) ? "flush" : "no flush");
 }
-BENCHMARK(BM_AtomicReplace)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_AtomicReplace)
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
 
 void BM_LoadAllSettings(benchmark::State& state) {
     PrepareConfig();
@@ -64,6 +72,9 @@ void BM_LoadAllSettings(benchmark::State& state) {
         benchmark::DoNotOptimize(LoadSettings(settings, Globals()));
     }
 }
-BENCHMARK(BM_LoadAllSettings)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_LoadAllSettings)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
 
 }  // namespace

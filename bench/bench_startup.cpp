@@ -15,6 +15,8 @@
 #include <string>
 #include <thread>
 
+#include "support/private_user.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -24,21 +26,6 @@ long long MonotonicNanoseconds() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
-}
-
-// Folders of a user of our own, so that the benchmark never touches a real one.
-fs::path PrepareUser() {
-    const fs::path root =
-        fs::temp_directory_path() / ("taviocr-bench-start." + std::to_string(::getpid()));
-    for (const char* dir : {"home", "data", "config", "runtime", "machine"})
-        fs::create_directories(root / dir);
-    fs::permissions(root / "runtime", fs::perms::owner_all);
-    ::setenv("HOME", (root / "home").c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-    ::setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
-    ::setenv("TAVIOCR_MACHINE_DIR", (root / "machine").c_str(), 1);
-    return root;
 }
 
 struct Started {
@@ -91,7 +78,7 @@ long ResidentKiB(pid_t pid) {
 void BM_ColdStartToFirstPaint(benchmark::State& state) {
     if (!std::getenv("DISPLAY"))
         return state.SkipWithError("needs an X server (run under xvfb-run)");
-    const fs::path root = PrepareUser();
+    const fs::path root = MakePrivateUser("bench-start");
     for (auto _ : state) {
         const long long begin = MonotonicNanoseconds();
         const Started started = StartUntilPainted(root / "painted");
@@ -111,7 +98,7 @@ BENCHMARK(BM_ColdStartToFirstPaint)
 void BM_IdleResidentMemory(benchmark::State& state) {
     if (!std::getenv("DISPLAY"))
         return state.SkipWithError("needs an X server (run under xvfb-run)");
-    const fs::path root = PrepareUser();
+    const fs::path root = MakePrivateUser("bench-start");
     long kib = 0;
     for (auto _ : state) {
         const Started started = StartUntilPainted(root / "painted");
