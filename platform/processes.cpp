@@ -8,9 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
-#include <algorithm>
 #include <cstdlib>
 
 #include "platform/file_io.h"
@@ -57,7 +57,12 @@ std::optional<ChildProcess> ChildProcess::Start(const std::vector<std::string>& 
     ::posix_spawn_file_actions_init(&actions);
     ::posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     pid_t pid = 0;
-    const int error = ::posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, args.data(), environ);
+    // A bare program name is looked for on PATH, as a shell would; a path is
+    // run as it is (never handed to a shell when it is not a program).
+    const bool bareName = argv[0].find('/') == std::string::npos;
+    const int error =
+        bareName ? ::posix_spawnp(&pid, argv[0].c_str(), &actions, nullptr, args.data(), environ)
+                 : ::posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, args.data(), environ);
     ::posix_spawn_file_actions_destroy(&actions);
     if (error != 0) {
         errno = error;
@@ -115,7 +120,8 @@ bool ChildProcess::WaitFor(std::chrono::milliseconds timeout) {
         while (true) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());
-            const int ready = ::poll(&waiting, 1, static_cast<int>(std::max<long>(0, left.count())));
+            const int ready =
+                ::poll(&waiting, 1, static_cast<int>(std::max<long>(0, left.count())));
             if (ready < 0 && errno == EINTR) continue;
             break;
         }

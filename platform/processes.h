@@ -30,9 +30,9 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    // Starts argv[0] with the given arguments, this process's environment and
-    // current folder; no descriptors beyond stdin/stdout/stderr are passed.
-    // errno tells why when it fails.
+    // Starts argv[0] (a path, or a bare name looked for on PATH) with the given
+    // arguments, this process's environment and current folder; no descriptors beyond
+    // stdin/stdout/stderr are passed. errno tells why when it fails.
     static std::optional<ChildProcess> Start(const std::vector<std::string>& argv);
 
     pid_t Pid() const { return pid_; }
