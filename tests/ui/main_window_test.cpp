@@ -454,3 +454,17 @@ TEST_F(MainWindowTest, ProofreadingReplacesTheShownTextOrTheSavedResultFile) {
         << "the file's byte-order mark is not taken into the text, so it never doubles";
     CMainFrame::SetCompareView({});
 }
+
+TEST_F(MainWindowTest, ClosingTheWindowWhileABatchRunsEndsTheBatchWithoutHanging) {
+    ChangeSetting(kRemindMergeBatch, 0);
+    std::vector<std::wstring> images;
+    for (int i = 0; i < 20; ++i) images.push_back(Image("many/" + std::to_string(i) + ".png"));
+    frame_->OnDropFilesForTest(images);
+    ClickControl("buttonOCR");
+    ASSERT_TRUE(ProcessEventsUntil([this] { return !frame_->ResultMap.empty(); }))
+        << "results are arriving";
+    frame_->SendMessageW(WM_SYSCOMMAND,
+                         SC_CLOSE);  // the job's worker may be waiting on this thread
+    // The window object goes (and its job waits for the worker) without a deadlock.
+    EXPECT_TRUE(ProcessEventsUntil([] { return CMainFrame::Instance() == nullptr; }));
+}
