@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QMessageBox>
 #include <QPainter>
+#include <QTimer>
 #include <filesystem>
 
 #include "app/language_file.h"
@@ -157,4 +159,29 @@ TEST_F(CompareViewTest, WithoutTheModuleTheViewSaysSoClosesAndTheTextIsUnchanged
     ASSERT_EQ(answers.texts.size(), 1u);
     EXPECT_EQ(answers.texts[0], QString::fromStdWString(LangMessage(L"InitNodeDllFailed")));
     EXPECT_FALSE(LoadWebEngine()) << "nothing to load";
+}
+
+TEST_F(CompareViewTest, EveryFunctionMissingFromAModuleIsNamedInABoxAndTheRestIsStillUsed) {
+    const std::string folder = NarrowPath("partial");
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(PARTIAL_MODULE, folder + "/node.dll");
+    Globals().ExeFolder = Path("partial");
+    QStringList captions;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible()) {
+                EXPECT_EQ(box->text(), QStringLiteral("wke api not found"));
+                captions << box->windowTitle();
+                box->close();
+            }
+    });
+    closer.start(5);
+    EXPECT_TRUE(LoadWebEngine()) << "initialised: the rest is used as far as it goes";
+    closer.stop();
+    EXPECT_EQ(captions, (QStringList{"wkeCreateWebView", "wkeDestroyWebView", "wkeLoadURLW",
+                                     "wkeRunJSW", "wkeSetMemoryCacheEnable", "wkeGetZoomFactor",
+                                     "wkeIsDocumentReady", "wkeIsLoadingSucceeded"}));
+    EXPECT_NE(WebEngine().setZoomFactor, nullptr);
+    EXPECT_EQ(WebEngine().createWebView, nullptr);
 }
