@@ -52,6 +52,8 @@ void RecognitionJob::RunWorker() {
     if (!notifyWindow_->IsWindow() || paths_.empty()) return;
     if (kind_ != kKindIdCardBothSides) {
         for (const std::wstring& path : paths_) {
+            // A closed window takes no more results; the rest of the batch is dropped.
+            if (!notifyWindow_->IsWindow()) return;
             const auto result = RecognizeImage(path, kind_);
             Send(result.get(), path);
             if (!result) return;
@@ -100,7 +102,8 @@ std::unique_ptr<OcrResult> RecognitionJob::RecognizeImage(const std::wstring& pa
         return nullptr;
     }
     const int requestKind = callKind > kKindTable ? kKindText : callKind;
-    const FormMap options = callKind > kKindTable ? FormMap{} : BuildKindOptions(callKind, textOptions_);
+    const FormMap options =
+        callKind > kKindTable ? FormMap{} : BuildKindOptions(callKind, textOptions_);
     Json::Value answer;
     {
         OcrClient client(credentials.appId, credentials.apiKey, credentials.secretKey,
@@ -109,9 +112,8 @@ std::unique_ptr<OcrResult> RecognitionJob::RecognizeImage(const std::wstring& pa
     }
     ParseContext context;
     // The identity-card sides are parsed as the two-sided kind they belong to.
-    context.jobKind = (callKind == kKindIdCardFront || callKind == kKindIdCardBack)
-                          ? kKindIdCardBothSides
-                          : kind;
+    context.jobKind =
+        (callKind == kKindIdCardFront || callKind == kKindIdCardBack) ? kKindIdCardBothSides : kind;
     context.callKind = callKind;
     context.useHighQuality = highQuality;
     context.messages = messages_;

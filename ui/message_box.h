@@ -25,7 +25,9 @@ int ShowMessageByKey(std::wstring_view key, HWND owner, int style,
 int ShowMessageByKeyFormat(std::wstring_view key, std::wstring_view argument, HWND owner,
                            int style);
 
-// Messages of the recognition worker, owned by the main window.
+// Messages of the recognition worker, owned by the main window. Once that
+// window is gone they are answered "close" unseen: a box about a batch nobody
+// watches any more would hold the closing program open until clicked.
 class WindowMessageDisplay : public MessageDisplay {
 public:
     explicit WindowMessageDisplay(HWND owner) : owner_(owner) {}
@@ -35,5 +37,7 @@ public:
                                int style) override;
 
 private:
+    bool OwnerGone() const;
+
     HWND owner_;
 };

@@ -66,6 +66,15 @@ TEST_F(RecognitionJobTest, AFailedImageEndsTheRunAndLaterImagesAreNotRead) {
     EXPECT_EQ(job_.ErrorKey(), L"");
 }
 
+TEST_F(RecognitionJobTest, AWindowClosedMidBatchTakesNoFurtherImages) {
+    const auto a = MakeImage("a.png"), b = MakeImage("b.png"), c = MakeImage("c.png");
+    window_.afterMessage = [this] { window_.alive = false; };
+    Run({a, b, c}, 1);
+    EXPECT_EQ(window_.messages.size(), 1u);
+    EXPECT_EQ(cloud_->CountRequests("/rest/2.0/ocr/v1/general_basic"), 1)
+        << "nothing is sent for a batch nobody is watching";
+}
+
 TEST_F(RecognitionJobTest, StartsAreRefusedWhileBusyOrWithoutAWindow) {
     cloud_->SetBehaviour(FakeCloud::Behaviour::Stall);
     const auto a = MakeImage("a.png");
@@ -98,14 +107,16 @@ TEST_F(RecognitionJobTest, IdentityCardFailuresKeepOrDropTheFront) {
     // Back side blurred: the front result alone.
     cloud_->QueueAnswer("/rest/2.0/ocr/v1/idcard", R"({"image_status": "normal", "words_result":
         {"姓名": {"words": "张三"}}})");
-    cloud_->QueueAnswer("/rest/2.0/ocr/v1/idcard", R"({"image_status": "blurred", "words_result": {}})");
+    cloud_->QueueAnswer("/rest/2.0/ocr/v1/idcard",
+                        R"({"image_status": "blurred", "words_result": {}})");
     Run({front, back}, 5);
     ASSERT_EQ(window_.messages.size(), 1u);
     EXPECT_EQ(window_.messages[0].result.textLines, std::vector<std::wstring>{L"姓名：张三"});
     EXPECT_EQ(messages_.Keys(), std::vector<std::wstring>{L"ExceptIdcardBlurred"});
     // Front side rejected: 0 with the last path, the back never sent.
     window_.messages.clear();
-    cloud_->QueueAnswer("/rest/2.0/ocr/v1/idcard", R"({"image_status": "reversed_side", "words_result": {}})");
+    cloud_->QueueAnswer("/rest/2.0/ocr/v1/idcard",
+                        R"({"image_status": "reversed_side", "words_result": {}})");
     const int before = cloud_->CountRequests("/rest/2.0/ocr/v1/idcard");
     Run({front, back}, 5);
     ASSERT_EQ(window_.messages.size(), 1u);
@@ -147,7 +158,8 @@ TEST_F(RecognitionJobTest, EveryDocumentKindReachesItsEndpointWithItsOptions) {
     for (const auto& r : cloud_->Requests())
         if (r.path.starts_with("/rest/")) forms[r.path] = r.form;
     EXPECT_EQ(forms["/rest/2.0/ocr/v1/general"].at("language_type"), "CHN_ENG");
-    EXPECT_EQ(forms["/rest/2.0/ocr/v1/vehicle_license"].size(), 3u);  // accuracy, detect_direction, image
+    EXPECT_EQ(forms["/rest/2.0/ocr/v1/vehicle_license"].size(),
+              3u);  // accuracy, detect_direction, image
     EXPECT_EQ(forms["/rest/2.0/ocr/v1/passport"].size(), 1u);
     EXPECT_EQ(forms["/rest/2.0/ocr/v1/accurate_basic"].size(), 1u);
     EXPECT_EQ(window_.messages[2].result.bankName, L"交通银行");
@@ -156,7 +168,8 @@ TEST_F(RecognitionJobTest, EveryDocumentKindReachesItsEndpointWithItsOptions) {
 
 TEST_F(RecognitionJobTest, ServiceAndTransportErrorsStopTheRunWithTheirMessage) {
     const auto image = MakeImage("doc.png");
-    cloud_->SetAnswer("/rest/2.0/ocr/v1/general_basic", R"({"error_code": 216202, "error_msg": "image size error"})");
+    cloud_->SetAnswer("/rest/2.0/ocr/v1/general_basic",
+                      R"({"error_code": 216202, "error_msg": "image size error"})");
     Run({image, image}, 1);
     EXPECT_EQ(window_.messages.size(), 1u);
     EXPECT_EQ(messages_.Keys(), std::vector<std::wstring>{L"AIPError216202"});

@@ -30,7 +30,18 @@ namespace fs = std::filesystem;
 
 namespace {
 const std::wstring kFirstText = L"Hello TaviOCR\r\n第二行 text\r\n";
-}
+
+// Tells when the window object has been deleted. The whole deletion runs in one
+// event, so once the flag is seen the base class has finished too.
+class ObservedFrame : public CMainFrame {
+public:
+    explicit ObservedFrame(bool* deleted) : deleted_(deleted) {}
+    ~ObservedFrame() override { *deleted_ = true; }
+
+private:
+    bool* deleted_;
+};
+}  // namespace
 
 class MainWindowTest : public UiTest {
 protected:
@@ -46,7 +57,7 @@ protected:
                                 FakeCloud::kTableKey, FakeCloud::kTableSecret};
         ChangeSavePath(Path("results"));
         CreateFolderTree(Path("results"));
-        frame_ = new CMainFrame;
+        frame_ = new ObservedFrame(&frameDeleted_);
         ASSERT_TRUE(frame_->Create(nullptr, L"TaviOCR", kMainWindowStyle));
         window_ = frame_->GetWidget();
     }
@@ -81,6 +92,7 @@ protected:
 
     std::unique_ptr<FakeCloud> cloud_;
     CMainFrame* frame_ = nullptr;
+    bool frameDeleted_ = false;
     QWidget* window_ = nullptr;
 };
 
@@ -465,6 +477,12 @@ TEST_F(MainWindowTest, ClosingTheWindowWhileABatchRunsEndsTheBatchWithoutHanging
         << "results are arriving";
     frame_->SendMessageW(WM_SYSCOMMAND,
                          SC_CLOSE);  // the job's worker may be waiting on this thread
-    // The window object goes (and its job waits for the worker) without a deadlock.
     EXPECT_TRUE(ProcessEventsUntil([] { return CMainFrame::Instance() == nullptr; }));
+    // The service going away now fails the image in flight; its message has no
+    // window to be shown over, so nothing waits for a click and the window
+    // object goes (its job waiting for the worker) without a deadlock.
+    DialogAnswerer answerer;  // closes any box, so a fault fails here instead of hanging
+    cloud_.reset();
+    EXPECT_TRUE(ProcessEventsUntil([this] { return frameDeleted_; }, std::chrono::seconds(10)));
+    EXPECT_TRUE(answerer.texts.empty()) << "no message about the abandoned batch";
 }
