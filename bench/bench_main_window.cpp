@@ -14,7 +14,7 @@
 #include "net/endpoints.h"
 #include "platform/text.h"
 #include "recognition/credentials.h"
-#include "support/fake_cloud.h"
+#include "support/fake_cloud_service.h"
 #include "support/private_user.h"
 #include "support/qt_application.h"
 #include "support/test_certificates.h"
@@ -95,11 +95,7 @@ BENCHMARK(BM_Add50ResultRows)
 void BM_LongestStallDuringBatch(benchmark::State& state) {
     const fs::path root = PrepareProgram();
     FakeCloud cloud;
-    ServiceEndpoints endpoints;
-    endpoints.ocrHost = cloud.BaseUrl();
-    endpoints.caBundle = Certificates().caFile;
-    Endpoints() = endpoints;
-    ProcessCredentials() = {"app-id", FakeCloud::kApiKey, FakeCloud::kSecretKey, "", ""};
+    UseFakeCloud(cloud);
     std::vector<std::wstring> images;
     for (int i = 0; i < 50; ++i)
         images.push_back(WriteImage(root / "images" / ("scan" + std::to_string(i) + ".png")));
@@ -130,7 +126,7 @@ void BM_LongestStallDuringBatch(benchmark::State& state) {
         ProcessEventsUntil([] { return CMainFrame::Instance() == nullptr; });
     }
     state.counters["longest_stall_ms"] = longest;
-    Endpoints() = ServiceEndpoints{};
+    ForgetFakeCloud();
     fs::remove_all(root);
 }
 BENCHMARK(BM_LongestStallDuringBatch)

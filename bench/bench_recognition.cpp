@@ -19,7 +19,7 @@
 #include "recognition/image_prep.h"
 #include "recognition/ocr_client.h"
 #include "recognition/recognition_job.h"
-#include "support/fake_cloud.h"
+#include "support/fake_cloud_service.h"
 #include "support/test_certificates.h"
 
 namespace {
@@ -169,11 +169,7 @@ public:
 
 void BM_Batch200SmallImagesOverTls(benchmark::State& state) {
     FakeCloud cloud;
-    ServiceEndpoints endpoints;
-    endpoints.ocrHost = cloud.BaseUrl();
-    endpoints.caBundle = Certificates().caFile;
-    Endpoints() = endpoints;
-    ProcessCredentials() = {"app", FakeCloud::kApiKey, FakeCloud::kSecretKey, "", ""};
+    UseFakeCloud(cloud);
     GlobalSettings().UseHighQuality = 1;
     QImage image(200, 60, QImage::Format_RGB32);
     image.fill(Qt::white);

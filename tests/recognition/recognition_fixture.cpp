@@ -1,7 +1,6 @@
 #include "recognition_fixture.h"
 
 #include <QImage>
-
 #include <filesystem>
 
 #include "app/process_globals.h"
@@ -9,7 +8,7 @@
 #include "net/endpoints.h"
 #include "platform/text.h"
 #include "recognition/credentials.h"
-#include "support/test_certificates.h"
+#include "support/fake_cloud_service.h"
 
 int RecordingMessages::ShowMessageByKey(std::wstring_view key, int style,
                                         std::optional<std::wstring> fallback) {
@@ -39,13 +38,7 @@ void RecordingWindow::OnOcrResult(const OcrResult* result, const std::wstring& p
 void CloudTest::SetUp() {
     TempEnvironment::SetUp();
     cloud_ = std::make_unique<FakeCloud>();
-    ServiceEndpoints endpoints;
-    endpoints.ocrHost = cloud_->BaseUrl();
-    endpoints.tableHost = cloud_->BaseUrl();
-    endpoints.caBundle = Certificates().caFile;
-    Endpoints() = endpoints;
-    ProcessCredentials() = {"app-id", FakeCloud::kApiKey, FakeCloud::kSecretKey,
-                            FakeCloud::kTableKey, FakeCloud::kTableSecret};
+    UseFakeCloud(*cloud_);
     Globals() = ProcessGlobals{};
     Globals().ExeFolder = Utf8ToWide(TAVIOCR_OUT_DIR);
     Globals().TempWorkFolder = Path("tmp") + L"/";
@@ -56,8 +49,7 @@ void CloudTest::SetUp() {
 
 void CloudTest::TearDown() {
     cloud_.reset();
-    Endpoints() = ServiceEndpoints{};
-    ProcessCredentials() = {};
+    ForgetFakeCloud();
     TempEnvironment::TearDown();
 }
 

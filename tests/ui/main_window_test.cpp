@@ -13,9 +13,8 @@
 #include "platform/file_io.h"
 #include "platform/text.h"
 #include "recognition/credentials.h"
-#include "support/fake_cloud.h"
+#include "support/fake_cloud_service.h"
 #include "support/qt_application.h"
-#include "support/test_certificates.h"
 #include "toolkit/controls/button_ui.h"
 #include "toolkit/controls/edit_ui.h"
 #include "toolkit/controls/label_ui.h"
@@ -48,13 +47,7 @@ protected:
     void SetUp() override {
         UiTest::SetUp();
         cloud_ = std::make_unique<FakeCloud>();
-        ServiceEndpoints endpoints;
-        endpoints.ocrHost = cloud_->BaseUrl();
-        endpoints.tableHost = cloud_->BaseUrl();
-        endpoints.caBundle = Certificates().caFile;
-        Endpoints() = endpoints;
-        ProcessCredentials() = {"app-id", FakeCloud::kApiKey, FakeCloud::kSecretKey,
-                                FakeCloud::kTableKey, FakeCloud::kTableSecret};
+        UseFakeCloud(*cloud_);
         ChangeSavePath(Path("results"));
         CreateFolderTree(Path("results"));
         frame_ = new ObservedFrame(&frameDeleted_);
@@ -66,8 +59,7 @@ protected:
         if (CMainFrame::Instance()) frame_->SendMessageW(WM_SYSCOMMAND, SC_CLOSE);
         ProcessEventsUntil([] { return CMainFrame::Instance() == nullptr; });
         cloud_.reset();
-        Endpoints() = ServiceEndpoints{};
-        ProcessCredentials() = {};
+        ForgetFakeCloud();
         UiTest::TearDown();
     }
     std::wstring Image(const std::string& name, int width = 64, int height = 32) {
