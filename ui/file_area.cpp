@@ -105,6 +105,13 @@ void CMainFrame::ShowIdCardSlot(bool front) {
                             : (front ? L"LicenseTitleIdcardFront" : L"LicenseTitleIdcardBack")));
 }
 
+void CMainFrame::ClearIdCardSlots() {
+    IdCardFront.clear();
+    IdCardBack.clear();
+    ShowIdCardSlot(true);
+    ShowIdCardSlot(false);
+}
+
 void CMainFrame::OnDropFiles(const std::vector<std::wstring>& paths) {
     const int page = CurrentPage();
     if (page != kPageHome && page != kPageAddImages && page != kPageDrop) return;

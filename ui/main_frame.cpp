@@ -75,12 +75,7 @@ void CMainFrame::OnClick(TNotifyUI& msg) {
     else if (name == L"btnMax")
         ToggleMaximized();
     else if (const auto mode = ModeForButton(name)) {
-        if (*mode == kModeIdCard) {
-            IdCardFront.clear();
-            IdCardBack.clear();
-            ShowIdCardSlot(true);
-            ShowIdCardSlot(false);
-        }
+        if (*mode == kModeIdCard) ClearIdCardSlots();
         SetModeAndShowAddPage(*mode);
     } else if (name == L"Screenshot-OCR") {
         MainMode = kModeScreenshot;  // the capture itself arrives with the capture window
@@ -188,10 +183,7 @@ void CMainFrame::OnBackResultOK() {
             SelectPage(kPageDocumentKinds);
             break;
         case kModeIdCard:
-            IdCardFront.clear();
-            IdCardBack.clear();
-            ShowIdCardSlot(true);
-            ShowIdCardSlot(false);
+            ClearIdCardSlots();
             SetVisible(L"buttonAddPic", false);
             SetVisible(L"buttonOCR", true);
             SetVisible(L"Back", true);

@@ -68,6 +68,7 @@ public:
     bool AddImageFile(const std::wstring& path);
     void RefreshFileArea();
     void ShowIdCardSlot(bool front);
+    void ClearIdCardSlots();  // both sides back to "not chosen"
     void AddResultListItem(const std::wstring& path);
     void ClearFiles();
     void AddFilesWithDialog();

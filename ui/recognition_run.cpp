@@ -96,10 +96,7 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const std::wstring& im
         ResultMap.clear();
         RefreshFileArea();
         if (MainMode == kModeIdCard) {
-            IdCardFront.clear();
-            IdCardBack.clear();
-            ShowIdCardSlot(true);
-            ShowIdCardSlot(false);
+            ClearIdCardSlots();
             SetVisible(L"buttonAddPic", false);
             SetVisible(L"buttonOCR", true);
         }

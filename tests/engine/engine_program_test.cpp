@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-
 #include <chrono>
 #include <filesystem>
 #include <iostream>
@@ -15,22 +14,20 @@
 #include "platform/private_clipboard.h"
 #include "platform/processes.h"
 #include "recognition/recognition_job.h"
+#include "support/child_process.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 int RunEngine(const std::string& bitmap) {
-    auto engine = ChildProcess::Start({std::string(TAVIOCR_OUT_DIR) + "/recognition/TWYZY32.dll", bitmap});
+    auto engine =
+        ChildProcess::Start({std::string(TAVIOCR_OUT_DIR) + "/recognition/TWYZY32.dll", bitmap});
     if (!engine || !engine->WaitFor(std::chrono::seconds(30))) return -1;
     return engine->ExitCode();
 }
 
-bool AnyEngineRunning() {
-    for (const ProcessEntry& process : SnapshotProcesses())
-        if (process.exeName == "TWYZY32.dll") return true;
-    return false;
-}
+bool AnyEngineRunning() { return AnyProcessNamed("TWYZY32.dll"); }
 
 bool PrivateTextLeft() {
     PrivateClipboard clipboard;
@@ -63,8 +60,8 @@ TEST_F(EngineTest, AHugePictureIsAnsweredOrGivenUpInTime) {
     const auto start = std::chrono::steady_clock::now();
     Read("huge.png");
     const auto took = std::chrono::steady_clock::now() - start;
-    std::cout << "10000 x 10000: " << std::chrono::duration_cast<std::chrono::milliseconds>(took).count()
-              << " ms\n";
+    std::cout << "10000 x 10000: "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms\n";
     EXPECT_LT(took, std::chrono::seconds(12));
     EXPECT_FALSE(AnyEngineRunning());
 }
@@ -83,7 +80,8 @@ TEST_F(EngineTest, TheJobUsesTheEngineAndFallsBackToTheCloud) {
     ASSERT_TRUE(job.StartRecognition({Path("text.png"), Path("blank.png")}, 0));
     job.Wait();
     ASSERT_EQ(window.messages.size(), 2u);
-    EXPECT_EQ(window.messages[0].result.textLines, std::vector<std::wstring>{L"Offline recognition works."});
+    EXPECT_EQ(window.messages[0].result.textLines,
+              std::vector<std::wstring>{L"Offline recognition works."});
     // The blank picture has no text for the engine, so the cloud was asked.
     EXPECT_EQ(cloud_->CountRequests("/rest/2.0/ocr/v1/general_basic"), 1);
     EXPECT_EQ(window.messages[1].result.textLines.front(), L"Hello TaviOCR");

@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 
 #include <QImage>
-
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +18,7 @@
 #include "platform/private_clipboard.h"
 #include "platform/processes.h"
 #include "platform/text.h"
+#include "support/child_process.h"
 #include "support/temp_environment.h"
 
 namespace fs = std::filesystem;
@@ -58,11 +58,7 @@ protected:
     ProcessGlobals saved_;
 };
 
-bool AnyEngineRunning() {
-    for (const ProcessEntry& process : SnapshotProcesses())
-        if (process.exeName == "TWYZY32.dll") return true;
-    return false;
-}
+bool AnyEngineRunning() { return AnyProcessNamed("TWYZY32.dll"); }
 
 TEST_F(OfflineEngineTest, TextComesBackThroughThePrivateFormat) {
     OfflineEngine engine;
@@ -118,7 +114,8 @@ TEST_F(OfflineEngineTest, NothingStartsWithoutABitmapOrARunnableEngine) {
 TEST_F(OfflineEngineTest, TextLeftByAnEarlierEngineIsNotTakenForThisPicture) {
     {
         PrivateClipboard clipboard;
-        ASSERT_TRUE(clipboard.SetData(RegisterClipboardFormat(L"THOCR_FMT"), std::string("stale\0", 6)));
+        ASSERT_TRUE(
+            clipboard.SetData(RegisterClipboardFormat(L"THOCR_FMT"), std::string("stale\0", 6)));
     }
     Behave("fail");
     std::wstring text;

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/processes.h"
+
 ChildResult RunInChild(const std::function<int()>& body) {
     ChildResult result;
     int pipeFds[2];
@@ -53,4 +55,10 @@ bool RunConcurrently(int count, const std::function<int(int index)>& body) {
         allOk = allOk && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
     return allOk;
+}
+
+bool AnyProcessNamed(std::string_view exeName) {
+    for (const ProcessEntry& process : SnapshotProcesses())
+        if (process.exeName == exeName) return true;
+    return false;
 }
