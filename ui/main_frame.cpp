@@ -118,22 +118,19 @@ void CMainFrame::SetModeAndShowAddPage(int mode) {
 }
 
 void CMainFrame::ShowModeHeader() {
-    auto* inner = m_pm.FindControl<CTabLayoutUI>(L"tabAddPic");
-    if (MainMode == kModeIdCard) {
-        if (inner) inner->SelectItem(1);
-        SetVisible(L"buttonAddPic", false);
-        SetVisible(L"buttonOCR", true);
-        SetVisible(L"Back", true);
-        return;
-    }
     const ModeInfo* mode = FindMode(MainMode);
     const std::wstring_view titleKey = mode ? mode->titleKey : std::wstring_view();
     const std::wstring_view icon = mode ? mode->icon : std::wstring_view();
-    if (inner) inner->SelectItem(0);
-    SetVisible(L"buttonAddPic", true);
-    SetVisible(L"buttonOCR", false);
+    // The identity card gets its own title too: keeping the previous one
+    // would label the two card slots "Bank card" after a bank card run.
     SetBkImage(L"titleLogo", icon.empty() ? L"" : L"../default/images/" + std::wstring(icon));
     SetText(L"titleLicense", titleKey.empty() ? L"" : LangText(titleKey));
+    auto* inner = m_pm.FindControl<CTabLayoutUI>(L"tabAddPic");
+    const bool idCard = MainMode == kModeIdCard;
+    if (inner) inner->SelectItem(idCard ? 1 : 0);
+    SetVisible(L"buttonAddPic", !idCard);
+    SetVisible(L"buttonOCR", idCard);
+    if (idCard) SetVisible(L"Back", true);
 }
 
 CTabLayoutUI* CMainFrame::MainTab() const { return m_pm.FindControl<CTabLayoutUI>(L"tabMain"); }

@@ -8,7 +8,7 @@ constexpr std::array<ModeInfo, 14> kModes{{
     {1, L"Pic-OCR", kPageAddImages, L"LicenseTitlePic", L"pic_icon.png", 0},
     {2, L"", -1, L"", L"", 0},
     {3, L"", kPageDocumentKinds, L"", L"", 0},
-    {4, L"IdCardOCR", kPageAddImages, L"", L"", 5},
+    {4, L"IdCardOCR", kPageAddImages, L"LicenseTitleIdcard", L"license_icon.svg", 5},
     {5, L"BankCardOCR", kPageAddImages, L"LicenseTitleBankcard", L"bankcard_icon.png", 8},
     {6, L"DrivingOCR", kPageAddImages, L"LicenseTitleDriving", L"driving_icon.png", 9},
     {7, L"VehicleOCR", kPageAddImages, L"LicenseTitleVehicle", L"vehicle_icon.png", 10},

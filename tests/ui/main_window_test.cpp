@@ -120,6 +120,9 @@ TEST_F(MainWindowTest, ModeButtonsShowTheirPageAndHeaderAndBackWalksTheKindChoos
 
     ClickControl("IdCardOCR");
     EXPECT_EQ(frame_->PaintManager().FindControl<CTabLayoutUI>(L"tabAddPic")->GetCurSel(), 1);
+    EXPECT_EQ(TextOf(window_, "titleLicense"),
+              QString::fromStdWString(LangText(L"LicenseTitleIdcard")))
+        << "the bank card's title does not stay over the identity card slots";
     EXPECT_TRUE(Shown(window_, "buttonOCR"));
     EXPECT_FALSE(Shown(window_, "buttonAddPic"));
     Snapshot(window_, "main_idcard");
