@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -112,6 +113,10 @@ private:
     void ShowSignedInState(bool signedIn);
     void ToggleMaximized();
     void SetProgressText(std::size_t done, std::size_t total);
+    // Shows a message once the current event has finished, so that a worker
+    // waiting for this window to take its result is never held by the box.
+    // With an argument the key's text is its format.
+    void ShowMessageLater(std::wstring key, std::optional<std::wstring> argument = std::nullopt);
     void SetText(std::wstring_view control, std::wstring_view text);
     void SetVisible(std::wstring_view control, bool visible);
     void SetEnabled(std::wstring_view control, bool enabled);
@@ -125,6 +130,7 @@ private:
     int rowTextsLanguage_ = 0;
     bool rowTextsRead_ = false;
     bool closing_ = false;
+    std::size_t unsavedResults_ = 0;  // results of the running batch not written
 };
 
 // Timer of the scanning animation: 44 frames of 191 × 158 from one strip.

@@ -42,6 +42,7 @@ void CMainFrame::OnButtonOCR() {
     if (n == 0) return;
     const bool batch = MainMode != kModeIdCard && n > 1;
     MergeMode = false;
+    unsavedResults_ = 0;
     if (batch && !IsTableMode(MainMode) && GlobalSettings().RemindMergeBatch == 1) {
         CMessageMerge question;
         question.RunModal(GetHWND());
@@ -79,6 +80,18 @@ void CMainFrame::OnButtonOCR() {
     }
 }
 
+void CMainFrame::ShowMessageLater(std::wstring key, std::optional<std::wstring> argument) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [hwnd = GetHWND(), key = std::move(key), argument = std::move(argument)] {
+            if (argument)
+                ShowMessageByKeyFormat(key, *argument, hwnd, kStyleError);
+            else
+                ShowMessageByKey(key, hwnd, kStyleInformation);
+        },
+        Qt::QueuedConnection);
+}
+
 std::wstring CMainFrame::BuildResultText(const OcrResult& result, int) {
     const std::wstring text = ResultTextOf(result);
     if (text.empty()) return LangText(L"OCRNone");
@@ -102,12 +115,7 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const std::wstring& im
         }
         const std::wstring key =
             IsTableMode(MainMode) ? std::wstring(L"OCRNotResult") : job_.ErrorKey();
-        // Shown once the worker has gone on, so that it is never kept waiting.
-        if (!key.empty())
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [hwnd = GetHWND(), key] { ShowMessageByKey(key, hwnd, kStyleInformation); },
-                Qt::QueuedConnection);
+        if (!key.empty()) ShowMessageLater(key);
         if (MainMode == kModeCaptureTable) SelectPage(kPageHome);
         return;
     }
@@ -152,12 +160,22 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const std::wstring& im
         } else {
             // Without its folder a bare name would land in whatever folder the
             // program was started from; such a result is not saved instead.
+            bool saved = false;
             if (!OutputFolder.empty() && FolderExists(OutputFolder)) {
                 const std::wstring file =
                     OutputFolder + L"/" + ResultFileName(imagePath, static_cast<int>(k));
-                if (SaveTextToFile(file, text)) ResultMap[imagePath] = file;
+                saved = SaveTextToFile(file, text);
+                if (saved) ResultMap[imagePath] = file;
             }
+            if (!saved) ++unsavedResults_;
         }
+    }
+    // A recognised text that could not be written would otherwise be lost
+    // without a word: say so once, at the end of the batch.
+    if (k >= n && unsavedResults_ > 0) {
+        ShowMessageLater(L"SaveResultFailed",
+                         OutputFolder.empty() ? GlobalSettings().SavePath : OutputFolder);
+        unsavedResults_ = 0;
     }
     if (k >= n && MergeMode) {
         if (auto* pane = m_pm.FindControl<CRichEditUI>(L"ocrText")) pane->SetText(MergeBuffer);

@@ -138,5 +138,6 @@ void CMainFrame::OnListButtonDiff(QWidget* button) {
     const std::wstring text = ReadResultText(result);
     if (text.empty()) WriteLog(L"[OnListButtonDiff] GetStringFromFile fail.");
     const std::wstring edited = RunCompare(GetHWND(), source, text);
-    if (!edited.empty() && edited != text) SaveTextToFile(result, edited);
+    if (!edited.empty() && edited != text && !SaveTextToFile(result, edited))
+        ShowMessageByKeyFormat(L"SaveResultFailed", result, GetHWND(), kStyleError);
 }

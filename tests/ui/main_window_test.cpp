@@ -422,13 +422,19 @@ TEST_F(MainWindowTest, WithoutAnOutputFolderABatchSavesNothingAndNothingLandsInT
     fs::create_directories(NarrowPath("cwd"));
     fs::current_path(NarrowPath("cwd"));
     frame_->OnDropFilesForTest({Image("p.png"), Image("q.png")});
+    DialogAnswerer answers;
     ClickControl("buttonOCR");
     const bool idle = WaitUntilIdle();
+    ProcessEventsUntil([&] { return !answers.texts.empty(); });
     fs::current_path(started);
     ASSERT_TRUE(idle);
     EXPECT_EQ(Rows(), 2) << "the pictures are still listed";
     EXPECT_TRUE(frame_->ResultMap.empty());
     EXPECT_TRUE(fs::is_empty(NarrowPath("cwd")));
+    ASSERT_EQ(answers.texts.size(), 1u) << "one message for the whole batch";
+    EXPECT_EQ(answers.texts[0], QString::fromStdWString(FormatLangText(
+                                    LangMessage(L"SaveResultFailed"), Path("blocker/results"))))
+        << "the lost texts are not lost without a word";
 }
 
 TEST_F(MainWindowTest, ProofreadingReplacesTheShownTextOrTheSavedResultFile) {
@@ -459,6 +465,16 @@ TEST_F(MainWindowTest, ProofreadingReplacesTheShownTextOrTheSavedResultFile) {
     frame_->OnListButtonDiff(CPaintManagerUI::FindSubControlByName(list->GetItemAt(1), L"btnDiff"));
     EXPECT_EQ(ReadBytes(saved), "\xFF\xFE" + EncodeUtf16Le(kFirstText + L"correctedcorrected"))
         << "the file's byte-order mark is not taken into the text, so it never doubles";
+
+    // The results folder has gone (a removed stick, say): the edit cannot be
+    // kept, and the user is told so instead of it vanishing.
+    fs::remove_all(WideToUtf8(frame_->OutputFolder));
+    DialogAnswerer answers;
+    frame_->OnListButtonDiff(CPaintManagerUI::FindSubControlByName(list->GetItemAt(1), L"btnDiff"));
+    ProcessEventsUntil([&] { return !answers.texts.empty(); });
+    ASSERT_EQ(answers.texts.size(), 1u);
+    EXPECT_EQ(answers.texts[0],
+              QString::fromStdWString(FormatLangText(LangMessage(L"SaveResultFailed"), saved)));
     CMainFrame::SetCompareView({});
 }
 
