@@ -34,6 +34,15 @@ std::wstring ResultFileName(const std::wstring& imagePath, int position) {
     return (name.empty() ? std::to_wstring(position) : name) + L".txt";
 }
 
+std::wstring BatchResultNames::Next(const std::wstring& imagePath, int position) {
+    const std::wstring first = ResultFileName(imagePath, position);
+    std::wstring name = first;
+    const std::wstring stem = first.substr(0, first.size() - 4);  // without ".txt"
+    for (int copy = 2; !given_.insert(name).second; ++copy)
+        name = stem + L" (" + std::to_wstring(copy) + L").txt";
+    return name;
+}
+
 bool SaveTextToFile(const std::wstring& path, const std::wstring& text) {
     if (!WriteFileAtomically(path, "\xFF\xFE" + EncodeUtf16Le(text))) {
         WriteLog(L"SaveTextToFile fail,err=%d", errno);

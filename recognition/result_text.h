@@ -1,5 +1,6 @@
 #pragma once
 
+#include <set>
 #include <string>
 
 #include "recognition/ocr_result.h"
@@ -14,6 +15,17 @@ std::wstring ResultTextOf(const OcrResult& result);
 // A batch's result files: "<name part of the image>.txt" (or "<position>.txt"
 // for an image without a name part) as UTF-16LE with a byte-order mark.
 std::wstring ResultFileName(const std::wstring& imagePath, int position);
+
+// The result file names of one batch. Two pictures of the same name from
+// different folders would share one file, and the first text would be lost;
+// a name already given in the batch gets " (2)", " (3)", ... before ".txt".
+class BatchResultNames {
+public:
+    std::wstring Next(const std::wstring& imagePath, int position);
+
+private:
+    std::set<std::wstring> given_;
+};
 bool SaveTextToFile(const std::wstring& path, const std::wstring& text);
 // The first free folder savePath/name, name1, name2, ... created with its
 // parents; name is the "OutFolderName" text or "taviOCR". Empty on failure.

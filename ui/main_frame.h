@@ -10,6 +10,7 @@
 
 #include "recognition/recognition_interfaces.h"
 #include "recognition/recognition_job.h"
+#include "recognition/result_text.h"
 #include "toolkit/dialog_builder.h"
 #include "toolkit/skin_manager.h"
 #include "toolkit/window_impl_base.h"
@@ -131,6 +132,7 @@ private:
     bool rowTextsRead_ = false;
     bool closing_ = false;
     std::size_t unsavedResults_ = 0;  // results of the running batch not written
+    BatchResultNames resultNames_;    // file names given in the running batch
 };
 
 // Timer of the scanning animation: 44 frames of 191 × 158 from one strip.

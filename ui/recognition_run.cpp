@@ -43,6 +43,7 @@ void CMainFrame::OnButtonOCR() {
     const bool batch = MainMode != kModeIdCard && n > 1;
     MergeMode = false;
     unsavedResults_ = 0;
+    resultNames_ = {};
     if (batch && !IsTableMode(MainMode) && GlobalSettings().RemindMergeBatch == 1) {
         CMessageMerge question;
         question.RunModal(GetHWND());
@@ -163,7 +164,7 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const std::wstring& im
             bool saved = false;
             if (!OutputFolder.empty() && FolderExists(OutputFolder)) {
                 const std::wstring file =
-                    OutputFolder + L"/" + ResultFileName(imagePath, static_cast<int>(k));
+                    OutputFolder + L"/" + resultNames_.Next(imagePath, static_cast<int>(k));
                 saved = SaveTextToFile(file, text);
                 if (saved) ResultMap[imagePath] = file;
             }

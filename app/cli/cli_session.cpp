@@ -36,7 +36,8 @@ bool SaveResult(const std::wstring& path, const std::wstring& text) {
 // Messages go to stderr as the language file words them.
 class ConsoleMessages : public MessageDisplay {
 public:
-    int ShowMessageByKey(std::wstring_view key, int, std::optional<std::wstring> fallback) override {
+    int ShowMessageByKey(std::wstring_view key, int,
+                         std::optional<std::wstring> fallback) override {
         std::wstring text = LangMessage(key);
         if (text.empty() && fallback) text = *fallback;
         Print(key, text);
@@ -156,9 +157,15 @@ int RunCliRecognition(const CliOptions& options) {
 
     bool useCloud = true;
     switch (options.engine) {
-        case CliOptions::Engine::Auto: useCloud = ProcessCredentials().HasCloudOcr(); break;
-        case CliOptions::Engine::Cloud: useCloud = true; break;
-        case CliOptions::Engine::Offline: useCloud = false; break;
+        case CliOptions::Engine::Auto:
+            useCloud = ProcessCredentials().HasCloudOcr();
+            break;
+        case CliOptions::Engine::Cloud:
+            useCloud = true;
+            break;
+        case CliOptions::Engine::Offline:
+            useCloud = false;
+            break;
     }
     if (options.kind == 0 && !useCloud) {
         if (!job.OfflineEngineAvailable()) {
@@ -190,6 +197,7 @@ int RunCliRecognition(const CliOptions& options) {
     Json::Value json(Json::arrayValue);
     std::wstring merged;
     int position = 0;
+    BatchResultNames names;
     for (const Outcome& outcome : window.outcomes) {
         ++position;
         if (!outcome.ok) {
@@ -206,7 +214,8 @@ int RunCliRecognition(const CliOptions& options) {
         const std::wstring text = options.kind == 15 ? outcome.result.filePath + L"\r\n"
                                                      : BuildResultText(outcome.result);
         if (!outFolder.empty() && options.kind != 15 && !options.merge)
-            allOk = SaveResult(outFolder + L"/" + ResultFileName(outcome.path, position), text) && allOk;
+            allOk =
+                SaveResult(outFolder + L"/" + names.Next(outcome.path, position), text) && allOk;
         if (options.merge) {
             merged += text + L"\r\n";
         } else if (!options.json) {

@@ -86,6 +86,12 @@ TEST_F(CliTest, JsonOutFolderAndTables) {
     EXPECT_EQ(saved, "\xFF\xFE" + EncodeUtf16Le(L"Hello TaviOCR\r\n第二行 text\r\n"));
     ASSERT_EQ(Cli("--out results scan.png").status, 0);
     EXPECT_TRUE(fs::exists(NarrowPath("results/TaviOCR1/scan.png.txt")));
+    fs::create_directories(NarrowPath("other"));
+    MakeImage("other/scan.png");
+    ASSERT_EQ(Cli("--out twice scan.png other/scan.png").status, 0);
+    EXPECT_TRUE(fs::exists(NarrowPath("twice/TaviOCR/scan.png.txt")));
+    EXPECT_TRUE(fs::exists(NarrowPath("twice/TaviOCR/scan.png (2).txt")))
+        << "a second picture of the same name keeps its own file";
     const Run table = Cli("--kind table --out tables scan.png");
     EXPECT_EQ(table.status, 0) << table.err;
     EXPECT_TRUE(fs::exists(NarrowPath("tables/scan.xlsx")));

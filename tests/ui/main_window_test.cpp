@@ -262,11 +262,25 @@ TEST_F(MainWindowTest, AnUnmergedBatchWritesOneUtf16FilePerPictureInANewFolderEa
 
     ClickControl("BackResultOK");
     EXPECT_EQ(Rows(), 0);
-    frame_->OnDropFilesForTest({Image("x.png"), Image("y.png")});
+    // Two pictures of one name from different folders keep both texts.
+    for (const char* words : {"From in", "From elsewhere"})
+        cloud_->QueueAnswer(
+            "/rest/2.0/ocr/v1/general_basic",
+            std::string(R"({"log_id": 1, "words_result_num": 1, "words_result": )") +
+                R"([{"words": ")" + words + R"("}]})");
+    const std::wstring x = Image("in/x.png"), otherX = Image("elsewhere/x.png");
+    frame_->OnDropFilesForTest({x, otherX});
     ClickControl("buttonOCR");
     ASSERT_TRUE(WaitUntilIdle());
-    EXPECT_TRUE(fs::exists(folder.string() + "1/x.png.txt"))
-        << "a second batch gets the next folder";
+    const std::wstring second = Utf8ToWide(folder.string()) + L"1";
+    EXPECT_EQ(frame_->OutputFolder, second) << "a second batch gets the next folder";
+    EXPECT_EQ(frame_->ResultMap[x], second + L"/x.png.txt");
+    EXPECT_EQ(frame_->ResultMap[otherX], second + L"/x.png (2).txt");
+    const auto textIn = [](const std::wstring& file) {
+        return DecodeUtf16Le(ReadBytes(file).substr(2));
+    };
+    EXPECT_EQ(textIn(frame_->ResultMap[x]), L"From in\r\n");
+    EXPECT_EQ(textIn(frame_->ResultMap[otherX]), L"From elsewhere\r\n");
 }
 
 TEST_F(MainWindowTest, APictureWithoutTextGetsARowButNoFileAndProofreadingItSaysSo) {
