@@ -114,6 +114,7 @@ private:
     void ShowSignedInState(bool signedIn);
     void ToggleMaximized();
     void SetProgressText(std::size_t done, std::size_t total);
+    void ShowMergedText();  // the merged texts so far on the result page
     // Shows a message once the current event has finished, so that a worker
     // waiting for this window to take its result is never held by the box.
     // With an argument the key's text is its format.

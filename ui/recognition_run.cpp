@@ -93,6 +93,13 @@ void CMainFrame::ShowMessageLater(std::wstring key, std::optional<std::wstring> 
         Qt::QueuedConnection);
 }
 
+void CMainFrame::ShowMergedText() {
+    if (auto* pane = m_pm.FindControl<CRichEditUI>(L"ocrText")) pane->SetText(MergeBuffer);
+    CurrentText = MergeBuffer;
+    MergeBuffer.clear();
+    SelectPage(kPageResult);
+}
+
 std::wstring CMainFrame::BuildResultText(const OcrResult& result, int) {
     const std::wstring text = ResultTextOf(result);
     if (text.empty()) return LangText(L"OCRNone");
@@ -118,6 +125,9 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const std::wstring& im
             IsTableMode(MainMode) ? std::wstring(L"OCRNotResult") : job_.ErrorKey();
         if (!key.empty()) ShowMessageLater(key);
         if (MainMode == kModeCaptureTable) SelectPage(kPageHome);
+        // A merged batch keeps its texts only in memory: show what arrived
+        // before the failure rather than drop recognitions already made.
+        if (MergeMode && !MergeBuffer.empty()) ShowMergedText();
         return;
     }
 
@@ -178,10 +188,5 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const std::wstring& im
                          OutputFolder.empty() ? GlobalSettings().SavePath : OutputFolder);
         unsavedResults_ = 0;
     }
-    if (k >= n && MergeMode) {
-        if (auto* pane = m_pm.FindControl<CRichEditUI>(L"ocrText")) pane->SetText(MergeBuffer);
-        CurrentText = MergeBuffer;
-        MergeBuffer.clear();
-        SelectPage(kPageResult);
-    }
+    if (k >= n && MergeMode) ShowMergedText();
 }

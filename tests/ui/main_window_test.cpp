@@ -326,6 +326,32 @@ TEST_F(MainWindowTest, AFailureMidBatchKeepsTheSavedFilesAndResetsTheList) {
     EXPECT_EQ(frame_->ScanTimer, 0u);
 }
 
+TEST_F(MainWindowTest, AMergedBatchFailingMidwayStillShowsTheTextsThatArrived) {
+    ChangeSetting(kRemindMergeBatch, 1);
+    cloud_->QueueAnswer(
+        "/rest/2.0/ocr/v1/general_basic",
+        R"({"log_id": 1, "words_result_num": 1, "words_result": [{"words": "One"}]})");
+    cloud_->QueueAnswer(
+        "/rest/2.0/ocr/v1/general_basic",
+        R"({"error_code": 17, "error_msg": "Open api daily request limit reached"})");
+    frame_->OnDropFilesForTest({Image("1.png"), Image("2.png"), Image("3.png")});
+    DialogAnswerer answers([](QWidget* dialog) {
+        if (Control(dialog, "optMerge"))
+            Click(dialog, "btnClose");  // merge
+        else
+            dialog->close();
+    });
+    ClickControl("buttonOCR");
+    ASSERT_TRUE(WaitUntilIdle());
+    ProcessEventsUntil([&] { return answers.texts.size() >= 2; }, std::chrono::seconds(2));
+    ASSERT_GE(answers.texts.size(), 2u) << "the merge question, then the failure";
+    EXPECT_EQ(answers.texts[1], QString::fromStdWString(LangMessage(L"AIPError17")));
+    EXPECT_EQ(frame_->CurrentPage(), kPageResult);
+    EXPECT_EQ(ResultText(), L"One\r\n\r\n") << "the first picture's text is kept";
+    EXPECT_EQ(frame_->CurrentText, L"One\r\n\r\n");
+    EXPECT_TRUE(frame_->FileList.empty());
+}
+
 TEST_F(MainWindowTest, ACaptureWithTabHeldIsRecognisedAsATableAndLeavingGoesHome) {
     SetKeyboardStateForTest([](int key) { return key == VK_TAB; });
     ClickControl("Screenshot-OCR");
