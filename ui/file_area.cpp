@@ -1,8 +1,10 @@
 // The main window's input list: adding images, the add-file area, the
 // identity-card slots, result rows and the scanning animation.
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QStandardPaths>
 #include <cstdio>
 #include <fstream>
 
@@ -77,9 +79,18 @@ void CMainFrame::ClearFiles() {
     RefreshFileArea();
 }
 
+QString CMainFrame::ImageDialogFolder() const {
+    // Where pictures were last taken from in this run, else the user's
+    // Pictures folder, else home: never the folder the program started in.
+    if (!lastImageFolder_.isEmpty() && QFileInfo(lastImageFolder_).isDir()) return lastImageFolder_;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
+}
+
 void CMainFrame::AddFilesWithDialog() {
     const QStringList names =
-        QFileDialog::getOpenFileNames(GetWidget(), QString(), QString(), kImageFilter, nullptr);
+        QFileDialog::getOpenFileNames(GetWidget(), QString(), ImageDialogFolder(), kImageFilter);
+    if (!names.isEmpty()) lastImageFolder_ = QFileInfo(names.first()).absolutePath();
     for (const QString& name : names) {
         // The list takes folders of at most 259 characters, as the dialog's name buffer did.
         if (QFileInfo(name).absolutePath().size() > 259) return RefreshFileArea();
@@ -90,8 +101,9 @@ void CMainFrame::AddFilesWithDialog() {
 
 void CMainFrame::ChooseIdCardImage(bool front) {
     const QString name =
-        QFileDialog::getOpenFileName(GetWidget(), QString(), QString(), kIdCardFilter);
+        QFileDialog::getOpenFileName(GetWidget(), QString(), ImageDialogFolder(), kIdCardFilter);
     if (name.isEmpty()) return;
+    lastImageFolder_ = QFileInfo(name).absolutePath();
     (front ? IdCardFront : IdCardBack) = name.toStdWString();
     ShowIdCardSlot(front);
 }

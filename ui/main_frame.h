@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <functional>
 #include <map>
 #include <memory>
@@ -114,7 +115,8 @@ private:
     void ShowSignedInState(bool signedIn);
     void ToggleMaximized();
     void SetProgressText(std::size_t done, std::size_t total);
-    void ShowMergedText();  // the merged texts so far on the result page
+    QString ImageDialogFolder() const;  // where the open-picture dialogs start
+    void ShowMergedText();              // the merged texts so far on the result page
     // Shows a message once the current event has finished, so that a worker
     // waiting for this window to take its result is never held by the box.
     // With an argument the key's text is its format.
@@ -134,6 +136,7 @@ private:
     bool closing_ = false;
     std::size_t unsavedResults_ = 0;  // results of the running batch not written
     BatchResultNames resultNames_;    // file names given in the running batch
+    QString lastImageFolder_;         // folder of the last pictures chosen in a dialog
 };
 
 // Timer of the scanning animation: 44 frames of 191 × 158 from one strip.
