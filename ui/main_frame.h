@@ -120,7 +120,8 @@ private:
     // Shows a message once the current event has finished, so that a worker
     // waiting for this window to take its result is never held by the box.
     // With an argument the key's text is its format.
-    void ShowMessageLater(std::wstring key, std::optional<std::wstring> argument = std::nullopt);
+    void ShowMessageLater(std::wstring key, int style,
+                          std::optional<std::wstring> argument = std::nullopt);
     void SetText(std::wstring_view control, std::wstring_view text);
     void SetVisible(std::wstring_view control, bool visible);
     void SetEnabled(std::wstring_view control, bool enabled);

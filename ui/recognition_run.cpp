@@ -81,14 +81,15 @@ void CMainFrame::OnButtonOCR() {
     }
 }
 
-void CMainFrame::ShowMessageLater(std::wstring key, std::optional<std::wstring> argument) {
+void CMainFrame::ShowMessageLater(std::wstring key, int style,
+                                  std::optional<std::wstring> argument) {
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
-        [hwnd = GetHWND(), key = std::move(key), argument = std::move(argument)] {
+        [hwnd = GetHWND(), key = std::move(key), style, argument = std::move(argument)] {
             if (argument)
-                ShowMessageByKeyFormat(key, *argument, hwnd, kStyleError);
+                ShowMessageByKeyFormat(key, *argument, hwnd, style);
             else
-                ShowMessageByKey(key, hwnd, kStyleInformation);
+                ShowMessageByKey(key, hwnd, style);
         },
         Qt::QueuedConnection);
 }
@@ -123,7 +124,7 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const std::wstring& im
         }
         const std::wstring key =
             IsTableMode(MainMode) ? std::wstring(L"OCRNotResult") : job_.ErrorKey();
-        if (!key.empty()) ShowMessageLater(key);
+        if (!key.empty()) ShowMessageLater(key, kStyleInformation);
         if (MainMode == kModeCaptureTable) SelectPage(kPageHome);
         // A merged batch keeps its texts only in memory: show what arrived
         // before the failure rather than drop recognitions already made.
@@ -184,7 +185,7 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const std::wstring& im
     // A recognised text that could not be written would otherwise be lost
     // without a word: say so once, at the end of the batch.
     if (k >= n && unsavedResults_ > 0) {
-        ShowMessageLater(L"SaveResultFailed",
+        ShowMessageLater(L"SaveResultFailed", kStyleError,
                          OutputFolder.empty() ? GlobalSettings().SavePath : OutputFolder);
         unsavedResults_ = 0;
     }
