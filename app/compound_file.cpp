@@ -5,7 +5,7 @@
 #include <gsf/gsf-input-stdio.h>
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
-#include <gsf/gsf-output-stdio.h>
+#include <gsf/gsf-output-memory.h>
 #include <gsf/gsf-utils.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -80,31 +80,30 @@ std::optional<std::vector<CompoundStream>> ReadCompoundStreams(std::wstring_view
     return streams;
 }
 
+// Built in memory, then written through the atomic replace every store uses:
+// flushed to the disk before the rename, the file's permission bits kept (the
+// language files hold service keys).
 bool WriteCompoundFile(std::wstring_view path, const std::vector<CompoundStream>& streams) {
     EnsureGsf();
-    const std::string target = NarrowPath(path);
-    std::string temp = target + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
-    ::close(fd);
-    bool ok = true;
+    std::string bytes;
     {
-        GError* error = nullptr;
-        GsfPtr<GsfOutput> sink(gsf_output_stdio_new(temp.c_str(), &error));
-        if (error) g_error_free(error);
+        GsfPtr<GsfOutput> sink(gsf_output_memory_new());
         GsfPtr<GsfOutfile> storage(sink ? gsf_outfile_msole_new(sink.get()) : nullptr);
-        ok = storage != nullptr;
-        for (const auto& [name, bytes] : streams) {
+        bool ok = storage != nullptr;
+        for (const auto& [name, content] : streams) {
             if (!ok) break;
             GsfPtr<GsfOutput> child(gsf_outfile_new_child(storage.get(), name.c_str(), FALSE));
-            ok = child && gsf_output_write(child.get(), bytes.size(),
-                                           reinterpret_cast<const guint8*>(bytes.data())) &&
+            ok = child &&
+                 gsf_output_write(child.get(), content.size(),
+                                  reinterpret_cast<const guint8*>(content.data())) &&
                  gsf_output_close(child.get());
         }
         if (storage) ok = gsf_output_close(GSF_OUTPUT(storage.get())) && ok;
-        if (sink && !gsf_output_is_closed(sink.get())) ok = gsf_output_close(sink.get()) && ok;
+        if (!ok) return false;
+        const auto* data = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink.get()));
+        bytes.assign(reinterpret_cast<const char*>(data),
+                     static_cast<std::size_t>(gsf_output_size(sink.get())));
+        if (!gsf_output_is_closed(sink.get())) gsf_output_close(sink.get());
     }
-    if (ok) ok = ::chmod(temp.c_str(), 0644) == 0 && ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
+    return WriteFileAtomically(path, bytes);
 }

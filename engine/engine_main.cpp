@@ -3,6 +3,7 @@
 // a zero byte, in the private clipboard format "THOCR_FMT". Exit status 0 when
 // text was left there; otherwise non-zero, and nothing is written.
 
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -32,7 +33,8 @@ enum ExitCode {
 void ExitOnFatalSignal(int) { ::_exit(kExitCrashed); }
 
 void GuardFatalSignals() {
-    for (int signal : {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL}) std::signal(signal, ExitOnFatalSignal);
+    for (int signal : {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL})
+        std::signal(signal, ExitOnFatalSignal);
 }
 
 // OpenMP reads its thread limit when the library loads, before main: so the
@@ -49,10 +51,19 @@ void LimitOpenMpThreads(char** argv) {
     ::execv(self, argv);  // on failure go on with OpenMP's default
 }
 
+// An engine whose client has gone has no one to read its text: it ends with
+// the thread that started it, and at once when that is already gone.
+bool EndWithStarter() {
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    const char* starter = std::getenv("TAVIOCR_ENGINE_STARTER");
+    return !starter || std::to_string(::getppid()) == starter;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) return kExitUsage;
+    if (!EndWithStarter()) return kExitUsage;
     LimitOpenMpThreads(argv);
     GuardFatalSignals();
     // The output charset is the user's; Tesseract itself wants the C locale

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "net/curl_global.h"
 #include "net/transfer_options.h"
 #include "platform/debug_trace.h"
 
@@ -24,12 +25,11 @@ void SetCommon(CURL* handle, const std::string& url, BoundedSink& sink) {
 
 }  // namespace
 
-CCurlClient::CCurlClient() {
-    if (curl_global_init(CURL_GLOBAL_ALL) != CURLE_OK)
-        DebugTrace(L"curl_global_init return code err.\n");
-}
+// The global set-up belongs to the process (CurlGlobalScope in main); here it
+// is only made sure of, so that a client outside the programs works too.
+CCurlClient::CCurlClient() { EnsureCurlGlobalInit(); }
 
-CCurlClient::~CCurlClient() { curl_global_cleanup(); }
+CCurlClient::~CCurlClient() = default;
 
 CurlHandle CCurlClient::Begin(const std::string& url, bool traceInitFailure) {
     body_.clear();

@@ -1,18 +1,18 @@
 #include "net/curl_text_client.h"
 
 #include "net/curl_error_text.h"
+#include "net/curl_global.h"
 #include "net/transfer_options.h"
 #include "platform/debug_trace.h"
 #include "platform/text.h"
 
 CCurlTextClient::CCurlTextClient(bool utf8, bool ownsGlobalInit)
     : utf8_(utf8), ownsGlobalInit_(ownsGlobalInit) {
-    if (ownsGlobalInit_) curl_global_init(CURL_GLOBAL_ALL);
+    // Owning the set-up means making sure of it; the cleanup is the process's.
+    if (ownsGlobalInit_) EnsureCurlGlobalInit();
 }
 
-CCurlTextClient::~CCurlTextClient() {
-    if (ownsGlobalInit_) curl_global_cleanup();
-}
+CCurlTextClient::~CCurlTextClient() = default;
 
 // Decoding the whole answer at the end keeps a character split across chunks whole.
 std::wstring CCurlTextClient::Decode(const std::string& bytes) const {

@@ -2,7 +2,6 @@
 
 #include <QImageReader>
 #include <QImageWriter>
-
 #include <cerrno>
 #include <cstdio>
 
@@ -12,6 +11,30 @@ namespace {
 
 // The same decoding limit as every other image the program reads.
 constexpr int kImageAllocationLimitMiB = 1024;
+
+// Transparent parts become white paper: a PNG whose text lives in its alpha
+// channel (black text, everything else transparent black) would otherwise
+// turn all black.
+QImage FlattenOntoWhite(const QImage& image) {
+    if (!image.hasAlphaChannel()) return image.convertToFormat(QImage::Format_RGB888);
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    QImage flat(argb.size(), QImage::Format_RGB888);
+    if (argb.isNull() || flat.isNull()) return {};
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* source = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        uchar* target = flat.scanLine(y);
+        for (int x = 0; x < argb.width(); ++x) {
+            const int alpha = qAlpha(source[x]);
+            const auto blend = [alpha](int channel) {
+                return static_cast<uchar>((channel * alpha + 255 * (255 - alpha) + 127) / 255);
+            };
+            *target++ = blend(qRed(source[x]));
+            *target++ = blend(qGreen(source[x]));
+            *target++ = blend(qBlue(source[x]));
+        }
+    }
+    return flat;
+}
 
 }  // namespace
 
@@ -42,7 +65,7 @@ std::wstring PrepareEngineBitmap(const std::wstring& imagePath, const std::wstri
     QImageReader reader(QString::fromStdWString(imagePath));
     QImage loaded;
     if (!reader.read(&loaded)) return {};
-    const QImage clone = loaded.convertToFormat(QImage::Format_RGB888);
+    const QImage clone = FlattenOntoWhite(loaded);
     if (clone.isNull()) return {};
     loaded = QImage();
     const QImage grey = ToGreyBitmap(clone);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QImage>
-
 #include <string>
 
 // The picture the offline engine reads: an 8-bit grey bitmap with a 256-entry

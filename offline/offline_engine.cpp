@@ -1,5 +1,7 @@
 #include "offline/offline_engine.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -24,26 +26,26 @@ std::string Lower(std::string text) {
 
 OfflineEngine::OfflineEngine() : enginePath_(Globals().ExeFolder + L"/recognition/TWYZY32.dll") {}
 
-OfflineEngine::~OfflineEngine() {
-    KillEngine();
-    // An engine of ours that the name search missed (renamed, or started
-    // under another name) is still ended and reaped: no zombie is left.
-    engine_.Kill();
-}
+OfflineEngine::~OfflineEngine() { engine_.Kill(); }
 
 bool OfflineEngine::IsAvailable() { return FileExists(enginePath_); }
 
 bool OfflineEngine::KillEngine() {
-    const std::vector<ProcessEntry> processes = SnapshotProcesses();
-    // The first entry of a snapshot is the system's own first process.
-    for (size_t i = 1; i < processes.size(); ++i) {
-        if (Lower(processes[i].exeName) != kEngineProcessName) continue;
-        const bool killed = TerminateProcess(processes[i].pid);
-        // Our own child is also reaped, so that it does not stay a zombie.
-        if (processes[i].pid == engine_.Pid()) engine_.Kill();
-        return killed;
+    bool ended = false;
+    if (engine_.Pid() > 0 && engine_.ExitCode() == ChildProcess::kStillActive) {
+        engine_.Kill();
+        ended = true;
     }
-    return false;
+    const uid_t user = ::getuid();
+    for (const ProcessEntry& process : SnapshotProcesses()) {
+        if (process.uid != user || Lower(process.exeName) != kEngineProcessName) continue;
+        // Only engines a client started carry the mark; a program of the same
+        // name from elsewhere is none of ours.
+        const auto starter = ProcessEnvironmentValue(process.pid, kEngineStarterVariable);
+        if (!starter || *starter == std::to_string(process.parentPid)) continue;
+        ended = TerminateProcess(process.pid) || ended;
+    }
+    return ended;
 }
 
 std::string OfflineEngine::TakeEngineText() {
@@ -51,7 +53,8 @@ std::string OfflineEngine::TakeEngineText() {
     PrivateClipboard clipboard;
     if (!clipboardFormat_ || !clipboard.IsOpen()) return {};
     std::string result;
-    if (auto block = clipboard.GetData(clipboardFormat_); block && !block->empty() && (*block)[0] != '\0') {
+    if (auto block = clipboard.GetData(clipboardFormat_);
+        block && !block->empty() && (*block)[0] != '\0') {
         result = std::move(*block);
         clipboard.Empty();
     }
@@ -59,16 +62,22 @@ std::string OfflineEngine::TakeEngineText() {
 }
 
 bool OfflineEngine::Recognize(const std::wstring& imagePath, std::wstring& text) {
+    // One attempt of this user at a time, whichever client makes it: the
+    // bitmap and the clipboard format are shared.
+    const FileLock turn(LockPathFor(Globals().AppFolder + L"/tmp.bmp"),
+                        std::chrono::milliseconds(kQueueMilliseconds));
+    if (!turn.owns()) return false;
     const std::wstring bitmap = PrepareEngineBitmap(imagePath, Globals().AppFolder);
     if (bitmap.empty()) return false;
     KillEngine();
-    engine_.Kill();
     // Text a late engine of an earlier attempt left behind is not this
     // picture's text: the block is cleared before this engine starts.
     clipboardFormat_ = RegisterClipboardFormat(L"THOCR_FMT");
     if (PrivateClipboard clipboard; clipboard.IsOpen()) clipboard.Empty();
 
-    auto started = ChildProcess::Start({NarrowPath(enginePath_), NarrowPath(bitmap)});
+    auto started = ChildProcess::Start(
+        {NarrowPath(enginePath_), NarrowPath(bitmap)},
+        {std::string(kEngineStarterVariable) + "=" + std::to_string(::getpid())});
     if (!started) {
         TraceSystemError(errno);
         return false;
@@ -76,6 +85,9 @@ bool OfflineEngine::Recognize(const std::wstring& imagePath, std::wstring& text)
     engine_ = std::move(*started);
     engine_.WaitFor(std::chrono::milliseconds(kWaitMilliseconds));
     DebugTrace(L"Exit code %d", engine_.ExitCode());
+    // An engine slower than its time has no say in this attempt, nor in the
+    // next client's: it ends before the turn is handed on.
+    engine_.Kill();
 
     std::string narrow = TakeEngineText();
     narrow.resize(std::min(narrow.size(), narrow.find('\0')));

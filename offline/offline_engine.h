@@ -9,9 +9,16 @@
 // program folder: the picture goes to it as a grey bitmap file, the text comes
 // back through the private clipboard format "THOCR_FMT". One bridge per
 // attempt; it never lets an engine outlive the attempt.
+//
+// The bitmap and the clipboard format are the user's, shared by every client
+// the user runs (the window, command lines): attempts are taken one at a time
+// across processes under a lock, and a bridge ends only its own engine and
+// engines whose starting process is gone, never another client's.
 class OfflineEngine : public LocalTextEngine {
 public:
     static constexpr int kWaitMilliseconds = 5000;
+    // How long an attempt waits for another client's attempt to finish.
+    static constexpr int kQueueMilliseconds = 30000;
 
     OfflineEngine();
     // Kills an engine still running.
@@ -23,7 +30,8 @@ public:
     // True with the text when the engine gave a non-empty one; text is left
     // untouched otherwise.
     bool Recognize(const std::wstring& imagePath, std::wstring& text) override;
-    // Ends the first running engine found by its executable name.
+    // Ends this bridge's engine when it still runs, and every engine of this
+    // user left over by a client that has gone; true when one was ended.
     bool KillEngine();
 
     const std::wstring& EnginePath() const { return enginePath_; }
@@ -38,3 +46,6 @@ private:
 
 // The executable name an engine process runs under, lower-cased.
 inline constexpr const char* kEngineProcessName = "twyzy32.dll";
+// Set in an engine's environment to the id of the process that started it:
+// an engine whose parent is no longer that process was left behind.
+inline constexpr const char* kEngineStarterVariable = "TAVIOCR_ENGINE_STARTER";

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/file_io.h"
@@ -21,6 +23,19 @@ extern char** environ;
 namespace {
 
 int OpenPidFd(pid_t pid) { return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)); }
+
+// The parent id from /proc/<pid>/stat: "pid (comm) state ppid ...", where the
+// name may itself hold blanks and parentheses.
+pid_t ParentPid(const std::string& procFolder) {
+    const auto stat = ReadWholeFile(Utf8ToWide(procFolder + "/stat"), 4096);
+    if (!stat) return 0;
+    const std::size_t close = stat->rfind(')');
+    if (close == std::string::npos) return 0;
+    char state = 0;
+    int parent = 0;
+    if (std::sscanf(stat->c_str() + close + 1, " %c %d", &state, &parent) != 2) return 0;
+    return parent;
+}
 
 }  // namespace
 
@@ -35,7 +50,11 @@ std::vector<ProcessEntry> SnapshotProcesses() {
         auto comm = ReadWholeFile(Utf8ToWide(std::string("/proc/") + entry->d_name + "/comm"), 256);
         if (!comm) continue;  // ended since the folder was listed
         if (!comm->empty() && comm->back() == '\n') comm->pop_back();
-        entries.push_back({static_cast<pid_t>(pid), std::move(*comm)});
+        const std::string folder = std::string("/proc/") + entry->d_name;
+        struct stat owner {};
+        if (::stat(folder.c_str(), &owner) != 0) continue;
+        entries.push_back(
+            {static_cast<pid_t>(pid), std::move(*comm), ParentPid(folder), owner.st_uid});
     }
     ::closedir(proc);
     std::sort(entries.begin(), entries.end(),
@@ -43,9 +62,26 @@ std::vector<ProcessEntry> SnapshotProcesses() {
     return entries;
 }
 
+std::optional<std::string> ProcessEnvironmentValue(pid_t pid, std::string_view name) {
+    const auto environment =
+        ReadWholeFile(Utf8ToWide("/proc/" + std::to_string(pid) + "/environ"), 1024 * 1024);
+    if (!environment) return std::nullopt;
+    std::string_view rest(*environment);
+    while (!rest.empty()) {
+        const std::size_t end = std::min(rest.find('\0'), rest.size());
+        const std::string_view variable = rest.substr(0, end);
+        if (variable.size() > name.size() && variable.starts_with(name) &&
+            variable[name.size()] == '=')
+            return std::string(variable.substr(name.size() + 1));
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
+    return std::nullopt;
+}
+
 bool TerminateProcess(pid_t pid) { return pid > 0 && ::kill(pid, SIGKILL) == 0; }
 
-std::optional<ChildProcess> ChildProcess::Start(const std::vector<std::string>& argv) {
+std::optional<ChildProcess> ChildProcess::Start(const std::vector<std::string>& argv,
+                                                const std::vector<std::string>& extraEnvironment) {
     if (argv.empty()) {
         errno = EINVAL;
         return std::nullopt;
@@ -53,6 +89,11 @@ std::optional<ChildProcess> ChildProcess::Start(const std::vector<std::string>& 
     std::vector<char*> args;
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
+    std::vector<char*> environment;
+    for (char** variable = environ; *variable; ++variable) environment.push_back(*variable);
+    for (const std::string& variable : extraEnvironment)
+        environment.push_back(const_cast<char*>(variable.c_str()));
+    environment.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     ::posix_spawn_file_actions_init(&actions);
     ::posix_spawn_file_actions_addclosefrom_np(&actions, 3);
@@ -60,9 +101,10 @@ std::optional<ChildProcess> ChildProcess::Start(const std::vector<std::string>& 
     // A bare program name is looked for on PATH, as a shell would; a path is
     // run as it is (never handed to a shell when it is not a program).
     const bool bareName = argv[0].find('/') == std::string::npos;
-    const int error =
-        bareName ? ::posix_spawnp(&pid, argv[0].c_str(), &actions, nullptr, args.data(), environ)
-                 : ::posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, args.data(), environ);
+    const int error = bareName ? ::posix_spawnp(&pid, argv[0].c_str(), &actions, nullptr,
+                                                args.data(), environment.data())
+                               : ::posix_spawn(&pid, argv[0].c_str(), &actions, nullptr,
+                                               args.data(), environment.data());
     ::posix_spawn_file_actions_destroy(&actions);
     if (error != 0) {
         errno = error;

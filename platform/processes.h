@@ -5,6 +5,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Starting, waiting for and ending other programs, and the list of running
@@ -14,10 +15,17 @@ struct ProcessEntry {
     pid_t pid = 0;
     // The executable's file name as the kernel reports it (/proc/<pid>/comm).
     std::string exeName;
+    pid_t parentPid = 0;
+    uid_t uid = 0;
 };
 
 // Every process visible to this user, in /proc order (ascending ids).
 std::vector<ProcessEntry> SnapshotProcesses();
+
+// The value of one variable in a process's environment as it was started;
+// nothing when the variable is not set or the environment cannot be read
+// (another user's process).
+std::optional<std::string> ProcessEnvironmentValue(pid_t pid, std::string_view name);
 
 // A program this process started. The destructor never waits: a child that is
 // still running keeps running, and one that has ended is reaped.
@@ -32,8 +40,10 @@ public:
 
     // Starts argv[0] (a path, or a bare name looked for on PATH) with the given
     // arguments, this process's environment and current folder; no descriptors beyond
-    // stdin/stdout/stderr are passed. errno tells why when it fails.
-    static std::optional<ChildProcess> Start(const std::vector<std::string>& argv);
+    // stdin/stdout/stderr are passed. extraEnvironment ("NAME=value") is added
+    // to the environment. errno tells why when it fails.
+    static std::optional<ChildProcess> Start(const std::vector<std::string>& argv,
+                                             const std::vector<std::string>& extraEnvironment = {});
 
     pid_t Pid() const { return pid_; }
     // Waits at most timeout; true when the program has ended.

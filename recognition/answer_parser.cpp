@@ -3,8 +3,10 @@
 #include "app/language_file.h"
 #include "platform/debug_trace.h"
 #include "platform/text.h"
+#include "recognition/answer_failure.h"
 #include "recognition/card_parsers.h"
 #include "recognition/daily_count.h"
+#include "recognition/json_reader.h"
 #include "recognition/kinds.h"
 
 namespace {
@@ -12,24 +14,33 @@ namespace {
 constexpr int kCurlTimeout = 28;
 constexpr int kCurlHostNotResolved = 6;
 
-int IntMember(const Json::Value& answer, const char* name) {
-    const Json::Value& value = answer[name];
-    return value.isNull() ? 0 : value.asInt();
+int IntMember(const Json::Value& answer, const char* name) { return LenientInt(answer[name]); }
+
+// Unlike the diagnostic members, the error code decides: a code that is no
+// number is a malformed answer, not a success.
+std::int64_t ErrorCode(const Json::Value& code) {
+    if (code.isNull()) return 0;
+    if (code.isString()) {
+        const std::int64_t number = LenientInt64(code);
+        if (number == 0 && code.asString() != "0")
+            throw Json::LogicError("error_code is no number");
+        return number;
+    }
+    return code.asInt64();
 }
 
 void ParsePlainText(const Json::Value& answer, OcrResult& result) {
     const Json::Value& words = answer["words_result"];
-    if (!words.isNull() && !words.isArray())
-        throw Json::LogicError("words_result is not an array");
+    if (!words.isNull() && !words.isArray()) throw Json::LogicError("words_result is not an array");
     for (Json::ArrayIndex i = 0; i < words.size(); ++i) {
         const Json::Value& entry = words[i];
         result.textLines.push_back(ServiceText(entry["words"]));
         if (const Json::Value& p = entry["probability"]; p.isObject())
-            result.probabilities.push_back(
-                {p["average"].asDouble(), p["variance"].asDouble(), p["min"].asDouble()});
+            result.probabilities.push_back({LenientDouble(p["average"]),
+                                            LenientDouble(p["variance"]), LenientDouble(p["min"])});
         if (const Json::Value& l = entry["location"]; l.isObject())
-            result.locations.push_back(
-                {l["height"].asInt(), l["left"].asInt(), l["top"].asInt(), l["width"].asInt()});
+            result.locations.push_back({LenientInt(l["height"]), LenientInt(l["left"]),
+                                        LenientInt(l["top"]), LenientInt(l["width"])});
     }
     result.direction = IntMember(answer, "direction");
     result.language = IntMember(answer, "language");
@@ -40,12 +51,33 @@ void Show(const ParseContext& context, std::wstring_view key, int style,
     if (context.messages) context.messages->ShowMessageByKey(key, style, std::move(fallback));
 }
 
+void ShowFailure(const ParseContext& context, const AnswerFailureInfo& failure) {
+    DebugTraceText(L"[taviOCR] unusable answer: " + Utf8ToWide(failure.detail) + L"\n");
+    switch (failure.reason) {
+        case AnswerFailure::NotJson:
+            Show(context, L"ServiceAnswerNotJson", kStyleInformation);
+            break;
+        case AnswerFailure::CredentialsRefused:
+            Show(context, L"AuthorizationFailed", kStyleError);
+            break;
+        case AnswerFailure::BrokenJson:
+            if (context.messages)
+                context.messages->ShowMessageByKeyFormat(
+                    L"JsonFormatErr", Utf8ToWide(failure.detail), kStyleInformation);
+            break;
+    }
+}
+
 }  // namespace
 
 std::unique_ptr<OcrResult> ParseOcrAnswer(const Json::Value& answer, const ParseContext& context) {
     std::unique_ptr<OcrResult> result;
     try {
         if (!answer.isObject()) throw Json::LogicError("the answer is not a JSON object");
+        if (const auto failure = FailureOf(answer)) {
+            ShowFailure(context, *failure);
+            return nullptr;
+        }
         const int curlError = IntMember(answer, "curl_error_code");
         if (curlError == kCurlTimeout) {
             Show(context, L"CURL_TIMEOUT", kStyleInformation);
@@ -64,8 +96,7 @@ std::unique_ptr<OcrResult> ParseOcrAnswer(const Json::Value& answer, const Parse
             Show(context, L"CURL_NONETWORK", kStyleInformation);
             return nullptr;
         }
-        const Json::Value& errorCode = answer["error_code"];
-        const std::int64_t error = errorCode.isNull() ? 0 : errorCode.asInt64();
+        const std::int64_t error = ErrorCode(answer["error_code"]);
         if (error != 0) {
             Show(context, L"AIPError" + std::to_wstring(error), kStyleError,
                  LangText(L"DefaultError"));
@@ -73,20 +104,30 @@ std::unique_ptr<OcrResult> ParseOcrAnswer(const Json::Value& answer, const Parse
         }
         AddRecognitionToday();
         result = std::make_unique<OcrResult>();
-        const Json::Value& logId = answer["log_id"];
-        result->logId = logId.isNull() ? 0 : logId.asInt64();
+        result->logId = LenientInt64(answer["log_id"]);
         result->kind = context.callKind;
         switch (context.jobKind) {
-            case kKindIdCardBothSides: ParseIdentityCard(answer, *result); break;
-            case kKindBankCard: ParseBankCard(answer, *result); break;
-            case kKindVatInvoice: ParseVatInvoice(answer, *result); break;
+            case kKindIdCardBothSides:
+                ParseIdentityCard(answer, *result);
+                break;
+            case kKindBankCard:
+                ParseBankCard(answer, *result);
+                break;
+            case kKindVatInvoice:
+                ParseVatInvoice(answer, *result);
+                break;
             case kKindDrivingLicence:
             case kKindVehicleLicence:
             case kKindBusinessLicence:
-            case kKindPassport: ParseLabelledFields(answer, *result); break;
-            default: ParsePlainText(answer, *result); break;
+            case kKindPassport:
+                ParseLabelledFields(answer, *result);
+                break;
+            default:
+                ParsePlainText(answer, *result);
+                break;
         }
-        if (context.jobKind != kKindTable) result->wordsCount = IntMember(answer, "words_result_num");
+        if (context.jobKind != kKindTable)
+            result->wordsCount = IntMember(answer, "words_result_num");
         return result;
     } catch (const Json::Exception& e) {
         if (context.messages)

@@ -6,6 +6,7 @@
 #include "app/lang_format.h"
 #include "app/language_file.h"
 #include "platform/text.h"
+#include "recognition/json_reader.h"
 
 namespace {
 
@@ -30,14 +31,12 @@ void ParseLabelledFields(const Json::Value& answer, OcrResult& result) {
 }
 
 void ParseIdentityCard(const Json::Value& answer, OcrResult& result) {
-    result.cardStatus.imageStatus = answer["image_status"].asString();
-    result.cardStatus.riskType = answer["risk_type"].asString();
-    result.cardStatus.editTool = answer["edit_tool"].asString();
+    result.cardStatus.imageStatus = LenientString(answer["image_status"]);
+    result.cardStatus.riskType = LenientString(answer["risk_type"]);
+    result.cardStatus.editTool = LenientString(answer["edit_tool"]);
     static const std::map<std::string, std::wstring> kRejections{
-        {"reversed_side", L"ExceptIdcardRS"},
-        {"non_idcard", L"ExceptIdcardNoIdcard"},
-        {"blurred", L"ExceptIdcardBlurred"},
-        {"over_exposure", L"ExceptIdcardOE"},
+        {"reversed_side", L"ExceptIdcardRS"}, {"non_idcard", L"ExceptIdcardNoIdcard"},
+        {"blurred", L"ExceptIdcardBlurred"},  {"over_exposure", L"ExceptIdcardOE"},
         {"unknown", L"ExceptIdcardUnknow"},
     };
     if (const auto it = kRejections.find(result.cardStatus.imageStatus); it != kRejections.end())
@@ -49,14 +48,14 @@ void ParseBankCard(const Json::Value& answer, OcrResult& result) {
     const Json::Value& card = answer["result"];
     result.bankCardNumber = card["bank_card_number"].asString();
     result.bankName = ServiceText(card["bank_name"]);
-    result.bankCardType = card["bank_card_type"].asInt();
+    result.bankCardType = LenientInt(card["bank_card_type"]);
 }
 
 void ParseVatInvoice(const Json::Value& answer, OcrResult& result) {
     // Argument order of the "Commodity" text.
     static const std::array<const char*, 8> kGoods{
-        "CommodityName",   "CommodityType",   "CommodityNum",     "CommodityUnit",
-        "CommodityPrice",  "CommodityAmount", "CommodityTaxRate", "CommodityTax"};
+        "CommodityName",  "CommodityType",   "CommodityNum",     "CommodityUnit",
+        "CommodityPrice", "CommodityAmount", "CommodityTaxRate", "CommodityTax"};
     std::map<std::string, std::vector<std::wstring>> goods;
     const Json::Value& words = answer["words_result"];
     for (const std::string& name : words.getMemberNames()) {

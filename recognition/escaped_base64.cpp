@@ -6,8 +6,7 @@
 
 namespace {
 
-constexpr char kAlphabet[] =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 // The escaped text of two Base64 digits (12 bits of input): up to six
 // characters and their count, stored so that one 8-byte copy writes them.
@@ -45,7 +44,8 @@ std::uint32_t Group(const unsigned char* p) {
 // The last one or two bytes: digits with "=" padding, each escaped.
 std::size_t TailSize(const unsigned char* p, std::size_t left, char* out) {
     if (left == 0) return 0;
-    const std::uint32_t bits = (std::uint32_t{p[0]} << 16) | (left == 2 ? std::uint32_t{p[1]} << 8 : 0);
+    const std::uint32_t bits =
+        (std::uint32_t{p[0]} << 16) | (left == 2 ? std::uint32_t{p[1]} << 8 : 0);
     char digits[4] = {kAlphabet[bits >> 18], kAlphabet[(bits >> 12) & 63],
                       left == 2 ? kAlphabet[(bits >> 6) & 63] : '=', '='};
     char scratch[12];

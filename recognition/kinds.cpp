@@ -4,19 +4,30 @@
 
 std::string EndpointPathForKind(int kind) {
     switch (kind) {
-        case kKindTextWithPositions: return "/rest/2.0/ocr/v1/general";
-        case kKindAccurate: return "/rest/2.0/ocr/v1/accurate";
+        case kKindTextWithPositions:
+            return "/rest/2.0/ocr/v1/general";
+        case kKindAccurate:
+            return "/rest/2.0/ocr/v1/accurate";
         case kKindIdCardBothSides:
         case kKindIdCardFront:
-        case kKindIdCardBack: return "/rest/2.0/ocr/v1/idcard";
-        case kKindBankCard: return "/rest/2.0/ocr/v1/bankcard";
-        case kKindDrivingLicence: return "/rest/2.0/ocr/v1/driving_license";
-        case kKindVehicleLicence: return "/rest/2.0/ocr/v1/vehicle_license";
-        case kKindVatInvoice: return "/rest/2.0/ocr/v1/vat_invoice";
-        case kKindBusinessLicence: return "/rest/2.0/ocr/v1/business_license";
-        case kKindPassport: return "/rest/2.0/ocr/v1/passport";
-        case kKindBankAccountLicence: return "/rest/2.0/ocr/v1/accurate_basic";
-        default: return "/rest/2.0/ocr/v1/general_basic";
+        case kKindIdCardBack:
+            return "/rest/2.0/ocr/v1/idcard";
+        case kKindBankCard:
+            return "/rest/2.0/ocr/v1/bankcard";
+        case kKindDrivingLicence:
+            return "/rest/2.0/ocr/v1/driving_license";
+        case kKindVehicleLicence:
+            return "/rest/2.0/ocr/v1/vehicle_license";
+        case kKindVatInvoice:
+            return "/rest/2.0/ocr/v1/vat_invoice";
+        case kKindBusinessLicence:
+            return "/rest/2.0/ocr/v1/business_license";
+        case kKindPassport:
+            return "/rest/2.0/ocr/v1/passport";
+        case kKindBankAccountLicence:
+            return "/rest/2.0/ocr/v1/accurate_basic";
+        default:
+            return "/rest/2.0/ocr/v1/general_basic";
     }
 }
 
@@ -36,12 +47,15 @@ FormMap BuildKindOptions(int kind, const TextOptions& text) {
             options["detect_risk"] = "false";
             options["id_card_side"] = kind == kKindIdCardFront ? "front" : "back";
             break;
-        case kKindDrivingLicence: options["detect_direction"] = "true"; break;
+        case kKindDrivingLicence:
+            options["detect_direction"] = "true";
+            break;
         case kKindVehicleLicence:
             options["detect_direction"] = "true";
             options["accuracy"] = "normal";
             break;
-        default: break;
+        default:
+            break;
     }
     return options;
 }

@@ -4,8 +4,10 @@
 #include <ctime>
 #include <memory>
 
+#include "net/curl_global.h"
 #include "net/transfer_options.h"
 #include "platform/large_buffer.h"
+#include "recognition/answer_failure.h"
 #include "recognition/escaped_base64.h"
 #include "recognition/image_prep.h"
 
@@ -68,12 +70,13 @@ std::string EncodeImageForm(std::string_view imageBytes, const FormMap& options)
     return out;
 }
 
-OcrClient::OcrClient(std::string appId, std::string apiKey, std::string secretKey,
-                     std::string host)
+OcrClient::OcrClient(std::string appId, std::string apiKey, std::string secretKey, std::string host)
     : appId_(std::move(appId)),
       apiKey_(std::move(apiKey)),
       secretKey_(std::move(secretKey)),
-      host_(std::move(host)) {}
+      host_(std::move(host)) {
+    EnsureCurlGlobalInit();
+}
 
 void OcrClient::ApplyTransferOptions(CURL* handle, BoundedSink& sink) const {
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
@@ -88,14 +91,14 @@ std::string OcrClient::GetAccessToken() {
     const std::int64_t now = std::time(nullptr);
     if (!accessToken_.empty() && now < tokenExpiry_ - kTokenMarginSeconds) return accessToken_;
     ++tokenFetches_;
-    tokenFailure_ = 0;
+    tokenFailure_.reset();
     const FormMap params{{"grant_type", "client_credentials"},
                          {"client_id", apiKey_},
                          {"client_secret", secretKey_}};
     const std::string url = host_ + "/oauth/2.0/token?" + EncodeFormPairs(params);
     CurlHandle handle(curl_easy_init());
     if (!handle) {
-        tokenFailure_ = CURLE_FAILED_INIT;
+        tokenFailure_ = CurlErrorAnswer(CURLE_FAILED_INIT);
         return {};
     }
     std::string response;
@@ -104,22 +107,37 @@ std::string OcrClient::GetAccessToken() {
     ApplyTransferOptions(handle.get(), sink);
     const CURLcode code = curl_easy_perform(handle.get());
     if (code != CURLE_OK) {
-        tokenFailure_ = code;
+        tokenFailure_ = CurlErrorAnswer(code);
         return {};
     }
-    const Json::Value answer = ParseJsonLenient(response);
-    if (!answer.isObject()) return {};
+    Json::Value answer;
+    std::string parseError;
+    if (!LooksLikeJson(response)) {
+        tokenFailure_ = MakeFailureAnswer(AnswerFailure::NotJson, response.substr(0, 200));
+        return {};
+    }
+    if (!ParseJsonStrict(response, answer, parseError) || !answer.isObject()) {
+        tokenFailure_ = MakeFailureAnswer(AnswerFailure::BrokenJson, parseError);
+        return {};
+    }
     const Json::Value& token = answer["access_token"];
     accessToken_ = token.isString() ? token.asString() : std::string();
-    const Json::Value& expiresIn = answer["expires_in"];
-    tokenExpiry_ = now + (expiresIn.isIntegral() ? expiresIn.asInt64() : 0);
-    const Json::Value& scope = answer["scope"];
-    scope_ = scope.isString() ? scope.asString() : std::string();
+    if (accessToken_.empty()) {
+        // {"error": "invalid_client", "error_description": "unknown client id"}:
+        // asking again with the same keys cannot help.
+        const std::string detail = LenientString(answer["error_description"]).empty()
+                                       ? LenientString(answer["error"])
+                                       : LenientString(answer["error_description"]);
+        tokenFailure_ = MakeFailureAnswer(AnswerFailure::CredentialsRefused, detail);
+        return {};
+    }
+    tokenExpiry_ = now + LenientInt64(answer["expires_in"]);
+    scope_ = LenientString(answer["scope"]);
     return accessToken_;
 }
 
-Json::Value OcrClient::OcrRequest(const std::string& url, const FormMap& query,
-                                  const FormMap& form, const FormMap& headers, bool retried) {
+Json::Value OcrClient::OcrRequest(const std::string& url, const FormMap& query, const FormMap& form,
+                                  const FormMap& headers, bool retried) {
     return PostEncodedForm(url, query, EncodeFormPairs(form), headers, retried);
 }
 
@@ -130,16 +148,23 @@ Json::Value OcrClient::PostEncodedForm(const std::string& url, const FormMap& qu
     fullQuery["aipSdk"] = "C";
     fullQuery["aipSdkVersion"] = "0.7.4";
     fullQuery["access_token"] = GetAccessToken();
-    // Without a token there is nothing to post: report the transport failure
-    // of the token fetch instead of sending the image with a junk token.
-    if (tokenFailure_ != 0) return CurlErrorAnswer(tokenFailure_);
+    // Without a token there is nothing to post: report why instead of sending
+    // the picture with a junk token.
+    if (tokenFailure_) return *tokenFailure_;
     std::string response;
     const int code = HttpPostForm(url, fullQuery, body, headers, response);
     if (code != 0) return CurlErrorAnswer(code);
-    Json::Value answer = ParseJsonLenient(response);
+    if (!LooksLikeJson(response))
+        return MakeFailureAnswer(AnswerFailure::NotJson, response.substr(0, 200));
+    Json::Value answer;
+    std::string parseError;
+    // A cut-off answer is not shown as if its first lines were the whole text.
+    if (!ParseJsonStrict(response, answer, parseError))
+        return MakeFailureAnswer(AnswerFailure::BrokenJson, parseError);
+    response = std::string();  // the answer can be large; the tree is what is kept
     if (!retried && answer.isObject()) {
-        const Json::Value& error = answer["error_code"];
-        if (error.isIntegral() && (error.asInt64() == 110 || error.asInt64() == 111)) {
+        const std::int64_t error = LenientInt64(answer["error_code"]);
+        if (error == 110 || error == 111) {
             accessToken_.clear();
             return PostEncodedForm(url, query, body, headers, true);
         }
@@ -164,7 +189,8 @@ int OcrClient::HttpPostForm(const std::string& url, const FormMap& query, const 
     curl_easy_setopt(handle.get(), CURLOPT_HTTPHEADER, headerList.get());
     curl_easy_setopt(handle.get(), CURLOPT_POST, 1L);
     curl_easy_setopt(handle.get(), CURLOPT_POSTFIELDS, body.data());
-    curl_easy_setopt(handle.get(), CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+    curl_easy_setopt(handle.get(), CURLOPT_POSTFIELDSIZE_LARGE,
+                     static_cast<curl_off_t>(body.size()));
     ApplyTransferOptions(handle.get(), sink);
     return curl_easy_perform(handle.get());
 }

@@ -3,6 +3,7 @@
 #include <json/json.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,7 +21,8 @@ std::string EncodeImageForm(std::string_view imageBytes, const FormMap& options)
 // Client of the cloud OCR REST service: caches an OAuth access token
 // (client-credentials grant) and performs every recognition as one form POST
 // whose JSON answer it returns. Transport failures come back as
-// {"curl_error_code": n}.
+// {"curl_error_code": n}; answers that are no JSON, are cut off, or a refusal
+// of the service keys come back as an answer failure (answer_failure.h).
 class OcrClient {
 public:
     OcrClient(std::string appId, std::string apiKey, std::string secretKey, std::string host);
@@ -51,8 +53,10 @@ private:
     // Time limits, verbosity, bounded answer and certificate checks of every transfer.
     void ApplyTransferOptions(CURL* handle, BoundedSink& sink) const;
 
-    // The libcurl result of the token fetch when it failed at transport.
-    int tokenFailure_ = 0;
+    // Why the last token fetch gave no token (a transport failure, refused
+    // keys, an answer that is no token answer), as the answer to return
+    // instead of posting the picture with a junk token.
+    std::optional<Json::Value> tokenFailure_;
 
     std::string appId_;
     std::string apiKey_;

@@ -34,6 +34,8 @@ bool RecognitionJob::StartRecognition(std::vector<std::wstring> paths, int kind)
     if (IsRunning()) return false;
     if (worker_.joinable()) worker_.join();  // reap the finished one
     errorKey_.clear();
+    failedImages_.clear();
+    highQuality_ = GlobalSettings().UseHighQuality != 0;
     paths_ = std::move(paths);
     kind_ = kind;
     finished_ = false;
@@ -55,6 +57,7 @@ void RecognitionJob::RunWorker() {
             // A closed window takes no more results; the rest of the batch is dropped.
             if (!notifyWindow_->IsWindow()) return;
             const auto result = RecognizeImage(path, kind_);
+            if (!result) failedImages_.push_back(path);
             Send(result.get(), path);
             if (!result) return;
         }
@@ -64,6 +67,7 @@ void RecognitionJob::RunWorker() {
     const std::wstring& last = paths_.back();
     auto front = RecognizeImage(paths_[0], kKindIdCardFront);
     if (!front) {
+        failedImages_.push_back(paths_[0]);
         Send(nullptr, last);
         return;
     }
@@ -71,6 +75,8 @@ void RecognitionJob::RunWorker() {
         if (const auto back = RecognizeImage(paths_[1], kKindIdCardBack))
             front->textLines.insert(front->textLines.end(), back->textLines.begin(),
                                     back->textLines.end());
+        else
+            failedImages_.push_back(paths_[1]);
     }
     Send(front.get(), last);
 }
@@ -81,7 +87,7 @@ std::unique_ptr<OcrResult> RecognitionJob::RecognizeImage(const std::wstring& pa
         return RecognizeTable(outputFolder_, path, Endpoints().tableHost,
                               {credentials.tableKey, credentials.tableSecret});
     int callKind = kind;
-    const bool highQuality = GlobalSettings().UseHighQuality != 0;
+    const bool highQuality = highQuality_;
     if (kind == kKindTextOfflineFirst) {
         if (highQuality) {
             callKind = kKindText;

@@ -27,7 +27,9 @@ public:
 
     void SetNotifyWindow(NotifyWindow* window) { notifyWindow_ = window; }
     void SetMessageDisplay(MessageDisplay* messages) { messages_ = messages; }
-    void SetOfflineEngineFactory(OfflineEngineFactory factory) { offlineFactory_ = std::move(factory); }
+    void SetOfflineEngineFactory(OfflineEngineFactory factory) {
+        offlineFactory_ = std::move(factory);
+    }
     void SetOutputFolder(std::wstring folder) { outputFolder_ = std::move(folder); }
     const std::wstring& OutputFolder() const { return outputFolder_; }
     void SetLanguageNumber(unsigned number);
@@ -42,12 +44,17 @@ public:
 
     // Failure the job found itself ("ImageSizeIsZero"), emptied at every start.
     const std::wstring& ErrorKey() const { return errorKey_; }
+    // The images of the last run that gave no result, in order, including a
+    // rejected back side of an identity card (whose front still arrives).
+    // Read once the run has ended.
+    const std::vector<std::wstring>& FailedImages() const { return failedImages_; }
     int Kind() const { return kind_; }
 
     // Whether the local engine could take plain text now.
     bool OfflineEngineAvailable() const;
 
-    // One image with one kind, on the calling thread.
+    // One image with one kind, on the calling thread, with the settings as
+    // they are when the run starts (taken by StartRecognition).
     std::unique_ptr<OcrResult> RecognizeImage(const std::wstring& path, int kind);
 
 private:
@@ -61,6 +68,10 @@ private:
     MessageDisplay* messages_ = nullptr;
     OfflineEngineFactory offlineFactory_;
     std::wstring errorKey_;
+    std::vector<std::wstring> failedImages_;
+    // Taken from the settings at every start: the worker never reads settings
+    // the window may change while it runs.
+    bool highQuality_ = true;
     std::wstring outputFolder_;
     int kind_ = 0;
     TextOptions textOptions_;

@@ -21,6 +21,12 @@ const std::string& Header(const HeaderMap& headers, const char* name) {
     return it == headers.end() ? kEmpty : it->second;
 }
 
+// An .xlsx workbook is a zip archive; anything else the service sends as
+// "tables" (an error text, a truncated payload) is no table.
+bool LooksLikeWorkbook(const std::string& bytes) {
+    return bytes.size() >= 22 && bytes.compare(0, 4, "PK\x03\x04") == 0;
+}
+
 std::wstring NameWithoutExtension(const std::wstring& path) {
     const size_t slash = path.rfind(L'/');
     std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
@@ -33,9 +39,9 @@ std::wstring NameWithoutExtension(const std::wstring& path) {
 
 std::string TableStringToSign(const HeaderMap& headers) {
     return "POST\n" + Header(headers, "Accept") + "\n\n" + Header(headers, "Content-Type") +
-           "\n\nX-Ca-Key:" + Header(headers, "X-Ca-Key") + "\nX-Ca-Nonce:" +
-           Header(headers, "X-Ca-Nonce") + "\nX-Ca-Timestamp:" + Header(headers, "X-Ca-Timestamp") +
-           "\n" + kTablePath;
+           "\n\nX-Ca-Key:" + Header(headers, "X-Ca-Key") +
+           "\nX-Ca-Nonce:" + Header(headers, "X-Ca-Nonce") +
+           "\nX-Ca-Timestamp:" + Header(headers, "X-Ca-Timestamp") + "\n" + kTablePath;
 }
 
 std::string TableSignature(const HeaderMap& headers, const std::string& appSecret) {
@@ -102,15 +108,18 @@ std::unique_ptr<OcrResult> RecognizeTable(const std::wstring& outputFolder,
     for (const auto& [key, value] : headers) lines.push_back(key + ":" + value);
 
     CCurlClient client;
-    const std::string answer = client.PostWithHeaders(host + kTablePath, body.toStyledString(), lines);
+    const std::string answer =
+        client.PostWithHeaders(host + kTablePath, body.toStyledString(), lines);
     if (answer.empty() || answer.front() != '{') return result;
-    const Json::Value parsed = ParseJsonLenient(answer);
-    if (!parsed.isObject()) return result;
+    Json::Value parsed;
+    std::string parseError;
+    if (!ParseJsonStrict(answer, parsed, parseError) || !parsed.isObject()) return result;
     const Json::Value& success = parsed["success"];
     const Json::Value& tables = parsed["tables"];
     if (!success.isBool() || !success.asBool() || !tables.isString() || tables.asString().empty())
         return result;
     const std::string workbook = Base64Decode(tables.asString());
+    if (!LooksLikeWorkbook(workbook)) return result;
     // The folder may have been removed while the batch ran; the table the
     // service has just made is not thrown away for that.
     if (!outputFolder.empty()) CreateFolderTree(outputFolder);

@@ -5,6 +5,7 @@
 
 #include "app/cli/cli_options.h"
 #include "app/cli/cli_session.h"
+#include "net/curl_global.h"
 #include "taviocr_version.h"
 
 int main(int argc, char** argv) {
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
         case CliOptions::Action::Recognize:
             break;
     }
+    const CurlGlobalScope curl;
     PrepareCliProcess();
     return RunCliRecognition(options);
 }

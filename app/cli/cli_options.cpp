@@ -16,8 +16,8 @@ CliOptions Usage(std::string error) {
 
 std::optional<int> CliKindCode(const std::string& name) {
     static const std::pair<const char*, int> kNames[] = {
-        {"text", 0},     {"accurate", 3},  {"idcard", 5},    {"bankcard", 8},
-        {"driving", 9},  {"vehicle", 10},  {"invoice", 11},  {"business", 12},
+        {"text", 0},      {"accurate", 3},     {"idcard", 5},   {"bankcard", 8},
+        {"driving", 9},   {"vehicle", 10},     {"invoice", 11}, {"business", 12},
         {"passport", 13}, {"banklicence", 14}, {"table", 15},
     };
     for (const auto& [text, code] : kNames)
@@ -31,7 +31,7 @@ std::optional<int> CliKindCode(const std::string& name) {
 
 CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
     CliOptions options;
-    if (arguments.empty()) return options;
+    if (arguments.empty()) return Usage("no image given");
     bool onlyImages = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& arg = arguments[i];

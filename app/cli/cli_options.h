@@ -11,7 +11,7 @@ struct CliOptions {
 
     Action action = Action::Help;
     Engine engine = Engine::Auto;
-    int kind = 0;  // recognition kind code, 0 plain text
+    int kind = 0;           // recognition kind code, 0 plain text
     std::string outFolder;  // save result files there, as a batch does
     bool merge = false;     // one text for all images
     bool json = false;      // print the result fields as JSON

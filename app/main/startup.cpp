@@ -22,6 +22,7 @@
 #include "app/process_globals.h"
 #include "compare/diff_dlg.h"
 #include "app/settings.h"
+#include "net/curl_global.h"
 #include "net/endpoints.h"
 #include "platform/folders.h"
 #include "platform/processes.h"
@@ -77,6 +78,7 @@ void ShowMainWindow() {
 }  // namespace
 
 int RunTaviOcr(int argc, char** argv) {
+    const CurlGlobalScope curl;
     ProcessGlobals& globals = Globals();
     DetectProcessFolders(globals);
     InstallCrashHandler(globals.AppFolder, globals.ExeFolder);

@@ -5,7 +5,7 @@
 using Action = CliOptions::Action;
 
 TEST(CliOptions, HelpAndVersionWinOverEverythingElse) {
-    EXPECT_EQ(ParseCliArguments({}).action, Action::Help);
+    EXPECT_EQ(ParseCliArguments({}).action, Action::UsageError);
     EXPECT_EQ(ParseCliArguments({"a.png", "--help"}).action, Action::Help);
     EXPECT_EQ(ParseCliArguments({"--version", "--bogus"}).action, Action::Version);
 }

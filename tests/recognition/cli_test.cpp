@@ -131,6 +131,6 @@ TEST_F(CliTest, AResultThatCannotBeWrittenFailsTheRun) {
     MakeImage(name);
     const Run run = Cli("--out results " + name);
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("could not be written"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("could not be saved"), std::string::npos) << run.err;
     EXPECT_NE(run.out.find("Hello TaviOCR"), std::string::npos);
 }

@@ -176,7 +176,7 @@ TEST_F(RecognitionJobTest, ServiceAndTransportErrorsStopTheRunWithTheirMessage) 
     messages_.shown.clear();
     cloud_->SetBehaviour(FakeCloud::Behaviour::Garbage);
     Run({image}, 1);
-    EXPECT_EQ(messages_.Keys(), std::vector<std::wstring>{L"JsonFormatErr"});
+    EXPECT_EQ(messages_.Keys(), std::vector<std::wstring>{L"ServiceAnswerNotJson"});
     messages_.shown.clear();
     cloud_.reset();  // the service is gone: connections are refused
     Run({image}, 1);

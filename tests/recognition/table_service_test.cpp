@@ -89,11 +89,18 @@ TEST_F(TableServiceTest, FailuresStillGiveAResultMarkedFailed) {
     EXPECT_EQ(Recognize(image)->status, -1);
     cloud_->SetTableAnswer(R"({"success": true, "tables": ""})");
     EXPECT_EQ(Recognize(image)->status, -1);
-    // Corrupt Base64: decoding stops at the damage, the bytes that came are kept.
-    cloud_->SetTableAnswer(R"({"success": true, "tables": "UEsDBA==!!!!"})");
-    const auto corrupt = Recognize(image);
-    EXPECT_EQ(corrupt->status, 0);
-    EXPECT_EQ(ReadBytes(corrupt->filePath), "PK\x03\x04");
+    // Payloads that are no workbook: not Base64, decoding to nothing, cut off
+    // after the zip signature, or Base64 of plain text. None leaves a file.
+    for (const char* tables : {"!!!!", "====", "UEsDBA==!!!!", "aGVsbG8gd29ybGQ="}) {
+        cloud_->SetTableAnswer(std::string(R"({"success": true, "tables": ")") + tables + "\"}");
+        const auto corrupt = Recognize(image);
+        EXPECT_EQ(corrupt->status, -1) << tables;
+        EXPECT_TRUE(corrupt->filePath.empty()) << tables;
+    }
+    // A cut-off answer is not read as far as it goes.
+    cloud_->SetTableAnswer(R"({"success": true, "tables": ")" + Base64Encode(FakeCloud::MakeWorkbook({{"a"}})));
+    EXPECT_EQ(Recognize(image)->status, -1);
+    EXPECT_FALSE(FileExists(Path("out/page.xlsx")));
     cloud_->SetBehaviour(FakeCloud::Behaviour::Garbage);
     EXPECT_EQ(Recognize(image)->status, -1);
     cloud_->SetBehaviour(FakeCloud::Behaviour::Normal);

@@ -1,0 +1,158 @@
+#include "app/cli/cli_batch.h"
+
+#include <cstdio>
+
+#include "app/language_file.h"
+#include "platform/file_io.h"
+#include "platform/text.h"
+#include "recognition/kinds.h"
+
+namespace {
+
+// Terminal text ends lines with LF alone; one pass, however long the text.
+void PrintForTerminal(const std::wstring& text) {
+    std::string out = WideToUtf8(text);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < out.size(); ++i)
+        if (!(out[i] == '\r' && i + 1 < out.size() && out[i + 1] == '\n')) out[kept++] = out[i];
+    out.resize(kept);
+    out += '\n';
+    std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
+Json::Value ResultRecord(const OcrResult& r, const std::wstring& image) {
+    Json::Value v(Json::objectValue);
+    v["image"] = WideToUtf8(image);
+    v["kind"] = r.kind;
+    v["status"] = r.status;
+    // The service's ids are unsigned 64-bit numbers.
+    v["log_id"] = Json::UInt64(static_cast<std::uint64_t>(r.logId));
+    v["words_count"] = r.wordsCount;
+    v["direction"] = r.direction;
+    v["language"] = r.language;
+    Json::Value& lines = v["lines"] = Json::Value(Json::arrayValue);
+    for (const auto& line : r.textLines) lines.append(WideToUtf8(line));
+    Json::Value& locations = v["locations"] = Json::Value(Json::arrayValue);
+    for (const auto& l : r.locations) {
+        Json::Value& loc = locations.append(Json::Value(Json::objectValue));
+        loc["height"] = l.height, loc["left"] = l.left, loc["top"] = l.top, loc["width"] = l.width;
+    }
+    Json::Value& probabilities = v["probabilities"] = Json::Value(Json::arrayValue);
+    for (const auto& p : r.probabilities) {
+        Json::Value& prob = probabilities.append(Json::Value(Json::objectValue));
+        prob["average"] = p.average, prob["variance"] = p.variance, prob["min"] = p.min;
+    }
+    if (!r.cardStatus.imageStatus.empty()) {
+        v["image_status"] = r.cardStatus.imageStatus;
+        v["risk_type"] = r.cardStatus.riskType;
+        v["edit_tool"] = r.cardStatus.editTool;
+    }
+    if (r.kind == kKindBankCard) {
+        v["bank_card_number"] = r.bankCardNumber;
+        v["bank_name"] = WideToUtf8(r.bankName);
+        v["bank_card_type"] = r.bankCardType;
+    }
+    return v;
+}
+
+}  // namespace
+
+CliBatch::CliBatch(const CliOptions& options, const CliImages& images, const RecognitionJob& job,
+                   ConsoleMessages& messages, std::wstring outFolder)
+    : options_(options),
+      images_(images),
+      job_(job),
+      messages_(messages),
+      outFolder_(std::move(outFolder)) {}
+
+void CliBatch::ReportFailures() {
+    const auto& failed = job_.FailedImages();
+    for (; failuresReported_ < failed.size(); ++failuresReported_) {
+        failed_ = true;
+        const std::wstring shown = images_.ShownPath(failed[failuresReported_]);
+        std::vector<std::wstring> reasons = messages_.Take();
+        if (reasons.empty() && !job_.ErrorKey().empty())
+            reasons.push_back(MessageText(job_.ErrorKey()));
+        if (reasons.empty()) reasons.push_back(L"could not be recognised");
+        for (const std::wstring& reason : reasons) PrintError(shown + L": " + reason);
+    }
+}
+
+void CliBatch::OnOcrResult(const OcrResult* result, const std::wstring& imagePath) {
+    ++position_;
+    ++outcomes_;
+    ReportFailures();
+    if (!result) return;
+    const std::wstring shown = images_.ShownPath(imagePath);
+    if (options_.kind == kKindTable)
+        TakeTable(*result, shown);
+    else
+        TakeText(*result, shown);
+}
+
+void CliBatch::TakeTable(const OcrResult& result, const std::wstring& shown) {
+    if (result.status != 0) {
+        failed_ = true;
+        PrintError(shown + L": the table could not be converted into a spreadsheet");
+        return;
+    }
+    if (options_.json) {
+        Json::Value record = ResultRecord(result, shown);
+        record["file"] = WideToUtf8(result.filePath);
+        json_.append(std::move(record));
+    } else {
+        std::printf("%s\n", WideToUtf8(result.filePath).c_str());
+    }
+}
+
+void CliBatch::TakeText(const OcrResult& result, const std::wstring& shown) {
+    const std::wstring text = ResultTextOf(result);
+    if (options_.json) {
+        Json::Value record = ResultRecord(result, shown);
+        record["text"] = WideToUtf8(text);
+        record["text_found"] = !text.empty();
+        json_.append(std::move(record));
+    }
+    if (text.empty()) {
+        // Nothing to print or save: an empty file would look like a result.
+        PrintError(shown + L": " + LangText(L"OCRNone"));
+        return;
+    }
+    if (!outFolder_.empty() && !options_.merge)
+        Save(outFolder_ + L"/" + names_.Next(shown, position_), text);
+    if (options_.merge) {
+        merged_ += text;
+        merged_ += L"\r\n";
+    } else if (!options_.json) {
+        if (images_.Images().size() > 1 && options_.kind != kKindIdCardBothSides)
+            std::printf("# %s\n", WideToUtf8(shown).c_str());
+        PrintForTerminal(text);
+    }
+}
+
+// A result that cannot be written is a failure of the run, not a silent loss;
+// the folder is made again when it disappeared while the batch ran.
+bool CliBatch::Save(const std::wstring& path, const std::wstring& text) {
+    CreateFolderTree(path.substr(0, path.rfind(L'/')));
+    if (SaveTextToFile(path, text)) return true;
+    failed_ = true;
+    PrintError(MessageText(L"SaveResultFailed", path));
+    return false;
+}
+
+int CliBatch::Finish() {
+    ReportFailures();
+    for (const std::wstring& message : messages_.Take()) PrintError(message);
+    const std::size_t expected =
+        options_.kind == kKindIdCardBothSides ? 1u : images_.Images().size();
+    if (static_cast<std::size_t>(outcomes_) < expected) failed_ = true;
+    if (options_.merge && !merged_.empty()) {
+        if (!outFolder_.empty()) Save(outFolder_ + L"/" + ResultFileName(L"", 1), merged_);
+        if (!options_.json) PrintForTerminal(merged_);
+    }
+    if (options_.json) {
+        const std::string out = json_.toStyledString();
+        std::fwrite(out.data(), 1, out.size(), stdout);
+    }
+    return failed_ ? kExitFailure : kExitOk;
+}
