@@ -13,6 +13,7 @@ PACKAGES=(
   libssl-dev libfmt-dev libgsf-1-dev libgsf-bin libzip-dev
   libcurl4-openssl-dev libjsoncpp-dev libcpp-httplib-dev openssl
   qt6-base-dev qt6-qpa-plugins qt6-tools-dev libqt6svg6 qt6-webengine-dev fonts-dejavu-core
+  qt6-image-formats-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
   libtesseract-dev tesseract-ocr tesseract-ocr-eng tesseract-ocr-chi-sim tesseract-ocr-chi-tra
   imagemagick fonts-noto-cjk
@@ -51,8 +52,12 @@ run_fuzzers() {
   for f in build/fuzz/fuzz_*; do
     [ -x "$f" ] || continue
     echo "Fuzzing $(basename "$f") for ${TAVIOCR_FUZZ_SECONDS:-30} s"
+    # Seeds of a target start its corpus; the copy keeps the repository clean.
+    local corpus="$TEST_ROOT/corpus-$(basename "$f")"
+    mkdir -p "$corpus"
+    [ -d "tests/fuzz/corpus/$(basename "$f")" ] && cp "tests/fuzz/corpus/$(basename "$f")"/* "$corpus"/
     "$f" -max_total_time="${TAVIOCR_FUZZ_SECONDS:-30}" -max_len=8192 \
-         -artifact_prefix="$TEST_ROOT/" >"$TEST_ROOT/$(basename "$f").log" 2>&1 || {
+         -artifact_prefix="$TEST_ROOT/" "$corpus" >"$TEST_ROOT/$(basename "$f").log" 2>&1 || {
       tail -n 40 "$TEST_ROOT/$(basename "$f").log"; return 1; }
   done
 }

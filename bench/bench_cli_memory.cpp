@@ -1,6 +1,11 @@
 // Peak resident memory of taviocr-cli recognising one 10 MB image against the
 // loopback service, measured by peak_rss (see there). The limit is five times the
 // file plus 40 MB.
+//
+// And the cost of a huge answer: a 20 MB words_result in the service's own
+// shape (words, location, probability per line), printed as plain text and as
+// JSON. Plain text should take at most 1.5 times as long as JSON, and the
+// program's peak memory at most four times the answer.
 
 #include <benchmark/benchmark.h>
 
@@ -73,6 +78,58 @@ BENCHMARK(BM_CliPeakMemory)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->Repetitions(3)
+    ->UseRealTime();
+
+// A text answer of about `bytes` bytes, lines as the service sends them.
+std::string LargeTextAnswer(size_t bytes) {
+    std::string answer = R"({"log_id": "5425496231209218858", "words_result": [)";
+    int line = 0;
+    while (answer.size() < bytes) {
+        if (line) answer += ',';
+        answer += R"({"words": "Line )" + std::to_string(line) +
+                  R"( of a long scanned report with some words",)"
+                  R"("location": {"top": )" +
+                  std::to_string(line * 20) +
+                  R"(, "left": 31, "width": 612, "height": 18},)"
+                  R"("probability": {"average": 0.968215, "variance": 0.001052, "min": 0.831904}})";
+        ++line;
+    }
+    answer += R"(], "words_result_num": )" + std::to_string(line) + "}";
+    return answer;
+}
+
+// Argument: 0 plain text, 1 --json.
+void BM_CliLargeAnswer(benchmark::State& state) {
+    constexpr size_t kAnswerBytes = 20 * 1024 * 1024;
+    FakeCloud cloud;
+    const std::string answer = LargeTextAnswer(kAnswerBytes);
+    cloud.SetAnswer("/rest/2.0/ocr/v1/general_basic", answer);
+    const fs::path root =
+        fs::temp_directory_path() / ("taviocr-bench-large." + std::to_string(::getpid()));
+    const fs::path app = PrepareProgramFolder(root, cloud, 4096);
+    if (app.empty()) return state.SkipWithError("could not prepare the program folder");
+    ::setenv("TAVIOCR_ENDPOINTS", (root / "endpoints.ini").c_str(), 1);
+    const std::string command = std::string(PEAK_RSS_PROGRAM) + " '" +
+                                (app / "taviocr-cli").string() + "' --engine cloud " +
+                                (state.range(0) ? "--json '" : "'") + (root / "big.jpg").string() +
+                                "'";
+    long peakKiB = 0;
+    for (auto _ : state) {
+        FILE* pipe = ::popen(command.c_str(), "r");
+        if (!pipe || std::fscanf(pipe, "%ld", &peakKiB) != 1 || ::pclose(pipe) != 0)
+            return state.SkipWithError("taviocr-cli did not recognise the image");
+    }
+    ::unsetenv("TAVIOCR_ENDPOINTS");
+    fs::remove_all(root);
+    state.counters["peak_MiB"] = static_cast<double>(peakKiB) / 1024.0;
+    state.counters["peak_per_answer"] = static_cast<double>(peakKiB) * 1024.0 / answer.size();
+}
+BENCHMARK(BM_CliLargeAnswer)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
     ->UseRealTime();
 
 }  // namespace

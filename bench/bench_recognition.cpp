@@ -149,7 +149,7 @@ BENCHMARK(BM_SmallImageRequest)
 void BM_SmallImageParse(benchmark::State& state) {
     SmallImageService service;
     OcrClient client = service.Client();
-    const Json::Value answer = client.Recognize(0, service.bytes, {{"language_type", "CHN_ENG"}});
+    const ServiceAnswer answer = client.Recognize(0, service.bytes, {{"language_type", "CHN_ENG"}});
     ParseContext context;
     for (auto _ : state) benchmark::DoNotOptimize(ParseOcrAnswer(answer, context));
 }

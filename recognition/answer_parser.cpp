@@ -29,21 +29,32 @@ std::int64_t ErrorCode(const Json::Value& code) {
     return code.asInt64();
 }
 
-void ParsePlainText(const Json::Value& answer, OcrResult& result) {
-    const Json::Value& words = answer["words_result"];
+void AddTextEntry(const Json::Value& entry, OcrResult& result) {
+    result.textLines.push_back(ServiceText(entry["words"]));
+    if (const Json::Value& p = entry["probability"]; p.isObject())
+        result.probabilities.push_back(
+            {LenientDouble(p["average"]), LenientDouble(p["variance"]), LenientDouble(p["min"])});
+    if (const Json::Value& l = entry["location"]; l.isObject())
+        result.locations.push_back({LenientInt(l["height"]), LenientInt(l["left"]),
+                                    LenientInt(l["top"]), LenientInt(l["width"])});
+}
+
+void ParsePlainText(const ServiceAnswer& answer, OcrResult& result) {
+    const Json::Value& words = answer.value["words_result"];
     if (!words.isNull() && !words.isArray()) throw Json::LogicError("words_result is not an array");
-    for (Json::ArrayIndex i = 0; i < words.size(); ++i) {
-        const Json::Value& entry = words[i];
-        result.textLines.push_back(ServiceText(entry["words"]));
-        if (const Json::Value& p = entry["probability"]; p.isObject())
-            result.probabilities.push_back({LenientDouble(p["average"]),
-                                            LenientDouble(p["variance"]), LenientDouble(p["min"])});
-        if (const Json::Value& l = entry["location"]; l.isObject())
-            result.locations.push_back({LenientInt(l["height"]), LenientInt(l["left"]),
-                                        LenientInt(l["top"]), LenientInt(l["width"])});
+    if (answer.HasDeferredEntries()) {
+        result.textLines.reserve(answer.entries.size());
+        Json::Value entry;
+        std::string error;
+        for (std::size_t i = 0; i < answer.entries.size(); ++i) {
+            if (!ReadEntry(answer, i, entry, error)) throw Json::LogicError(error);
+            AddTextEntry(entry, result);
+        }
+    } else {
+        for (Json::ArrayIndex i = 0; i < words.size(); ++i) AddTextEntry(words[i], result);
     }
-    result.direction = IntMember(answer, "direction");
-    result.language = IntMember(answer, "language");
+    result.direction = IntMember(answer.value, "direction");
+    result.language = IntMember(answer.value, "language");
 }
 
 void Show(const ParseContext& context, std::wstring_view key, int style,
@@ -71,6 +82,14 @@ void ShowFailure(const ParseContext& context, const AnswerFailureInfo& failure) 
 }  // namespace
 
 std::unique_ptr<OcrResult> ParseOcrAnswer(const Json::Value& answer, const ParseContext& context) {
+    ServiceAnswer whole;
+    whole.value = answer;
+    return ParseOcrAnswer(whole, context);
+}
+
+std::unique_ptr<OcrResult> ParseOcrAnswer(const ServiceAnswer& service,
+                                          const ParseContext& context) {
+    const Json::Value& answer = service.value;
     std::unique_ptr<OcrResult> result;
     try {
         if (!answer.isObject()) throw Json::LogicError("the answer is not a JSON object");
@@ -123,7 +142,7 @@ std::unique_ptr<OcrResult> ParseOcrAnswer(const Json::Value& answer, const Parse
                 ParseLabelledFields(answer, *result);
                 break;
             default:
-                ParsePlainText(answer, *result);
+                ParsePlainText(service, *result);
                 break;
         }
         if (context.jobKind != kKindTable)

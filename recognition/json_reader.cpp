@@ -6,8 +6,10 @@
 
 namespace {
 
-std::unique_ptr<Json::CharReader> NewReader() {
+std::unique_ptr<Json::CharReader> NewReader(bool strict = false) {
     Json::CharReaderBuilder builder;
+    // Text after the value is damage too, not something to ignore.
+    if (strict) builder["failIfExtra"] = true;
     return std::unique_ptr<Json::CharReader>(builder.newCharReader());
 }
 
@@ -40,10 +42,11 @@ Json::Value ParseJsonLenient(const std::string& text) {
     return value;
 }
 
-bool ParseJsonStrict(const std::string& text, Json::Value& value, std::string& error) {
+bool ParseJsonStrict(std::string_view text, Json::Value& value, std::string& error) {
     error.clear();
     try {
-        if (NewReader()->parse(text.data(), text.data() + text.size(), &value, &error)) return true;
+        if (NewReader(true)->parse(text.data(), text.data() + text.size(), &value, &error))
+            return true;
     } catch (const std::exception& e) {
         error = e.what();
     }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Parses JSON text leniently: whatever could be read (null when nothing),
 // never throwing, whatever the nesting depth.
@@ -11,7 +12,7 @@ Json::Value ParseJsonLenient(const std::string& text);
 
 // Parses JSON text whole: false with the parser's text in `error` when the
 // text is cut off, malformed or nested too deeply.
-bool ParseJsonStrict(const std::string& text, Json::Value& value, std::string& error);
+bool ParseJsonStrict(std::string_view text, Json::Value& value, std::string& error);
 
 // Whether the text could be JSON at all: its first non-blank character opens
 // an object or an array (an HTML error page or a proxy's refusal does not).

@@ -138,32 +138,36 @@ std::string OcrClient::GetAccessToken() {
 
 Json::Value OcrClient::OcrRequest(const std::string& url, const FormMap& query, const FormMap& form,
                                   const FormMap& headers, bool retried) {
-    return PostEncodedForm(url, query, EncodeFormPairs(form), headers, retried);
+    return WholeAnswer(PostEncodedForm(url, query, EncodeFormPairs(form), headers, retried));
 }
 
-Json::Value OcrClient::PostEncodedForm(const std::string& url, const FormMap& query,
-                                       const std::string& body, const FormMap& headers,
-                                       bool retried) {
+ServiceAnswer OcrClient::PostEncodedForm(const std::string& url, const FormMap& query,
+                                         const std::string& body, const FormMap& headers,
+                                         bool retried) {
+    const auto failed = [](Json::Value value) {
+        ServiceAnswer answer;
+        answer.value = std::move(value);
+        return answer;
+    };
     FormMap fullQuery = query;
     fullQuery["aipSdk"] = "C";
     fullQuery["aipSdkVersion"] = "0.7.4";
     fullQuery["access_token"] = GetAccessToken();
     // Without a token there is nothing to post: report why instead of sending
     // the picture with a junk token.
-    if (tokenFailure_) return *tokenFailure_;
+    if (tokenFailure_) return failed(*tokenFailure_);
     std::string response;
     const int code = HttpPostForm(url, fullQuery, body, headers, response);
-    if (code != 0) return CurlErrorAnswer(code);
+    if (code != 0) return failed(CurlErrorAnswer(code));
     if (!LooksLikeJson(response))
-        return MakeFailureAnswer(AnswerFailure::NotJson, response.substr(0, 200));
-    Json::Value answer;
+        return failed(MakeFailureAnswer(AnswerFailure::NotJson, response.substr(0, 200)));
+    ServiceAnswer answer;
     std::string parseError;
     // A cut-off answer is not shown as if its first lines were the whole text.
-    if (!ParseJsonStrict(response, answer, parseError))
-        return MakeFailureAnswer(AnswerFailure::BrokenJson, parseError);
-    response = std::string();  // the answer can be large; the tree is what is kept
-    if (!retried && answer.isObject()) {
-        const std::int64_t error = LenientInt64(answer["error_code"]);
+    if (!ReadServiceAnswer(std::move(response), answer, parseError))
+        return failed(MakeFailureAnswer(AnswerFailure::BrokenJson, parseError));
+    if (!retried && answer.value.isObject()) {
+        const std::int64_t error = LenientInt64(answer.value["error_code"]);
         if (error == 110 || error == 111) {
             accessToken_.clear();
             return PostEncodedForm(url, query, body, headers, true);
@@ -195,7 +199,8 @@ int OcrClient::HttpPostForm(const std::string& url, const FormMap& query, const 
     return curl_easy_perform(handle.get());
 }
 
-Json::Value OcrClient::Recognize(int kind, const std::string& imageBytes, const FormMap& options) {
+ServiceAnswer OcrClient::Recognize(int kind, const std::string& imageBytes,
+                                   const FormMap& options) {
     return PostEncodedForm(host_ + EndpointPathForKind(kind), {},
                            EncodeImageForm(imageBytes, options), {}, false);
 }

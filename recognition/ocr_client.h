@@ -10,6 +10,7 @@
 #include "net/transfer_options.h"
 #include "recognition/json_reader.h"
 #include "recognition/kinds.h"
+#include "recognition/service_answer.h"
 
 // Form pairs "key=value&" in map order, every key and value escaped.
 std::string EncodeFormPairs(const FormMap& pairs);
@@ -34,7 +35,8 @@ public:
                      const FormMap& headers, std::string& response);
 
     // The endpoint call of a kind: "image" = Base64 of the bytes, plus options.
-    Json::Value Recognize(int kind, const std::string& imageBytes, const FormMap& options);
+    // The answer keeps its text entries as text (see ServiceAnswer).
+    ServiceAnswer Recognize(int kind, const std::string& imageBytes, const FormMap& options);
 
     void SetDebug(bool on) { debug_ = on; }
     // For callers that keep a client longer than one image.
@@ -48,8 +50,8 @@ public:
 
 private:
     // OcrRequest over a body already encoded (the retry posts the same bytes).
-    Json::Value PostEncodedForm(const std::string& url, const FormMap& query,
-                                const std::string& body, const FormMap& headers, bool retried);
+    ServiceAnswer PostEncodedForm(const std::string& url, const FormMap& query,
+                                  const std::string& body, const FormMap& headers, bool retried);
     // Time limits, verbosity, bounded answer and certificate checks of every transfer.
     void ApplyTransferOptions(CURL* handle, BoundedSink& sink) const;
 

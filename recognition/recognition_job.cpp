@@ -110,7 +110,7 @@ std::unique_ptr<OcrResult> RecognitionJob::RecognizeImage(const std::wstring& pa
     const int requestKind = callKind > kKindTable ? kKindText : callKind;
     const FormMap options =
         callKind > kKindTable ? FormMap{} : BuildKindOptions(callKind, textOptions_);
-    Json::Value answer;
+    ServiceAnswer answer;
     {
         OcrClient client(credentials.appId, credentials.apiKey, credentials.secretKey,
                          Endpoints().ocrHost);

@@ -9,17 +9,30 @@
 #include "recognition/account_licence.h"
 #include "recognition/kinds.h"
 
-std::wstring ResultTextOf(const OcrResult& result) {
-    std::wstring text;
+void VisitResultText(const OcrResult& result, const std::function<void(std::wstring_view)>& piece) {
     if (result.kind == kKindBankAccountLicence) {
         std::wstring joined;
         for (const auto& line : result.textLines) joined += line;
-        text = ParseAccountLicence(joined);
-    } else {
-        for (const auto& line : result.textLines) text += line + L"\r\n";
-        if (result.kind == kKindBankCard)
-            text += result.bankName + L"\r\n" + Utf8ToWide(result.bankCardNumber);
+        piece(ParseAccountLicence(joined));
+        return;
     }
+    for (const auto& line : result.textLines) {
+        piece(line);
+        piece(L"\r\n");
+    }
+    if (result.kind == kKindBankCard) {
+        piece(result.bankName);
+        piece(L"\r\n");
+        piece(Utf8ToWide(result.bankCardNumber));
+    }
+}
+
+std::wstring ResultTextOf(const OcrResult& result) {
+    std::size_t size = 0;
+    VisitResultText(result, [&](std::wstring_view piece) { size += piece.size(); });
+    std::wstring text;
+    text.reserve(size);
+    VisitResultText(result, [&](std::wstring_view piece) { text += piece; });
     return text;
 }
 

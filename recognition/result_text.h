@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <set>
 #include <string>
+#include <string_view>
 
 #include "recognition/ocr_result.h"
 
@@ -11,6 +13,9 @@
 std::wstring BuildResultText(const OcrResult& result);
 // The same without the "OCRNone" stand-in: empty when the image held no text.
 std::wstring ResultTextOf(const OcrResult& result);
+// The pieces of that text in order, for writers that pass a long text on
+// without assembling it.
+void VisitResultText(const OcrResult& result, const std::function<void(std::wstring_view)>& piece);
 
 // A batch's result files: "<name part of the image>.txt" (or "<position>.txt"
 // for an image without a name part) as UTF-16LE with a byte-order mark.

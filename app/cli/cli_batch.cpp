@@ -9,15 +9,29 @@
 
 namespace {
 
-// Terminal text ends lines with LF alone; one pass, however long the text.
-void PrintForTerminal(const std::wstring& text) {
-    std::string out = WideToUtf8(text);
+// Terminal text ends lines with LF alone.
+std::string ForTerminal(std::wstring_view piece) {
+    if (piece == L"\r\n") return "\n";
+    std::string out = WideToUtf8(piece);
     std::size_t kept = 0;
     for (std::size_t i = 0; i < out.size(); ++i)
         if (!(out[i] == '\r' && i + 1 < out.size() && out[i + 1] == '\n')) out[kept++] = out[i];
     out.resize(kept);
-    out += '\n';
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    return out;
+}
+
+void Print(const std::string& bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
+
+// Written piece by piece: a text of many megabytes is never held twice.
+void PrintResultText(const OcrResult& result) {
+    VisitResultText(result, [](std::wstring_view piece) { Print(ForTerminal(piece)); });
+    Print("\n");
+}
+
+bool HasText(const OcrResult& result) {
+    bool found = false;
+    VisitResultText(result, [&](std::wstring_view piece) { found = found || !piece.empty(); });
+    return found;
 }
 
 Json::Value ResultRecord(const OcrResult& r, const std::wstring& image) {
@@ -106,27 +120,29 @@ void CliBatch::TakeTable(const OcrResult& result, const std::wstring& shown) {
 }
 
 void CliBatch::TakeText(const OcrResult& result, const std::wstring& shown) {
-    const std::wstring text = ResultTextOf(result);
+    const bool hasText = HasText(result);
     if (options_.json) {
         Json::Value record = ResultRecord(result, shown);
-        record["text"] = WideToUtf8(text);
-        record["text_found"] = !text.empty();
+        std::string text;
+        VisitResultText(result, [&](std::wstring_view piece) { text += WideToUtf8(piece); });
+        record["text"] = std::move(text);
+        record["text_found"] = hasText;
         json_.append(std::move(record));
     }
-    if (text.empty()) {
+    if (!hasText) {
         // Nothing to print or save: an empty file would look like a result.
         PrintError(shown + L": " + LangText(L"OCRNone"));
         return;
     }
     if (!outFolder_.empty() && !options_.merge)
-        Save(outFolder_ + L"/" + names_.Next(shown, position_), text);
+        Save(outFolder_ + L"/" + names_.Next(shown, position_), ResultTextOf(result));
     if (options_.merge) {
-        merged_ += text;
+        VisitResultText(result, [&](std::wstring_view piece) { merged_ += piece; });
         merged_ += L"\r\n";
     } else if (!options_.json) {
         if (images_.Images().size() > 1 && options_.kind != kKindIdCardBothSides)
             std::printf("# %s\n", WideToUtf8(shown).c_str());
-        PrintForTerminal(text);
+        PrintResultText(result);
     }
 }
 
@@ -148,11 +164,13 @@ int CliBatch::Finish() {
     if (static_cast<std::size_t>(outcomes_) < expected) failed_ = true;
     if (options_.merge && !merged_.empty()) {
         if (!outFolder_.empty()) Save(outFolder_ + L"/" + ResultFileName(L"", 1), merged_);
-        if (!options_.json) PrintForTerminal(merged_);
+        if (!options_.json) {
+            Print(ForTerminal(merged_));
+            Print("\n");
+        }
     }
     if (options_.json) {
-        const std::string out = json_.toStyledString();
-        std::fwrite(out.data(), 1, out.size(), stdout);
+        Print(json_.toStyledString());
     }
     return failed_ ? kExitFailure : kExitOk;
 }

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 
 #include "app/settings.h"
@@ -15,6 +16,7 @@
 #include "platform/processes.h"
 #include "recognition/recognition_job.h"
 #include "support/child_process.h"
+#include "support/test_certificates.h"
 
 namespace fs = std::filesystem;
 
@@ -88,15 +90,48 @@ TEST_F(EngineTest, TheJobUsesTheEngineAndFallsBackToTheCloud) {
     EXPECT_FALSE(AnyEngineRunning());
 }
 
-TEST_F(EngineTest, TheCommandLineReadsThroughTheEngine) {
-    ASSERT_TRUE(RenderParagraph(NarrowPath("cli.png"), "Read from the command line.", 24, 700));
-    const std::string command = std::string(TAVIOCR_OUT_DIR) + "/taviocr-cli --engine offline '" +
-                                NarrowPath("cli.png") + "'";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    ASSERT_TRUE(pipe);
-    std::string out;
-    char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
-    EXPECT_EQ(::pclose(pipe), 0);
-    EXPECT_EQ(out.rfind("Read from the command line.\n", 0), 0u) << out;
+TEST_F(EngineTest, TwoCommandLinesReadingAtOnceEachGetTheirOwnText) {
+    ASSERT_TRUE(RenderParagraph(NarrowPath("first.png"), "The first client reads this.", 24, 700));
+    ASSERT_TRUE(RenderParagraph(NarrowPath("second.png"), "Another text for the second.", 24, 700));
+    // The cloud is where a collision would send a text: it must not be asked.
+    std::ofstream(NarrowPath("endpoints.ini"))
+        << "[Hosts]\nOcr=" << cloud_->BaseUrl() << "\n[TLS]\nCABundle=" << Certificates().caFile;
+    ::setenv("TAVIOCR_ENDPOINTS", NarrowPath("endpoints.ini").c_str(), 1);
+    const auto start = [](const std::string& image) {
+        return ::popen(
+            (std::string(TAVIOCR_OUT_DIR) + "/taviocr-cli --engine offline '" + image + "'")
+                .c_str(),
+            "r");
+    };
+    FILE* first = start(NarrowPath("first.png"));
+    FILE* second = start(NarrowPath("second.png"));
+    ASSERT_TRUE(first && second);
+    const auto output = [](FILE* pipe) {
+        std::string out;
+        char buffer[4096];
+        while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+        return std::make_pair(::pclose(pipe), out);
+    };
+    const auto [firstStatus, firstText] = output(first);
+    const auto [secondStatus, secondText] = output(second);
+    ::unsetenv("TAVIOCR_ENDPOINTS");
+    EXPECT_EQ(firstStatus, 0);
+    EXPECT_EQ(secondStatus, 0);
+    EXPECT_EQ(firstText.rfind("The first client reads this.\n", 0), 0u) << firstText;
+    EXPECT_EQ(secondText.rfind("Another text for the second.\n", 0), 0u) << secondText;
+    EXPECT_TRUE(cloud_->Requests().empty());
+    EXPECT_FALSE(AnyEngineRunning());
+}
+
+TEST_F(EngineTest, TextInTheAlphaChannelIsRead) {
+    ASSERT_TRUE(RenderParagraph(NarrowPath("drawn.png"), "Transparent background", 28, 600));
+    // Black everywhere, the text only in the alpha channel, as many drawing
+    // programs save a text layer.
+    const QImage drawn(QString::fromStdString(NarrowPath("drawn.png")));
+    QImage layer(drawn.size(), QImage::Format_ARGB32);
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            layer.setPixel(x, y, qRgba(0, 0, 0, 255 - qGray(drawn.pixel(x, y))));
+    ASSERT_TRUE(layer.save(QString::fromStdString(NarrowPath("layer.png"))));
+    EXPECT_EQ(Read("layer.png"), L"Transparent background");
 }

@@ -1,6 +1,7 @@
 // Any bytes as a service answer: parsing must neither crash nor leak, and
-// every rejection must come with a message. The same bytes as licence text
-// must give text or nothing, never a crash.
+// every rejection must come with a message. An answer read with its text
+// entries deferred must give exactly what the whole tree gives. The same
+// bytes as licence text must give text or nothing, never a crash.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,15 +11,49 @@
 #include "recognition/account_licence.h"
 #include "recognition/answer_parser.h"
 #include "recognition/json_reader.h"
+#include "recognition/service_answer.h"
 
 namespace {
 
 class CountingMessages : public MessageDisplay {
 public:
-    int ShowMessageByKey(std::wstring_view, int, std::optional<std::wstring>) override { return ++shown; }
-    int ShowMessageByKeyFormat(std::wstring_view, std::wstring_view, int) override { return ++shown; }
+    int ShowMessageByKey(std::wstring_view, int, std::optional<std::wstring>) override {
+        return ++shown;
+    }
+    int ShowMessageByKeyFormat(std::wstring_view, std::wstring_view, int) override {
+        return ++shown;
+    }
     int shown = 0;
 };
+
+ParseContext Context(int kind, MessageDisplay* messages) {
+    ParseContext context;
+    context.jobKind = kind;
+    context.callKind = kind;
+    context.messages = messages;
+    return context;
+}
+
+// The deferred reading against the whole tree, for plain text.
+void CompareDeferredWithWhole(const std::string& text) {
+    Json::Value whole;
+    std::string error;
+    const bool wholeOk = ParseJsonStrict(text, whole, error);
+    ServiceAnswer deferred;
+    const bool deferredOk = ReadServiceAnswer(text, deferred, error);
+    if (wholeOk && !deferredOk) __builtin_trap();
+    if (!deferredOk) return;
+    CountingMessages a, b;
+    const auto fromDeferred = ParseOcrAnswer(deferred, Context(0, &a));
+    if (!wholeOk) {
+        // Only a broken entry can get this far; it must fail the answer.
+        if (fromDeferred) __builtin_trap();
+        return;
+    }
+    const auto fromWhole = ParseOcrAnswer(whole, Context(0, &b));
+    if (!fromDeferred != !fromWhole) __builtin_trap();
+    if (fromDeferred && fromDeferred->textLines != fromWhole->textLines) __builtin_trap();
+}
 
 }  // namespace
 
@@ -27,15 +62,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Json::Value answer = ParseJsonLenient(text);
     for (int kind : {0, 5, 8, 9, 11, 14}) {
         CountingMessages messages;
-        ParseContext context;
-        context.jobKind = kind;
-        context.callKind = kind;
-        context.messages = &messages;
-        const auto result = ParseOcrAnswer(answer, context);
+        const auto result = ParseOcrAnswer(answer, Context(kind, &messages));
         // A rejection that is neither a JSON error nor a service or transport
         // error would leave the user without a word.
         if (!result && messages.shown == 0) __builtin_trap();
     }
+    CompareDeferredWithWhole(text);
     (void)ParseAccountLicence(Utf8ToWide(text));
     return 0;
 }

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <QImage>
 #include <filesystem>
 #include <fstream>
 
 #include "platform/text.h"
+#include "recognition/image_prep.h"
 #include "recognition_fixture.h"
 #include "support/test_certificates.h"
 
@@ -25,14 +27,19 @@ protected:
         const fs::path built = TAVIOCR_OUT_DIR;
         const fs::path app = NarrowPath("app");
         fs::create_directories(app / "language");
-        for (const char* file : {"taviocr-cli", "taviocr-lang", "oem.ini", "language/en.dat", "language/tr.dat"})
+        for (const char* file :
+             {"taviocr-cli", "taviocr-lang", "oem.ini", "language/en.dat", "language/tr.dat"})
             fs::copy_file(built / file, app / file);
-        for (const auto& [key, value] : std::vector<std::pair<std::string, std::string>>{
-                 {"AAK", FakeCloud::kApiKey}, {"ASK", FakeCloud::kSecretKey},
-                 {"ALIAK", FakeCloud::kTableKey}, {"ALISK", FakeCloud::kTableSecret}})
-            ASSERT_EQ(std::system(((app / "taviocr-lang").string() + " set " + (app / "language/en.dat").string() +
-                                   " Text " + key + " " + value).c_str()),
-                      0);
+        for (const auto& [key, value] :
+             std::vector<std::pair<std::string, std::string>>{{"AAK", FakeCloud::kApiKey},
+                                                              {"ASK", FakeCloud::kSecretKey},
+                                                              {"ALIAK", FakeCloud::kTableKey},
+                                                              {"ALISK", FakeCloud::kTableSecret}})
+            ASSERT_EQ(
+                std::system(((app / "taviocr-lang").string() + " set " +
+                             (app / "language/en.dat").string() + " Text " + key + " " + value)
+                                .c_str()),
+                0);
         std::ofstream(NarrowPath("endpoints.ini"))
             << "[Hosts]\nOcr=" << cloud_->BaseUrl() << "\nTable=" << cloud_->BaseUrl()
             << "\n[TLS]\nCABundle=" << Certificates().caFile << "\n";
@@ -60,20 +67,23 @@ TEST_F(CliTest, PrintsTheTextOfEachImage) {
     MakeImage("b.png");
     const Run run = Cli("a.png b.png");
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("# " + NarrowPath("a.png") + "\nHello TaviOCR\n第二行 text\n"), std::string::npos)
+    EXPECT_NE(run.out.find("# " + NarrowPath("a.png") + "\nHello TaviOCR\n第二行 text\n"),
+              std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("# " + NarrowPath("b.png")), std::string::npos);
 }
 
 TEST_F(CliTest, CardsInvoicesAndLicencesComeAsFields) {
     MakeImage("card.png");
-    EXPECT_NE(Cli("--kind bankcard card.png").out.find("交通银行\n6222 6000 1234 5678"), std::string::npos);
-    EXPECT_NE(Cli("--kind invoice card.png").out.find("Invoice number：14641426"), std::string::npos);
+    EXPECT_NE(Cli("--kind bankcard card.png").out.find("交通银行\n6222 6000 1234 5678"),
+              std::string::npos);
+    EXPECT_NE(Cli("--kind invoice card.png").out.find("Invoice number：14641426"),
+              std::string::npos);
     EXPECT_NE(Cli("--kind driving card.png").out.find("姓名：李四"), std::string::npos);
-    EXPECT_NE(Cli("--kind banklicence card.png").out.find("账号：12345678901234"), std::string::npos);
+    EXPECT_NE(Cli("--kind banklicence card.png").out.find("账号：12345678901234"),
+              std::string::npos);
     const Run id = Cli("--kind idcard card.png card.png");
-    EXPECT_NE(id.out.find("姓名：张三\n失效日期：20400101"), std::string::npos)
-        << id.out;
+    EXPECT_NE(id.out.find("姓名：张三\n失效日期：20400101"), std::string::npos) << id.out;
 }
 
 TEST_F(CliTest, JsonOutFolderAndTables) {
@@ -100,9 +110,11 @@ TEST_F(CliTest, JsonOutFolderAndTables) {
 TEST_F(CliTest, FailuresPrintTheirMessageAndExitNonZero) {
     const Run missing = Cli("missing.png");
     EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.err.find("This picture is empty or cannot be read"), std::string::npos) << missing.err;
+    EXPECT_NE(missing.err.find("This picture is empty or cannot be read"), std::string::npos)
+        << missing.err;
     MakeImage("a.png");
-    cloud_->SetAnswer("/rest/2.0/ocr/v1/general_basic", R"({"error_code": 17, "error_msg": "limit"})");
+    cloud_->SetAnswer("/rest/2.0/ocr/v1/general_basic",
+                      R"({"error_code": 17, "error_msg": "limit"})");
     const Run limited = Cli("a.png");
     EXPECT_EQ(limited.status, 1);
     EXPECT_NE(limited.err.find("Today's recognition limit has been reached"), std::string::npos);
@@ -133,4 +145,57 @@ TEST_F(CliTest, AResultThatCannotBeWrittenFailsTheRun) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("could not be saved"), std::string::npos) << run.err;
     EXPECT_NE(run.out.find("Hello TaviOCR"), std::string::npos);
+    // Logged where the window program logs, not in the shared temporary folder.
+    EXPECT_NE(ReadBytes(Path("data/TaviOCR/run.log")).find("SaveTextToFile"), std::string::npos);
+}
+
+TEST_F(CliTest, APictureWithoutTextPrintsAndWritesNothing) {
+    MakeImage("blank.png");
+    cloud_->SetAnswer("/rest/2.0/ocr/v1/general_basic",
+                      R"({"log_id": 7, "words_result_num": 0, "words_result": []})");
+    const Run run = Cli("--out results ./blank.png");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err,
+              "taviocr-cli: " + NarrowPath("blank.png") + ": No text was found in this picture.\n");
+    EXPECT_TRUE(fs::is_empty(NarrowPath("results/TaviOCR")));
+    const Run json = Cli("--json blank.png");
+    EXPECT_NE(json.out.find("\"text\" : \"\""), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"text_found\" : false"), std::string::npos) << json.out;
+}
+
+TEST_F(CliTest, EveryFailingPictureIsNamedAndFailsTheRun) {
+    MakeImage("front.png");
+    MakeImage("back.png");
+    cloud_->QueueAnswer(
+        "/rest/2.0/ocr/v1/idcard",
+        R"({"log_id": 1, "image_status": "normal", "words_result": {"姓名": {"words": "张三"}}})");
+    cloud_->QueueAnswer("/rest/2.0/ocr/v1/idcard",
+                        R"({"log_id": 2, "image_status": "blurred", "words_result": {}})");
+    const Run card = Cli("--kind idcard front.png back.png");
+    EXPECT_EQ(card.status, 1) << "a rejected back side is a failure";
+    EXPECT_EQ(card.out, "姓名：张三\n\n");
+    EXPECT_NE(card.err.find(NarrowPath("back.png") + ": The identity card picture is blurred"),
+              std::string::npos)
+        << card.err;
+    const Run none = Cli("");
+    EXPECT_EQ(none.status, 2);
+    EXPECT_NE(none.err.find("Usage: taviocr-cli"), std::string::npos);
+}
+
+TEST_F(CliTest, PicturesTheCloudDoesNotTakeGoAsPng) {
+    QImage image(64, 32, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    for (const char* format : {"tiff", "webp"}) {
+        const std::string name = std::string("scan.") + format;
+        ASSERT_TRUE(image.save(QString::fromStdString(NarrowPath(name)), format)) << format;
+        const Run run = Cli("--json sub/../" + name);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.out.find("\"image\" : \"" + NarrowPath(name) + "\""), std::string::npos)
+            << run.out;
+        const std::string sent = Base64Decode(cloud_->Requests().back().form.at("image"));
+        EXPECT_EQ(sent.substr(0, 4), "\x89PNG") << format;
+    }
+    EXPECT_FALSE(fs::exists(NarrowPath("tmp/taviOCR")) && !fs::is_empty(NarrowPath("tmp/taviOCR")))
+        << "the copies are removed";
 }

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <regex>
 
 #include "support/test_certificates.h"
 
@@ -89,8 +90,9 @@ FakeCloud::FakeCloud(bool useStrangerCertificate) {
         if (req.get_param_value("grant_type") != "client_credentials" ||
             req.get_param_value("client_id") != kApiKey ||
             req.get_param_value("client_secret") != kSecretKey) {
-            res.set_content(R"({"error": "invalid_client", "error_description": "unknown client id"})",
-                            "application/json");
+            res.set_content(
+                R"({"error": "invalid_client", "error_description": "unknown client id"})",
+                "application/json");
             return;
         }
         std::lock_guard lock(mutex_);
@@ -104,8 +106,8 @@ FakeCloud::FakeCloud(bool useStrangerCertificate) {
     // The handler reads the body itself: the library refuses form bodies
     // larger than 8 KiB on its own, and images are megabytes.
     server_->Post(R"(/rest/2\.0/ocr/v1/([a-z_]+))", [this](const httplib::Request& req,
-                                                         httplib::Response& res,
-                                                         const httplib::ContentReader& content) {
+                                                           httplib::Response& res,
+                                                           const httplib::ContentReader& content) {
         std::string body;
         content([&](const char* data, size_t size) {
             body.append(data, size);
@@ -122,14 +124,16 @@ FakeCloud::FakeCloud(bool useStrangerCertificate) {
                 tokenKnown = tokenKnown || token == "24.token" + std::to_string(i);
         }
         if (!tokenKnown || req.get_param_value("aipSdk") != "C") {
-            res.set_content(R"({"error_code": 110, "error_msg": "Access token invalid or no longer valid"})",
-                            "application/json");
+            res.set_content(
+                R"({"error_code": 110, "error_msg": "Access token invalid or no longer valid"})",
+                "application/json");
             return;
         }
         if (req.get_header_value("Content-Type") != "application/x-www-form-urlencoded" ||
             !IsBase64(r.form["image"])) {
-            res.set_content(R"({"error_code": 216201, "error_msg": "image format error", "log_id": 9})",
-                            "application/json");
+            res.set_content(
+                R"({"error_code": 216201, "error_msg": "image format error", "log_id": 9})",
+                "application/json");
             return;
         }
         std::string answer;
@@ -142,12 +146,18 @@ FakeCloud::FakeCloud(bool useStrangerCertificate) {
                 answer = a->second;
             }
         }
-        if (answer.empty()) answer = DefaultAnswer(req.path, r);
+        if (answer.empty()) {
+            answer = DefaultAnswer(req.path, r);
+            std::lock_guard lock(mutex_);
+            if (!logId_.empty())
+                answer = std::regex_replace(answer, std::regex(R"("log_id": \d+)"),
+                                            "\"log_id\": " + logId_);
+        }
         res.set_content(answer, "application/json;charset=UTF-8");
     });
 
     server_->Post("/api/predict/ocr_table_parse", [this](const httplib::Request& req,
-                                                       httplib::Response& res) {
+                                                         httplib::Response& res) {
         Request r;
         Record(req, r);
         if (Misbehave(res)) return;
@@ -169,7 +179,8 @@ FakeCloud::FakeCloud(bool useStrangerCertificate) {
             return;
         }
         if (req.body.find(R"("image" : "")") != std::string::npos) {
-            res.set_content(R"({"success": false, "error_msg": "empty image"})", "application/json");
+            res.set_content(R"({"success": false, "error_msg": "empty image"})",
+                            "application/json");
             return;
         }
         std::string answer;
@@ -215,7 +226,8 @@ void FakeCloud::Record(const httplib::Request& req, Request& out, const std::str
 
 bool FakeCloud::Misbehave(httplib::Response& res) {
     switch (behaviour_.load()) {
-        case Behaviour::Normal: return false;
+        case Behaviour::Normal:
+            return false;
         case Behaviour::Stall:
             std::this_thread::sleep_for(std::chrono::seconds(3));
             res.set_content("{}", "application/json");
@@ -233,7 +245,8 @@ bool FakeCloud::Misbehave(httplib::Response& res) {
                                      [](size_t offset, size_t length, httplib::DataSink& sink) {
                                          static const std::string chunk(1 << 20, ' ');
                                          (void)offset;
-                                         return sink.write(chunk.data(), std::min(length, chunk.size()));
+                                         return sink.write(chunk.data(),
+                                                           std::min(length, chunk.size()));
                                      });
             return true;
         }
@@ -248,14 +261,20 @@ std::string FakeCloud::DefaultAnswer(const std::string& path, const Request& req
         if (request.form.count("id_card_side") && request.form.at("id_card_side") == "back")
             return R"({"log_id": 2002, "image_status": "normal", "risk_type": "normal", "edit_tool": "",
                 "words_result_num": 3, "words_result": {
-                "签发机关": {"words": "北京市公安局", )" + std::string(kLocation) + R"(},
-                "签发日期": {"words": "20200101", )" + kLocation + R"(},
-                "失效日期": {"words": "20400101", )" + kLocation + R"(}}})";
+                "签发机关": {"words": "北京市公安局", )" +
+                   std::string(kLocation) + R"(},
+                "签发日期": {"words": "20200101", )" +
+                   kLocation + R"(},
+                "失效日期": {"words": "20400101", )" +
+                   kLocation + R"(}}})";
         return R"({"log_id": 2001, "direction": 0, "image_status": "normal", "risk_type": "normal",
             "edit_tool": "", "words_result_num": 3, "words_result": {
-            "姓名": {"words": "张三", )" + std::string(kLocation) + R"(},
-            "住址": {"words": "北京市东城区东华门街道", )" + kLocation + R"(},
-            "公民身份号码": {"words": "110101199003070011", )" + kLocation + R"(}}})";
+            "姓名": {"words": "张三", )" +
+               std::string(kLocation) + R"(},
+            "住址": {"words": "北京市东城区东华门街道", )" +
+               kLocation + R"(},
+            "公民身份号码": {"words": "110101199003070011", )" +
+               kLocation + R"(}}})";
     }
     if (endpoint == "bankcard")
         return R"({"log_id": 3001, "result": {"bank_card_number": "6222 6000 1234 5678",
@@ -281,7 +300,8 @@ std::string FakeCloud::DefaultAnswer(const std::string& path, const Request& req
             {"words": "北京某某科技有限公司符合开户条件,准予开立基本存款账户。法定代表人(单位负责人)王五开户银行中国银行北京分行账号12345678901234"}]})";
     return R"({"log_id": 1001, "direction": 0, "words_result_num": 2, "language": -1,
         "words_result": [
-        {"words": "Hello TaviOCR", )" + std::string(kLocation) + R"(,
+        {"words": "Hello TaviOCR", )" +
+           std::string(kLocation) + R"(,
          "probability": {"average": 0.98, "variance": 0.0001, "min": 0.91}},
         {"words": "第二行 text", "location": {"top": 40, "left": 30, "width": 180, "height": 24}}]})";
 }
@@ -315,8 +335,9 @@ std::string FakeCloud::MakeWorkbook(const std::vector<std::vector<std::string>>&
     for (size_t r = 0; r < rows.size(); ++r) {
         sheet += "<row r=\"" + std::to_string(r + 1) + "\">";
         for (size_t c = 0; c < rows[r].size(); ++c)
-            sheet += "<c r=\"" + std::string(1, static_cast<char>('A' + c)) + std::to_string(r + 1) +
-                     "\" t=\"inlineStr\"><is><t>" + rows[r][c] + "</t></is></c>";
+            sheet += "<c r=\"" + std::string(1, static_cast<char>('A' + c)) +
+                     std::to_string(r + 1) + "\" t=\"inlineStr\"><is><t>" + rows[r][c] +
+                     "</t></is></c>";
         sheet += "</row>";
     }
     sheet += "</sheetData></worksheet>";

@@ -43,6 +43,12 @@ public:
     void SetAnswer(const std::string& path, const std::string& json);
     void QueueAnswer(const std::string& path, const std::string& json);
     void SetBehaviour(Behaviour behaviour) { behaviour_ = behaviour; }
+    // The built-in answers carry this JSON text as their log_id, as the real
+    // service sends it in some answers (a string, a number above 2^63).
+    void SetLogId(const std::string& json) {
+        std::lock_guard lock(mutex_);
+        logId_ = json;
+    }
     // Table answers: a real workbook unless told otherwise.
     void SetTableAnswer(const std::string& json) { tableAnswer_ = json; }
 
@@ -67,5 +73,6 @@ private:
     std::map<std::string, std::string> answers_;
     std::map<std::string, std::vector<std::string>> queued_;
     std::string tableAnswer_;
+    std::string logId_;
     int tokensIssued_ = 0;
 };

@@ -1,6 +1,7 @@
 // The credential tool as a user runs it, on a copy of the shipped language file.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -41,7 +42,12 @@ protected:
 TEST_F(LangToolTest, SetPutsACredentialIntoTheFileAndKeepsEverythingElse) {
     const ToolRun before = Tool("list '" + file_ + "'");
     ASSERT_EQ(before.status, 0);
+    // A file made private for its keys stays private.
+    ::chmod(file_.c_str(), 0600);
     ASSERT_EQ(Tool("set '" + file_ + "' Text AAK 'my-api-key'").status, 0);
+    struct stat st {};
+    ASSERT_EQ(::stat(file_.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_EQ(Tool("get '" + file_ + "' Text AAK").output, "my-api-key\n");
     std::wstring value;
     EXPECT_TRUE(ReadLangEntry(L"Text", L"AAK", L"", value, 260, Utf8ToWide(file_)));
