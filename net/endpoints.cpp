@@ -28,6 +28,7 @@ ServiceEndpoints ReadEndpoints(std::wstring_view path) {
     read(L"Hosts", L"Ocr", endpoints.ocrHost);
     read(L"Hosts", L"Table", endpoints.tableHost);
     read(L"Hosts", L"Account", endpoints.accountHost);
+    read(L"Hosts", L"SocialPage", endpoints.socialPageHost);
     read(L"Hosts", L"Update", endpoints.updateHost);
     read(L"Hosts", L"Stats", endpoints.statsHost);
     if (const auto ca = doc.Get(L"TLS", L"CABundle")) endpoints.caBundle = WideToUtf8(*ca);

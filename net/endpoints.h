@@ -9,14 +9,21 @@
 //   [Hosts]
 //   Ocr=https://aip.baidubce.com
 //   Table=https://form.market.alicloudapi.com
+//   Account=https://account.taviocr.com      ; sign-in and registration
+//   SocialPage=https://www.taviocr.com       ; the social sign-in page
+//   Stats=http://stats.taviocr.com           ; usage reports (plain HTTP)
+//   Update=http://update.taviocr.com         ; version page and installers
+// Each value may name a port ("http://127.0.0.1:8080"); without one the
+// scheme's port is used.
 //   [TLS]
 //   CABundle=/path/to/ca.pem      ; optional, else the system's trust store
 struct ServiceEndpoints {
     std::string ocrHost = "https://aip.baidubce.com";
     std::string tableHost = "https://form.market.alicloudapi.com";
-    std::string accountHost;
-    std::string updateHost;
-    std::string statsHost;
+    std::string accountHost = "https://account.taviocr.com";
+    std::string socialPageHost = "https://www.taviocr.com";
+    std::string updateHost = "http://update.taviocr.com";
+    std::string statsHost = "http://stats.taviocr.com";
     std::string caBundle;  // empty: the system's certificate store
 };
 

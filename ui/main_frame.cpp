@@ -4,9 +4,11 @@
 #include <QScrollBar>
 #include <QWidget>
 
+#include "account/machine_identity.h"
 #include "account/signed_in_user.h"
 #include "app/language.h"
 #include "app/language_file.h"
+#include "app/process_globals.h"
 #include "app/settings.h"
 #include "recognition/kinds.h"
 #include "toolkit/controls/button_ui.h"
@@ -50,6 +52,13 @@ void CMainFrame::InitWindow() {
     DragAcceptFiles(true);
     messages_ = std::make_unique<WindowMessageDisplay>(GetHWND());
     job_.SetMessageDisplay(messages_.get());
+    // The machine code is computed once, by a run with the rights to store it.
+    const auto cancelled = [] { ShowMessageByKey(L"CancelLed", nullptr, kStyleInformation); };
+    if (!ReadMachineUid() &&
+        !EnsureMachineCode(MachineCodeRunFor(Globals().ExeFolder + L"/taviocr"), cancelled)) {
+        ShowWindow(SW_SHOWMINIMIZED);
+        Close();
+    }
 }
 
 void CMainFrame::Notify(TNotifyUI& msg) {

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "account/machine_identity.h"
 #include "account/signed_in_user.h"
 #include "app/command_line.h"
 #include "app/crash_handler.h"
@@ -20,8 +21,8 @@
 #include "app/main/single_instance.h"
 #include "app/oem_info.h"
 #include "app/process_globals.h"
-#include "compare/diff_dlg.h"
 #include "app/settings.h"
+#include "compare/diff_dlg.h"
 #include "net/curl_global.h"
 #include "net/endpoints.h"
 #include "platform/folders.h"
@@ -92,7 +93,10 @@ int RunTaviOcr(int argc, char** argv) {
             ReadOemIni(globals);
             return 0;
         case StartSwitch::MakeMachine:
-            // Computing the machine identity belongs to the identity service.
+            if (!ReadMachineUid()) {
+                SystemMachineHardware hardware;
+                MakeMachineCode(hardware);
+            }
             return 0;
         case StartSwitch::Install:
             StartInstalledProgram();
