@@ -17,7 +17,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libtesseract-dev tesseract-ocr tesseract-ocr-eng tesseract-ocr-chi-sim tesseract-ocr-chi-tra
   imagemagick fonts-noto-cjk
-  xvfb xauth xdotool x11-utils
+  xvfb xauth xdotool x11-utils libx11-dev openbox
   clang libclang-rt-14-dev
 )
 

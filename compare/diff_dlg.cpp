@@ -70,11 +70,17 @@ void CDiffDlg::ApplyZoom(double step) {
         WebEngine().setZoomFactor(web_->GetWebView(), zoom_);
 }
 
+void CDiffDlg::OnEscapeKey() { CloseKeepingCorrections(); }
+
+void CDiffDlg::CloseKeepingCorrections() {
+    if (const std::wstring edited = EditedText(); edited != text_) text_ = edited;
+    Close();
+}
+
 void CDiffDlg::OnClick(TNotifyUI& msg) {
     const std::wstring& name = msg.sName;
     if (name == L"btnClose") {
-        if (const std::wstring edited = EditedText(); edited != text_) text_ = edited;
-        Close();
+        CloseKeepingCorrections();
     } else if (name == L"btnMax") {
         SendMessageW(WM_SYSCOMMAND, SC_MAXIMIZE);
     } else if (name == L"btnRestore") {
@@ -95,8 +101,10 @@ void CDiffDlg::OnClick(TNotifyUI& msg) {
 LRESULT CDiffDlg::OnSysCommand(UINT message, WPARAM command, LPARAM lParam, bool& handled) {
     const bool before = GetWidget() && GetWidget()->isMaximized();
     const LRESULT result = CSkinDialog::OnSysCommand(message, command, lParam, handled);
+    // The desktop applies the new state later: the command says what it will be.
     const bool after =
-        GetWidget() && (GetWidget()->isMaximized() || (command & 0xFFF0) == SC_MAXIMIZE);
+        GetWidget() && ((command & 0xFFF0) == SC_MAXIMIZE ||
+                        ((command & 0xFFF0) != SC_RESTORE && GetWidget()->isMaximized()));
     if (GetWidget() && before != after) {
         SetControlVisible(L"btnMax", !after);
         SetControlVisible(L"btnRestore", after);

@@ -24,8 +24,11 @@ protected:
     void OnWindowInit() override;
     void OnClick(TNotifyUI& msg) override;
     LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    // Escape keeps the corrections, as the close button does.
+    void OnEscapeKey() override;
 
 private:
+    void CloseKeepingCorrections();
     void ApplyZoom(double step);
     std::wstring EditedText() const;
 

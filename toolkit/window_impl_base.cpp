@@ -37,8 +37,12 @@ void SetFirstPaintHook(void (*hook)(const std::wstring& windowClass)) { firstPai
 // layout (a property of its root) move the window when dragged.
 class SkinWindow : public QWidget {
 public:
+    // A window with an owner is a dialog of it: the desktop keeps it above
+    // its owner (the transient-for hint), so a click on the owner never
+    // hides a modal dialog behind the window it blocks.
     SkinWindow(WindowImplBase* owner, QWidget* parent)
-        : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), owner_(owner) {}
+        : QWidget(parent, (parent ? Qt::Dialog : Qt::Window) | Qt::FramelessWindowHint),
+          owner_(owner) {}
 
     void Detach() { owner_ = nullptr; }
 
@@ -80,9 +84,40 @@ protected:
         QWidget::mouseReleaseEvent(event);
     }
 
+    // Pictures dragged from a file manager: offered while the window takes
+    // them now, handed over on the drop.
+    void dragEnterEvent(QDragEnterEvent* event) override { Offer(event); }
+    void dragMoveEvent(QDragMoveEvent* event) override { Offer(event); }
+    void dropEvent(QDropEvent* event) override {
+        const std::vector<std::wstring> files = LocalFiles(event->mimeData());
+        if (!owner_ || files.empty() || !owner_->TakesDropsNow()) {
+            event->ignore();
+            return;
+        }
+        event->acceptProposedAction();
+        owner_->OnDropFiles(files);
+    }
+
+    // Escape closes a dialog as its system close does; Enter presses the
+    // dialog's primary button. The main window takes neither.
     void keyPressEvent(QKeyEvent* event) override {
-        event->ignore();
-    }  // Esc does not close a skinned window
+        if (!owner_ || !owner_->IsDialog()) {
+            event->ignore();
+            return;
+        }
+        if (event->key() == Qt::Key_Escape) {
+            owner_->OnEscapeKey();
+        } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            for (QAbstractButton* button : findChildren<QAbstractButton*>())
+                if (button->isVisibleTo(this) && button->isEnabled() &&
+                    button->property("role").toString() == QLatin1String("primary")) {
+                    button->click();
+                    break;
+                }
+        } else {
+            event->ignore();
+        }
+    }
 
 private:
     // A developer's probe for driving the program from outside (X test
@@ -107,6 +142,13 @@ private:
             Utf8ToWide(std::string(base) + "." + WideToUtf8(owner_->GetWindowClassName())),
             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
             FlushMode::NoFlush);
+    }
+
+    void Offer(QDropEvent* event) {
+        if (owner_ && owner_->TakesDropsNow() && !LocalFiles(event->mimeData()).empty())
+            event->acceptProposedAction();
+        else
+            event->ignore();
     }
 
     static std::vector<std::wstring> LocalFiles(const QMimeData* data) {

@@ -97,6 +97,12 @@ protected:
     virtual void OnFinalMessage(HWND /*hwnd*/) {}
     // Full paths in drop order.
     virtual void OnDropFiles(const std::vector<std::wstring>& /*paths*/) {}
+    // Dialogs take Escape and Enter.
+    virtual bool IsDialog() const { return false; }
+    // Escape in a dialog: the system close, unless the dialog says otherwise.
+    virtual void OnEscapeKey() { HandleWindowMessage(WM_SYSCOMMAND, SC_CLOSE, 0); }
+    // Whether a drag of files may be dropped now (the cursor says so).
+    virtual bool TakesDropsNow() const { return acceptDrops_; }
 
     // Ends the window at once: timers stop, the handle dies, the widget goes.
     void DestroyWindow();

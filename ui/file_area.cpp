@@ -124,9 +124,16 @@ void CMainFrame::ClearIdCardSlots() {
     ShowIdCardSlot(false);
 }
 
-void CMainFrame::OnDropFiles(const std::vector<std::wstring>& paths) {
+// Only the pages that take pictures take drops.
+bool CMainFrame::TakesDropsNow() const {
     const int page = CurrentPage();
-    if (page != kPageHome && page != kPageAddImages && page != kPageDrop) return;
+    return AcceptsDroppedFiles() &&
+           (page == kPageHome || page == kPageAddImages || page == kPageDrop);
+}
+
+void CMainFrame::OnDropFiles(const std::vector<std::wstring>& paths) {
+    if (!TakesDropsNow()) return;
+    const int page = CurrentPage();
     FileList.clear();
     ResultMap.clear();
     if (MainMode == kModeIdCard) {

@@ -105,6 +105,7 @@ protected:
     void OnClick(TNotifyUI& msg) override;
     void OnTimer(UINT id) override;
     void OnDropFiles(const std::vector<std::wstring>& paths) override;
+    bool TakesDropsNow() const override;
     LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
     LRESULT OnClose(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
     LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;

@@ -13,6 +13,7 @@ public:
     explicit CSkinDialog(std::wstring skinName) : skinName_(std::move(skinName)) {}
 
     std::wstring GetWindowClassName() const override { return L"TaviOCRDialogClass"; }
+    bool IsDialog() const override { return true; }
     UINT GetClassStyle() const override { return kDialogClassStyle; }
     std::wstring GetSkinFile() override { return skinName_ + L".xml"; }
     void Notify(TNotifyUI& msg) override;

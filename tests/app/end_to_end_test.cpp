@@ -2,8 +2,11 @@
 // pictures in the file dialog, start recognition, decline merging, and find
 // the two result files.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <QImage>
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -142,4 +145,105 @@ TEST_F(EndToEndTest, TwoPicturesPickedInTheDialogBecomeTwoUtf16ResultFiles) {
     }
     EXPECT_EQ(cloud_.CountRequests("/rest/2.0/ocr/v1/general_basic"), 2);
     EXPECT_TRUE(WaitFor("TaviOCRWindowClass", "listFiles")) << "the result list shows";
+}
+
+TEST_F(EndToEndTest, PicturesDraggedFromAFileManagerAreTaken) {
+    program_process_ = ChildProcess::Start({program_ + "/taviocr"});
+    ASSERT_TRUE(program_process_);
+    const auto home = WaitFor("TaviOCRWindowClass", "Pic-OCR");
+    ASSERT_TRUE(home);
+    std::this_thread::sleep_for(300ms);  // the home page has slid in
+    const auto drop = [&](const std::vector<std::string>& files) {
+        std::string command = std::string(XDND_DRAG_SOURCE) + " " + std::to_string(home->x) + " " +
+                              std::to_string(home->y);
+        for (const std::string& file : files) command += " 'file://" + root_ + "/" + file + "'";
+        return WEXITSTATUS(std::system(command.c_str()));
+    };
+    // A file that is no picture is refused; pictures switch to the add page.
+    std::ofstream(root_ + "/notes.txt") << "not a picture";
+    EXPECT_EQ(drop({"notes.txt"}), 0) << "the window took the drag, and shook";
+    EXPECT_FALSE(Find("TaviOCRWindowClass", "buttonOCR"));
+    EXPECT_EQ(drop({"first.png", "second.png"}), 0);
+    ASSERT_TRUE(ClickWhenShown("TaviOCRWindowClass", "buttonOCR")) << "the pictures were added";
+    ASSERT_TRUE(ClickWhenShown("TaviOCRDialogClass", "optNotMerge"));
+    ASSERT_TRUE(ClickWhenShown("TaviOCRDialogClass", "btnClose"));
+    const fs::path folder = root_ + "/results/TaviOCR";
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (std::chrono::steady_clock::now() < deadline && !fs::exists(folder / "second.png.txt"))
+        std::this_thread::sleep_for(100ms);
+    EXPECT_TRUE(fs::exists(folder / "first.png.txt"));
+    EXPECT_TRUE(fs::exists(folder / "second.png.txt"));
+}
+
+namespace {
+
+std::string Output(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r")) {
+        char buffer[4096];
+        while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+        ::pclose(pipe);
+    }
+    return out;
+}
+
+std::vector<unsigned long> NumbersIn(const std::string& text) {
+    std::vector<unsigned long> numbers;
+    std::istringstream in(text);
+    for (std::string word; in >> word;)
+        if (word.rfind("0x", 0) == 0 || std::isdigit(static_cast<unsigned char>(word[0])))
+            numbers.push_back(std::stoul(word, nullptr, 0));
+    return numbers;
+}
+
+}  // namespace
+
+TEST_F(EndToEndTest, AModalDialogStaysAboveItsWindowUnderAWindowManager) {
+    auto manager = ChildProcess::Start({"openbox", "--sm-disable"});
+    ASSERT_TRUE(manager) << "openbox is part of the test set-up";
+    const auto managed = [] {
+        return !NumbersIn(Output("xprop -root _NET_SUPPORTING_WM_CHECK | cut -d'#' -f2")).empty();
+    };
+    for (int i = 0; i < 100 && !managed(); ++i) std::this_thread::sleep_for(50ms);
+    program_process_ = ChildProcess::Start({program_ + "/taviocr"});
+    ASSERT_TRUE(program_process_);
+    const auto home = WaitFor("TaviOCRWindowClass", "Pic-OCR");
+    ASSERT_TRUE(home);
+    std::this_thread::sleep_for(300ms);
+    const std::string drop = std::string(XDND_DRAG_SOURCE) + " " + std::to_string(home->x) + " " +
+                             std::to_string(home->y) + " 'file://" + root_ +
+                             "/first.png' 'file://" + root_ + "/second.png'";
+    ASSERT_EQ(std::system(drop.c_str()), 0);
+    ASSERT_TRUE(ClickWhenShown("TaviOCRWindowClass", "buttonOCR"));
+    const auto question = WaitFor("TaviOCRDialogClass", "optNotMerge");
+    ASSERT_TRUE(question) << "the merge question";
+
+    // The dialog names the main window as the one it belongs to.
+    unsigned long dialog = 0, owner = 0;
+    for (unsigned long id : NumbersIn(Output("xdotool search --onlyvisible --class taviocr"))) {
+        const auto transient = NumbersIn(
+            Output("xprop -id " + std::to_string(id) + " WM_TRANSIENT_FOR | cut -d'#' -f2"));
+        if (!transient.empty()) dialog = id, owner = transient.front();
+    }
+    ASSERT_NE(dialog, 0u) << "no window is transient for another";
+    // A click on the window behind leaves the dialog on top.
+    std::string geometry = Output("xdotool getwindowgeometry --shell " + std::to_string(owner));
+    std::replace(geometry.begin(), geometry.end(), '=', ' ');
+    std::istringstream fields(geometry);
+    std::map<std::string, int> shell;
+    for (std::string name; fields >> name;) fields >> shell[name];
+    ASSERT_GT(shell["WIDTH"], 0);
+    Shell("xdotool mousemove " + std::to_string(shell["X"] + 15) + " " +
+          std::to_string(shell["Y"] + 15) + " click 1");
+    std::this_thread::sleep_for(300ms);
+    const auto stacking =
+        NumbersIn(Output("xprop -root _NET_CLIENT_LIST_STACKING | cut -d'#' -f2"));
+    const auto position = [&](unsigned long id) {
+        return std::find(stacking.begin(), stacking.end(), id) - stacking.begin();
+    };
+    EXPECT_GT(position(dialog), position(owner)) << "the dialog is above its window";
+    ASSERT_TRUE(ClickWhenShown("TaviOCRDialogClass", "optNotMerge"));
+    ASSERT_TRUE(ClickWhenShown("TaviOCRDialogClass", "btnClose"));
+    program_process_->Kill();
+    manager->Kill();
 }

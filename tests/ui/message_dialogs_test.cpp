@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QKeyEvent>
 #include <QThread>
 #include <atomic>
 #include <thread>
@@ -41,6 +42,24 @@ TEST_F(MessageDialogTest, InformationWithOneButtonShowsTheYesTextOnTheCloseButto
     });
     EXPECT_EQ(ShowMessageByKey(L"CannotBack", nullptr, kStyleInformation), kMessageClose);
     EXPECT_TRUE(checked);
+}
+
+TEST_F(MessageDialogTest, EscapeClosesAndEnterPressesThePrimaryButton) {
+    for (const auto& [key, expected] :
+         {std::pair{Qt::Key_Escape, kMessageClose}, std::pair{Qt::Key_Return, kMessageYes}}) {
+        WhenWindowShown(kDialogClass, [key = key](QWidget* dialog) {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            QCoreApplication::sendEvent(dialog, &press);
+        });
+        EXPECT_EQ(ShowMessageByKey(L"UndoOCRText", nullptr, kStyleError | kStyleTwoButtons),
+                  expected);
+    }
+    // One button: Enter is "OK".
+    WhenWindowShown(kDialogClass, [](QWidget* dialog) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Enter, Qt::NoModifier);
+        QCoreApplication::sendEvent(dialog, &press);
+    });
+    EXPECT_EQ(ShowMessageByKey(L"CannotBack", nullptr, kStyleInformation), kMessageClose);
 }
 
 TEST_F(MessageDialogTest, ErrorWithTwoButtonsAnswersYesOrClose) {
