@@ -161,7 +161,7 @@ BENCHMARK(BM_SmallImageParse)
 class CollectingWindow : public NotifyWindow {
 public:
     bool IsWindow() const override { return true; }
-    void OnOcrResult(const OcrResult* result, const std::wstring&) override {
+    void OnOcrResult(const OcrResult* result, const ResultPlace&) override {
         ok += result ? 1 : 0;
     }
     int ok = 0;

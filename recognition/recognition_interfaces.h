@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,13 +28,20 @@ public:
                                        int style) = 0;
 };
 
+// Where an outcome belongs: the image and its place in the run's list (the
+// same picture may be in one batch twice, so the path alone cannot tell).
+struct ResultPlace {
+    const std::wstring& imagePath;
+    std::size_t position;
+};
+
 // Receives each image's outcome, synchronously: the result (or null for a
-// failure, which ends the run) and the path are valid only during the call.
+// failure, which ends the run) and the place are valid only during the call.
 class NotifyWindow {
 public:
     virtual ~NotifyWindow() = default;
     virtual bool IsWindow() const = 0;
-    virtual void OnOcrResult(const OcrResult* result, const std::wstring& imagePath) = 0;
+    virtual void OnOcrResult(const OcrResult* result, const ResultPlace& place) = 0;
 };
 
 // The local recognition engine, used for plain text when high quality is off.

@@ -46,25 +46,25 @@ bool RecognitionJob::StartRecognition(std::vector<std::wstring> paths, int kind)
     return true;
 }
 
-void RecognitionJob::Send(const OcrResult* result, const std::wstring& path) {
-    notifyWindow_->OnOcrResult(result, path);
+void RecognitionJob::Send(const OcrResult* result, std::size_t position) {
+    notifyWindow_->OnOcrResult(result, ResultPlace{paths_[position], position});
 }
 
 void RecognitionJob::RunWorker() {
     if (!notifyWindow_->IsWindow() || paths_.empty()) return;
     if (kind_ != kKindIdCardBothSides) {
-        for (const std::wstring& path : paths_) {
+        for (std::size_t position = 0; position < paths_.size(); ++position) {
             // A closed window takes no more results; the rest of the batch is dropped.
             if (!notifyWindow_->IsWindow()) return;
-            const auto result = RecognizeImage(path, kind_);
-            if (!result) failedImages_.push_back(path);
-            Send(result.get(), path);
+            const auto result = RecognizeImage(paths_[position], kind_);
+            if (!result) failedImages_.push_back(paths_[position]);
+            Send(result.get(), position);
             if (!result) return;
         }
         return;
     }
     // Both identity-card sides: front first, back second, one message.
-    const std::wstring& last = paths_.back();
+    const std::size_t last = paths_.size() - 1;
     auto front = RecognizeImage(paths_[0], kKindIdCardFront);
     if (!front) {
         failedImages_.push_back(paths_[0]);

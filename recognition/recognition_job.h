@@ -59,7 +59,7 @@ public:
 
 private:
     void RunWorker();
-    void Send(const OcrResult* result, const std::wstring& path);
+    void Send(const OcrResult* result, std::size_t position);
 
     std::vector<std::wstring> paths_;
     std::thread worker_;

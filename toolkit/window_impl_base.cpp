@@ -1,11 +1,13 @@
 #include "toolkit/window_impl_base.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QHoverEvent>
 #include <QIcon>
 #include <QLabel>
 #include <QMimeData>
@@ -46,6 +48,13 @@ public:
 
     void Detach() { owner_ = nullptr; }
 
+    // A frameless window has no frame to pull: the outer pixels of a
+    // sizable one act as its resize edges.
+    void EnableResizeEdges() {
+        setAttribute(Qt::WA_Hover);
+        qApp->installEventFilter(this);
+    }
+
 protected:
     void closeEvent(QCloseEvent* event) override {
         // Closing is the window's decision: WM_CLOSE goes through its handler,
@@ -61,6 +70,48 @@ protected:
             if (auto hook = firstPaintHook.load()) hook(owner_->GetWindowClassName());
         }
         if (owner_) WriteControlMap();
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const bool press = event->type() == QEvent::MouseButtonPress;
+        if (!press && event->type() != QEvent::HoverMove && event->type() != QEvent::MouseMove)
+            return false;
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget || widget->window() != this || isMaximized() || isFullScreen()) return false;
+        const QPoint global =
+            event->type() == QEvent::HoverMove
+                ? widget->mapToGlobal(static_cast<QHoverEvent*>(event)->position().toPoint())
+                : static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+        const Qt::Edges edges = EdgesAt(mapFromGlobal(global));
+        if (!press) {
+            if (edges)
+                setCursor(CursorFor(edges));
+            else
+                unsetCursor();
+            return false;
+        }
+        if (!edges || static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton ||
+            !windowHandle())
+            return false;
+        return windowHandle()->startSystemResize(edges);
+    }
+
+    Qt::Edges EdgesAt(const QPoint& point) const {
+        constexpr int kEdge = 5;
+        Qt::Edges edges;
+        if (point.x() < kEdge) edges |= Qt::LeftEdge;
+        if (point.x() >= width() - kEdge) edges |= Qt::RightEdge;
+        if (point.y() < kEdge) edges |= Qt::TopEdge;
+        if (point.y() >= height() - kEdge) edges |= Qt::BottomEdge;
+        return edges;
+    }
+
+    static Qt::CursorShape CursorFor(Qt::Edges edges) {
+        if (edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge))
+            return Qt::SizeFDiagCursor;
+        if (edges == (Qt::RightEdge | Qt::TopEdge) || edges == (Qt::LeftEdge | Qt::BottomEdge))
+            return Qt::SizeBDiagCursor;
+        return (edges & (Qt::LeftEdge | Qt::RightEdge)) ? Qt::SizeHorCursor : Qt::SizeVerCursor;
     }
 
     void mousePressEvent(QMouseEvent* event) override {
@@ -242,12 +293,21 @@ HWND WindowImplBase::Create(HWND parent, std::wstring_view caption, std::uint32_
     frame->setSpacing(0);
     frame->addWidget(root);
     window->setStyleSheet(CPaintManagerUI::StyleSheet());
-    window->resize(cx > 0 && cy > 0 ? QSize(cx, cy) : layoutSize);
-    if (x || y) window->move(x, y);
-    if (root->property("sizable").toBool())
-        window->setMinimumSize(layoutSize);
-    else
+    QSize size = cx > 0 && cy > 0 ? QSize(cx, cy) : layoutSize;
+    if (root->property("sizable").toBool()) {
+        window->EnableResizeEdges();
+        // As small as the layout allows (its own minimum, which follows the
+        // page shown), not the designed size; and never larger than the
+        // screen at first: laptops with scaling are small.
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            size = size.boundedTo(screen->availableGeometry().size())
+                       .expandedTo(window->minimumSizeHint());
+        window->resize(size);
+    } else {
+        window->resize(size);
         window->setFixedSize(window->size());
+    }
+    if (x || y) window->move(x, y);
     ConnectSystemButtons(root);
 
     hwnd_ = RegisterWindowHandle(this, GetWindowClassName());

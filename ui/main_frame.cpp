@@ -43,9 +43,9 @@ CMainFrame* CMainFrame::Instance() {
 
 bool CMainFrame::IsWindow() const { return ::IsWindow(GetHWND()); }
 
-void CMainFrame::OnOcrResult(const OcrResult* result, const std::wstring& imagePath) {
+void CMainFrame::OnOcrResult(const OcrResult* result, const ResultPlace& place) {
     ::SendMessageW(GetHWND(), WM_OCR_RESULT, reinterpret_cast<WPARAM>(result),
-                   reinterpret_cast<LPARAM>(&imagePath));
+                   reinterpret_cast<LPARAM>(&place));
 }
 
 void CMainFrame::InitWindow() {
@@ -248,7 +248,7 @@ LRESULT CMainFrame::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lPar
             return 0;
         case WM_OCR_RESULT:
             HandleOcrResult(reinterpret_cast<const OcrResult*>(wParam),
-                            *reinterpret_cast<const std::wstring*>(lParam));
+                            *reinterpret_cast<const ResultPlace*>(lParam));
             return 0;
         default:
             handled = false;

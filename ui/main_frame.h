@@ -42,11 +42,11 @@ public:
     // NotifyWindow, called by the job's worker: hands the result to the UI
     // thread and waits until it has been taken.
     bool IsWindow() const override;
-    void OnOcrResult(const OcrResult* result, const std::wstring& imagePath) override;
+    void OnOcrResult(const OcrResult* result, const ResultPlace& place) override;
 
     // --- state (read by tests and the parts below) ---
     std::vector<std::wstring> FileList;
-    std::map<std::wstring, std::wstring> ResultMap;  // source image → result file
+    std::map<std::size_t, std::wstring> ResultMap;  // place in FileList → result file
     bool MergeMode = false;
     std::wstring MergeBuffer;
     UINT ScanTimer = 0;
@@ -83,7 +83,7 @@ public:
 
     // --- running a recognition (recognition_run.cpp) ---
     void OnButtonOCR();
-    void HandleOcrResult(const OcrResult* result, const std::wstring& imagePath);
+    void HandleOcrResult(const OcrResult* result, const ResultPlace& place);
     std::wstring BuildResultText(const OcrResult& result, int kind);
 
     // --- results (result_actions.cpp) ---

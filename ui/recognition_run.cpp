@@ -108,7 +108,8 @@ std::wstring CMainFrame::BuildResultText(const OcrResult& result, int) {
     return text;
 }
 
-void CMainFrame::HandleOcrResult(const OcrResult* result, const std::wstring& imagePath) {
+void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& place) {
+    const std::wstring& imagePath = place.imagePath;
     if (!result) {
         StopScanAnimation();
         SetEnabled(L"buttonOCR", true);
@@ -132,9 +133,9 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const std::wstring& im
         return;
     }
 
+    // The place, not the path: the same picture twice in a batch is two results.
     const std::size_t n = FileList.size();
-    std::size_t i = 0;
-    while (i < n && FileList[i] != imagePath) ++i;
+    const std::size_t i = place.position;
     const std::size_t k = i + 1;
     if (k < n) SetProgressText(k, n);
     if (k >= n) {
@@ -145,7 +146,7 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const std::wstring& im
             SelectPage(kPageResultList);
             if (n == 1) {
                 AddResultListItem(result->filePath);
-                ResultMap[imagePath] = result->filePath;
+                ResultMap[i] = result->filePath;
                 OutputFolder = result->filePath;
                 OpenWithDefaultApp(result->filePath);
             }
@@ -162,7 +163,7 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const std::wstring& im
     if (n < 2 || MainMode == kModeIdCard) return;
     if (IsTableMode(MainMode)) {
         AddResultListItem(result->filePath);
-        ResultMap[imagePath] = result->filePath;
+        ResultMap[i] = result->filePath;
         return;
     }
     const std::wstring text = ResultTextOf(*result);
@@ -177,7 +178,7 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const std::wstring& im
                 const std::wstring file =
                     OutputFolder + L"/" + resultNames_.Next(imagePath, static_cast<int>(k));
                 saved = SaveTextToFile(file, text);
-                if (saved) ResultMap[imagePath] = file;
+                if (saved) ResultMap[i] = file;
             }
             if (!saved) ++unsavedResults_;
         }

@@ -69,7 +69,10 @@ void CMainFrame::OpenOutputFolder() {
 void CMainFrame::CopyCurrentText() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard) return;
-    const QString text = QString::fromStdWString(CurrentText);
+    // Editors and terminals here show a CR as "^M": the clipboard gets LF
+    // line ends; the shown text and the result files keep theirs.
+    QString text = QString::fromStdWString(CurrentText);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     clipboard->setText(text);
     if (clipboard->text() != text) return;  // the clipboard did not take it
     if (GlobalSettings().RemindWhenCopy == 1) (new CMessageCopyDlg)->RunModal(GetHWND());
@@ -125,7 +128,7 @@ void CMainFrame::OnListButtonDiff(QWidget* button) {
     const int index = row ? list->GetItemIndex(row) : -1;
     if (index < 0 || static_cast<std::size_t>(index) >= FileList.size()) return;
     const std::wstring source = FileList[index];
-    const auto found = ResultMap.find(source);
+    const auto found = ResultMap.find(static_cast<std::size_t>(index));
     const std::wstring result = found == ResultMap.end() ? std::wstring() : found->second;
     if (result.empty()) {
         ShowMessageByKey(L"OCRNotResult", GetHWND(), kStyleInformation);

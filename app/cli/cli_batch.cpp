@@ -92,12 +92,12 @@ void CliBatch::ReportFailures() {
     }
 }
 
-void CliBatch::OnOcrResult(const OcrResult* result, const std::wstring& imagePath) {
-    ++position_;
+void CliBatch::OnOcrResult(const OcrResult* result, const ResultPlace& place) {
+    position_ = static_cast<int>(place.position) + 1;
     ++outcomes_;
     ReportFailures();
     if (!result) return;
-    const std::wstring shown = images_.ShownPath(imagePath);
+    const std::wstring shown = images_.Images()[place.position].shown;
     if (options_.kind == kKindTable)
         TakeTable(*result, shown);
     else

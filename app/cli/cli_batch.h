@@ -20,7 +20,7 @@ public:
              ConsoleMessages& messages, std::wstring outFolder);
 
     bool IsWindow() const override { return true; }
-    void OnOcrResult(const OcrResult* result, const std::wstring& imagePath) override;
+    void OnOcrResult(const OcrResult* result, const ResultPlace& place) override;
 
     // Prints what is kept to the end (merged text, JSON) and gives the exit code.
     int Finish();

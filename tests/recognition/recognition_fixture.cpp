@@ -30,8 +30,9 @@ std::vector<std::wstring> RecordingMessages::Keys() const {
     return keys;
 }
 
-void RecordingWindow::OnOcrResult(const OcrResult* result, const std::wstring& path) {
-    messages.push_back({result != nullptr, result ? *result : OcrResult{}, path});
+void RecordingWindow::OnOcrResult(const OcrResult* result, const ResultPlace& place) {
+    messages.push_back(
+        {result != nullptr, result ? *result : OcrResult{}, place.imagePath, place.position});
     if (afterMessage) afterMessage();
 }
 

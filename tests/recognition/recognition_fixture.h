@@ -1,7 +1,6 @@
 #pragma once
 
 #include <functional>
-
 #include <memory>
 #include <mutex>
 #include <string>
@@ -20,8 +19,10 @@ public:
         int style;
         std::wstring text;  // fallback or argument
     };
-    int ShowMessageByKey(std::wstring_view key, int style, std::optional<std::wstring> fallback) override;
-    int ShowMessageByKeyFormat(std::wstring_view key, std::wstring_view argument, int style) override;
+    int ShowMessageByKey(std::wstring_view key, int style,
+                         std::optional<std::wstring> fallback) override;
+    int ShowMessageByKeyFormat(std::wstring_view key, std::wstring_view argument,
+                               int style) override;
     std::vector<Shown> shown;
     std::vector<std::wstring> Keys() const;
 
@@ -36,9 +37,10 @@ public:
         bool hasResult;
         OcrResult result;
         std::wstring path;
+        std::size_t position;
     };
     bool IsWindow() const override { return alive; }
-    void OnOcrResult(const OcrResult* result, const std::wstring& path) override;
+    void OnOcrResult(const OcrResult* result, const ResultPlace& place) override;
     bool alive = true;
     std::vector<Message> messages;
     // Runs after each message is recorded, on the worker thread (as the

@@ -274,13 +274,22 @@ TEST_F(MainWindowTest, AnUnmergedBatchWritesOneUtf16FilePerPictureInANewFolderEa
     ASSERT_TRUE(WaitUntilIdle());
     const std::wstring second = Utf8ToWide(folder.string()) + L"1";
     EXPECT_EQ(frame_->OutputFolder, second) << "a second batch gets the next folder";
-    EXPECT_EQ(frame_->ResultMap[x], second + L"/x.png.txt");
-    EXPECT_EQ(frame_->ResultMap[otherX], second + L"/x.png (2).txt");
+    EXPECT_EQ(frame_->ResultMap[0], second + L"/x.png.txt");
+    EXPECT_EQ(frame_->ResultMap[1], second + L"/x.png (2).txt");
     const auto textIn = [](const std::wstring& file) {
         return DecodeUtf16Le(ReadBytes(file).substr(2));
     };
-    EXPECT_EQ(textIn(frame_->ResultMap[x]), L"From in\r\n");
-    EXPECT_EQ(textIn(frame_->ResultMap[otherX]), L"From elsewhere\r\n");
+    EXPECT_EQ(textIn(frame_->ResultMap[0]), L"From in\r\n");
+    EXPECT_EQ(textIn(frame_->ResultMap[1]), L"From elsewhere\r\n");
+
+    // The same picture twice: the batch ends, and both results are kept.
+    ClickControl("BackResultOK");
+    frame_->OnDropFilesForTest({x, x});
+    ClickControl("buttonOCR");
+    ASSERT_TRUE(WaitUntilIdle()) << "the batch reached its end";
+    EXPECT_TRUE(frame_->PaintManager().FindControl<CButtonUI>(L"buttonOCR")->isEnabled());
+    EXPECT_EQ(frame_->ResultMap.size(), 2u);
+    EXPECT_EQ(Rows(), 2);
 }
 
 TEST_F(MainWindowTest, APictureWithoutTextGetsARowButNoFileAndProofreadingItSaysSo) {
@@ -396,13 +405,15 @@ TEST_F(MainWindowTest, AnIdentityCardNeedsItsFrontAndRecognisesThePairOnce) {
 
 TEST_F(MainWindowTest, CopyingPutsTheTextOnTheClipboardAndRemindsUntilToldNotTo) {
     ChangeSetting(kRemindWhenCopy, 1);
-    frame_->CurrentText = L"Copied text 中文";
+    frame_->CurrentText = L"Copied text 中文\r\nsecond line\r\n";
     DialogAnswerer answers([](QWidget* dialog) {
         Click(dialog, "NotRemind");
         Click(dialog, "btnYes");
     });
     frame_->CopyCurrentText();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Copied text 中文"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QStringLiteral("Copied text 中文\nsecond line\n"));
+    EXPECT_EQ(frame_->CurrentText, L"Copied text 中文\r\nsecond line\r\n");
     EXPECT_EQ(answers.texts.size(), 1u);
     EXPECT_EQ(GlobalSettings().RemindWhenCopy, 0);
     frame_->CopyCurrentText();
@@ -499,7 +510,7 @@ TEST_F(MainWindowTest, ProofreadingReplacesTheShownTextOrTheSavedResultFile) {
     ASSERT_TRUE(WaitUntilIdle());
     auto* list = frame_->PaintManager().FindControl<CListUI>(L"listFiles");
     frame_->OnListButtonDiff(CPaintManagerUI::FindSubControlByName(list->GetItemAt(1), L"btnDiff"));
-    const std::wstring saved = frame_->ResultMap.at(frame_->FileList[1]);
+    const std::wstring saved = frame_->ResultMap.at(1);
     EXPECT_EQ(opened.back(), frame_->FileList[1]) << "the row's own picture";
     EXPECT_EQ(ReadBytes(saved), "\xFF\xFE" + EncodeUtf16Le(kFirstText + L"corrected"));
     frame_->OnListButtonDiff(CPaintManagerUI::FindSubControlByName(list->GetItemAt(1), L"btnDiff"));
@@ -536,4 +547,18 @@ TEST_F(MainWindowTest, ClosingTheWindowWhileABatchRunsEndsTheBatchWithoutHanging
     cloud_.reset();
     EXPECT_TRUE(ProcessEventsUntil([this] { return frameDeleted_; }, std::chrono::seconds(10)));
     EXPECT_TRUE(answerer.texts.empty()) << "no message about the abandoned batch";
+}
+
+TEST_F(MainWindowTest, TheWindowFitsSmallLaptopScreens) {
+    // 1366 x 768 at 125 % leaves about 1092 x 574 logical pixels under a
+    // panel; 1280 x 720 at 100 % about 1280 x 680.
+    EXPECT_LE(window_->minimumWidth(), 1092);
+    EXPECT_LE(window_->minimumHeight(), 574);
+    window_->resize(window_->minimumSize());
+    window_->show();
+    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(50));
+    // Nothing is squeezed below what it needs.
+    EXPECT_GE(window_->width(), window_->minimumSizeHint().width());
+    EXPECT_GE(window_->height(), window_->minimumSizeHint().height());
+    Snapshot(window_, "main_minimum_size");
 }
