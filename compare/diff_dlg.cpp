@@ -7,7 +7,9 @@
 #include "app/process_globals.h"
 #include "compare/escape_url_path.h"
 #include "compare/web_engine_loader.h"
+#include "platform/file_io.h"
 #include "toolkit/controls/edit_ui.h"
+#include "toolkit/controls/label_ui.h"
 #include "toolkit/controls/webkit_ui.h"
 #include "ui/message_box.h"
 #include "ui/message_dlg.h"
@@ -51,6 +53,18 @@ void CDiffDlg::InitWindow() {
 }
 
 void CDiffDlg::OnWindowInit() {
+    // "Proofread — scan.png": the window says which picture it shows.
+    if (auto* caption = Find<CLabelUI>(L"caption")) {
+        std::wstring name = FileNamePart(imagePath_);
+        // A long name keeps its start and its extension on one line.
+        constexpr std::size_t kShown = 40;
+        if (name.size() > kShown)
+            name = name.substr(0, kShown - 12) + L"\u2026" + name.substr(name.size() - 11);
+        const std::wstring title = caption->GetText() + L" \u2014 " + name;
+        caption->setWordWrap(false);
+        caption->SetText(title);
+        if (GetWidget()) GetWidget()->setWindowTitle(QString::fromStdWString(title));
+    }
     if (auto* pane = Find<CRichEditUI>(L"ocrText")) {
         pane->verticalScrollBar()->setFixedWidth(12);
         pane->setReadOnly(false);

@@ -115,6 +115,32 @@ TEST_F(CompareViewTest, ThePictureShowsTurnsAndZoomsAndTheEditedTextIsTakenOnClo
     EXPECT_TRUE(checked);
 }
 
+TEST_F(CompareViewTest, AnEnlargedPictureCanBeScrolledToItsLeftEdge) {
+    WhenWindowShown(kDialogClass, [&](QWidget* dialog) {
+        const int before = FindHalves(Rendered(dialog)).redPixels;
+        for (int i = 0; i < 30; ++i) Click(dialog, "ZoomOut");
+        QImage shot;
+        ProcessEventsUntil([&] {
+            shot = Rendered(dialog);
+            return FindHalves(shot).redPixels > before * 4;
+        });
+        // Wider than the view now, and unscrolled: the view starts at the
+        // picture's left edge (the page's margin, then red), not in its middle.
+        const int row = static_cast<int>(FindHalves(shot).red.y());
+        const auto isRed = [](QColor c) {
+            return c.red() > 200 && c.green() < 60 && c.blue() < 60;
+        };
+        int firstRedX = 0;
+        while (firstRedX < shot.width() && !isRed(shot.pixelColor(firstRedX, row))) ++firstRedX;
+        EXPECT_GT(firstRedX, 0) << "the left edge of the picture is in view";
+        EXPECT_LT(firstRedX, 100);
+        EXPECT_NE(TextOf(dialog, "caption").indexOf(QStringLiteral("a b 图.png")), -1)
+            << "the title names the picture";
+        Click(dialog, "btnClose");
+    });
+    RunCompareView(nullptr, image_, L"text");
+}
+
 TEST_F(CompareViewTest, ClosingAnyOtherWayKeepsTheGivenTextAndUndoAsksBeforeRestoring) {
     WhenWindowShown(kDialogClass, [](QWidget* dialog) {
         auto* pane = dialog->findChild<CRichEditUI*>("ocrText");
