@@ -321,6 +321,16 @@ HWND WindowImplBase::Create(HWND parent, std::wstring_view caption, std::uint32_
     return destroyed_ ? nullptr : hwnd_;
 }
 
+void WindowImplBase::FitHeightToContent() {
+    QWidget* root = m_pm.GetRoot();
+    if (!widget_ || !root || !root->layout()) return;
+    root->layout()->activate();
+    const int width = widget_->width();
+    const int height = root->hasHeightForWidth() ? root->heightForWidth(width)
+                                                 : root->sizeHint().height();
+    if (height > 0) widget_->setFixedSize(width, height);
+}
+
 void WindowImplBase::DragAcceptFiles(bool accept) {
     acceptDrops_ = accept;
     if (widget_) widget_->setAcceptDrops(accept);

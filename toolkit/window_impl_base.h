@@ -97,6 +97,9 @@ protected:
     virtual void OnFinalMessage(HWND /*hwnd*/) {}
     // Full paths in drop order.
     virtual void OnDropFiles(const std::vector<std::wstring>& /*paths*/) {}
+    // A fixed-size window takes the height its content needs at its width
+    // (a message of one line has no empty band, a long one is not clipped).
+    void FitHeightToContent();
     // Dialogs take Escape and Enter.
     virtual bool IsDialog() const { return false; }
     // Escape in a dialog: the system close, unless the dialog says otherwise.

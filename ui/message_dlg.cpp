@@ -49,6 +49,7 @@ void CMessageDlg::OnWindowInit() {
             left->SetText(leftText);
             left->show();
         }
+    FitHeightToContent();
 }
 
 void CMessageDlg::OnClick(TNotifyUI& msg) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QKeyEvent>
+#include <QLabel>
 #include <QThread>
 #include <atomic>
 #include <thread>
@@ -60,6 +61,26 @@ TEST_F(MessageDialogTest, EscapeClosesAndEnterPressesThePrimaryButton) {
         QCoreApplication::sendEvent(dialog, &press);
     });
     EXPECT_EQ(ShowMessageByKey(L"CannotBack", nullptr, kStyleInformation), kMessageClose);
+}
+
+TEST_F(MessageDialogTest, TheBoxIsAsTallAsItsText) {
+    int shortHeight = 0, longHeight = 0;
+    for (int* height : {&shortHeight, &longHeight}) {
+        WhenWindowShown(kDialogClass, [height](QWidget* dialog) {
+            auto* context = dialog->findChild<QLabel*>("context");
+            ASSERT_NE(context, nullptr);
+            EXPECT_GE(context->height(), context->heightForWidth(context->width()))
+                << "the text is not clipped";
+            *height = dialog->height();
+            Click(dialog, "btnClose");
+        });
+        std::wstring text = L"One line.";
+        if (height == &longHeight)
+            for (int i = 0; i < 120; ++i) text += L" recognition";
+        ShowMessageBox(nullptr, text, L"TaviOCR", kStyleInformation);
+    }
+    EXPECT_LT(shortHeight, 200) << "no empty band under one line";
+    EXPECT_GT(longHeight, shortHeight + 60);
 }
 
 TEST_F(MessageDialogTest, ErrorWithTwoButtonsAnswersYesOrClose) {
