@@ -287,6 +287,9 @@ HWND WindowImplBase::Create(HWND parent, std::wstring_view caption, std::uint32_
         delete window;
         return nullptr;
     }
+    // The root's frame (a border in the style sheet) shows on every side:
+    // its content starts inside it instead of covering it.
+    root->setContentsMargins(1, 1, 1, 1);
     const QSize layoutSize = root->size();
     auto* frame = new QVBoxLayout(window);
     frame->setContentsMargins(0, 0, 0, 0);
@@ -326,8 +329,8 @@ void WindowImplBase::FitHeightToContent() {
     if (!widget_ || !root || !root->layout()) return;
     root->layout()->activate();
     const int width = widget_->width();
-    const int height = root->hasHeightForWidth() ? root->heightForWidth(width)
-                                                 : root->sizeHint().height();
+    const int height =
+        root->hasHeightForWidth() ? root->heightForWidth(width) : root->sizeHint().height();
     if (height > 0) widget_->setFixedSize(width, height);
 }
 

@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLabel>
+#include <QPixmap>
 #include <QStandardPaths>
 #include <cstdio>
 #include <fstream>
@@ -15,6 +17,7 @@
 #include "platform/file_io.h"
 #include "platform/text.h"
 #include "recognition/image_prep.h"
+#include "toolkit/controls/button_ui.h"
 #include "toolkit/controls/list_ui.h"
 #include "toolkit/window_effects.h"
 #include "ui/main_frame.h"
@@ -112,6 +115,22 @@ void CMainFrame::ShowIdCardSlot(bool front) {
     const std::wstring& path = front ? IdCardFront : IdCardBack;
     const bool chosen = !path.empty() && FileExists(path);
     SetVisible(front ? L"IdcardFrontOk" : L"IdcardBackOk", chosen);
+    // A chosen side shows its picture in the slot, the check mark in a corner.
+    if (auto* slot = m_pm.FindControl<CButtonUI>(front ? L"addIdcardFront" : L"addIdcardBack")) {
+        const QSize room = slot->size() - QSize(24, 24);
+        const QImage picture = chosen ? LoadImageLimited(path) : QImage();
+        if (!picture.isNull() && room.isValid()) {
+            const QPixmap thumbnail = QPixmap::fromImage(
+                picture.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+            slot->setIcon(QIcon(thumbnail));
+            slot->setIconSize(thumbnail.size());
+            slot->SetText(L"");
+        } else {
+            slot->setIcon(QIcon());
+            slot->SetText(LangText(front ? L"@picocrpage.xml/addIdcardFront"
+                                         : L"@picocrpage.xml/addIdcardBack"));
+        }
+    }
     SetText(front ? L"titleIdcardFront" : L"titleIdcardBack",
             LangText(chosen ? L"AddPic2"
                             : (front ? L"LicenseTitleIdcardFront" : L"LicenseTitleIdcardBack")));

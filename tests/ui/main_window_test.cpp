@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
@@ -390,6 +391,11 @@ TEST_F(MainWindowTest, AnIdentityCardNeedsItsFrontAndRecognisesThePairOnce) {
     frame_->ShowIdCardSlot(true);
     EXPECT_EQ(TextOf(window_, "titleIdcardFront"), QString::fromStdWString(LangText(L"AddPic2")));
     EXPECT_TRUE(Shown(window_, "IdcardFrontOk"));
+    // The chosen side shows its picture in place of the slot's text.
+    const auto* slot = window_->findChild<QAbstractButton*>("addIdcardFront");
+    EXPECT_FALSE(slot->icon().isNull());
+    EXPECT_TRUE(slot->text().isEmpty());
+    Snapshot(window_, "main_idcard_slots");
     ClickControl("buttonOCR");
     ASSERT_TRUE(WaitUntilIdle());
     EXPECT_EQ(cloud_->CountRequests("/rest/2.0/ocr/v1/idcard"), 2) << "both sides";
