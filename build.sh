@@ -16,7 +16,7 @@ PACKAGES=(
   qt6-image-formats-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
   libtesseract-dev tesseract-ocr tesseract-ocr-eng tesseract-ocr-chi-sim tesseract-ocr-chi-tra
-  imagemagick fonts-noto-cjk
+  imagemagick fonts-noto-cjk qt6-translations-l10n
   xvfb xauth xdotool x11-utils libx11-dev openbox
   clang libclang-rt-14-dev
 )

@@ -60,7 +60,7 @@ void CMainFrame::RefreshFileArea() {
                        : FormatLangText(LangText(L"AddPicM"), static_cast<int>(n)));
         SetVisible(L"buttonAddPic", false);
         SetVisible(L"buttonOCR", true);
-        SetBkImage(L"buttonOCR", L"");
+        ShowSpreadsheetMark(false);
         return;
     }
     SetVisible(L"LayoutAddPic1", true);
@@ -214,8 +214,11 @@ void CMainFrame::AddResultListItem(const std::wstring& path) {
             ApplyTextToControl(control, QString::fromStdWString(text.text), text.kind);
 }
 
+// While a batch runs the scanning picture stands in for the file icon: one
+// illustration, not two stacked.
 void CMainFrame::StartScanAnimation() {
     if (ScanTimer != 0) return;
+    SetVisible(L"addFileIcon", false);
     SetVisible(L"scanAni", true);
     AnimationFrame = 0;
     ScanTimer = kScanTimerId;
@@ -224,6 +227,7 @@ void CMainFrame::StartScanAnimation() {
 
 void CMainFrame::StopScanAnimation() {
     SetVisible(L"scanAni", false);
+    SetVisible(L"addFileIcon", true);
     KillTimer(kScanTimerId);
     ScanTimer = 0;
 }

@@ -1,6 +1,7 @@
 #include "ui/main_frame.h"
 
 #include <QCoreApplication>
+#include <QIcon>
 #include <QScrollBar>
 #include <QWidget>
 
@@ -158,7 +159,7 @@ void CMainFrame::OnBack() {
         ShowMessageByKey(L"CannotBack", GetHWND(), kStyleInformation);
         return;
     }
-    SetBkImage(L"buttonOCR", L"");
+    ShowSpreadsheetMark(false);
     const int page = CurrentPage();
     if (page >= kPageAddImages && page <= kPageApps) {
         if (IsDocumentMode(MainMode) && page == kPageDocumentKinds) {
@@ -178,7 +179,7 @@ void CMainFrame::OnBackResultOK() {
         if (auto* list = m_pm.FindControl<CListUI>(L"listFiles")) list->RemoveAll();
     ResultMap.clear();
     FileList.clear();
-    SetBkImage(L"buttonOCR", L"");
+    ShowSpreadsheetMark(false);
     switch (MainMode) {
         case kModeScreenshot:
         case kModeScanner:
@@ -307,6 +308,17 @@ void CMainFrame::SetVisible(std::wstring_view control, bool visible) {
 
 void CMainFrame::SetEnabled(std::wstring_view control, bool enabled) {
     if (QWidget* widget = m_pm.FindControl(control)) widget->setEnabled(enabled);
+}
+
+// A table run marks the start button with a spreadsheet, left of its text.
+void CMainFrame::ShowSpreadsheetMark(bool shown) {
+    auto* button = m_pm.FindControl<CButtonUI>(L"buttonOCR");
+    if (!button) return;
+    const QPixmap mark =
+        shown ? CPaintManagerUI::LoadImage("default/images/xls.png", button->devicePixelRatioF())
+              : QPixmap();
+    button->setIcon(mark.isNull() ? QIcon() : QIcon(mark));
+    button->setIconSize(QSize(20, 20));
 }
 
 void CMainFrame::SetBkImage(std::wstring_view control, std::wstring_view image) {

@@ -127,6 +127,7 @@ private:
     void SetVisible(std::wstring_view control, bool visible);
     void SetEnabled(std::wstring_view control, bool enabled);
     void SetBkImage(std::wstring_view control, std::wstring_view image);
+    void ShowSpreadsheetMark(bool shown);
     CTabLayoutUI* MainTab() const;
 
     RecognitionJob job_;

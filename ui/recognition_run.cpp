@@ -26,8 +26,7 @@ void CMainFrame::SetProgressText(std::size_t done, std::size_t total) {
 
 void CMainFrame::OnButtonOCR() {
     if (MainMode == kModeScreenshot && IsKeyDown(VK_TAB)) MainMode = kModeCaptureTable;
-    SetBkImage(L"buttonOCR",
-               IsTableMode(MainMode) ? L"file='images/xls.png' dest='380,16,404,40'" : L"");
+    ShowSpreadsheetMark(IsTableMode(MainMode));
     if (MainMode == kModeIdCard) {
         if (IdCardFront.empty() || !FileExists(IdCardFront)) {
             ShowMessageByKey(L"NoIdcardFront", GetHWND(), kStyleInformation);

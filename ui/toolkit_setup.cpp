@@ -6,6 +6,7 @@
 #include "toolkit/paint_manager.h"
 #include "toolkit/skin_manager.h"
 #include "ui/main_frame.h"
+#include "ui/qt_translation.h"
 
 void PrepareToolkit(const ProcessGlobals& globals) {
     CPaintManagerUI::SetInstance(globals.ExeFolder);
@@ -14,5 +15,9 @@ void PrepareToolkit(const ProcessGlobals& globals) {
     CPaintManagerUI::SetResourceZip(SkinPackageName(), kSkinPackagePassword, false);
     CSkinManager::GetSkinManager().SetLanguageSource(
         [] { return ReadLangSection(kTextSection, LanguageFilePath()); });
-    SetInterfaceReloadHandler([] { ReloadInterfaceTexts(); });
+    FollowInterfaceLanguageInQtDialogs();
+    SetInterfaceReloadHandler([] {
+        FollowInterfaceLanguageInQtDialogs();
+        ReloadInterfaceTexts();
+    });
 }

@@ -443,6 +443,7 @@ TEST_F(MainWindowTest, BigPicturesAreDownscaledWhenAskedAndTheScanningStripAdvan
 
     frame_->StartScanAnimation();
     EXPECT_EQ(frame_->ScanTimer, kScanTimerId);
+    EXPECT_FALSE(Shown(window_, "addFileIcon")) << "one illustration at a time";
     ASSERT_TRUE(ProcessEventsUntil([this] { return frame_->AnimationFrame >= 2; }));
     const QString strip = frame_->PaintManager().FindControl<CLabelUI>(L"scanAni")->BkImage();
     EXPECT_TRUE(strip.startsWith(QStringLiteral("file='../default/gif/scan.png' source='")));
@@ -460,6 +461,8 @@ TEST_F(MainWindowTest, ATableBatchListsItsSpreadsheetsAndTheirRowsOpenThem) {
     EXPECT_EQ(frame_->MainMode, kModeTable) << "a drop on the add page keeps the mode";
     DialogAnswerer answers;
     ClickControl("buttonOCR");
+    EXPECT_FALSE(window_->findChild<QAbstractButton*>("buttonOCR")->icon().isNull())
+        << "the start button shows the spreadsheet";
     ASSERT_TRUE(WaitUntilIdle());
     EXPECT_TRUE(answers.texts.empty()) << "tables are never merged, so nothing is asked";
     EXPECT_EQ(cloud_->CountRequests("/api/predict/ocr_table_parse"), 2);

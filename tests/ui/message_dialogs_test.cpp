@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "app/language_file.h"
+#include "app/process_globals.h"
 #include "app/setting_keys.h"
 #include "app/settings.h"
 #include "platform/registry.h"
@@ -15,6 +16,7 @@
 #include "ui/info_dialogs.h"
 #include "ui/message_box.h"
 #include "ui/message_dlg.h"
+#include "ui/qt_translation.h"
 #include "ui/question_dialogs.h"
 #include "ui_fixture.h"
 
@@ -264,4 +266,17 @@ TEST_F(MessageDialogTest, OnlyOneCopyingHintIsOpenAndItClosesOnRequest) {
     EXPECT_FALSE(IsWindow(first));
     ProcessEventsUntil([] { return false; },
                        std::chrono::milliseconds(20));  // lets it delete itself
+}
+
+TEST_F(MessageDialogTest, QtsOwnDialogsFollowTheInterfaceLanguage) {
+    const int saved = Globals().UiLanguage;
+    Globals().UiLanguage = 950;
+    FollowInterfaceLanguageInQtDialogs();
+    const QString chinese = QCoreApplication::translate("QFileDialog", "File &name:");
+    Globals().UiLanguage = 0;
+    FollowInterfaceLanguageInQtDialogs();
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "File &name:"),
+              QStringLiteral("File &name:"));
+    Globals().UiLanguage = saved;
+    EXPECT_NE(chinese, QStringLiteral("File &name:")) << "the open-file dialog speaks Chinese";
 }
