@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
@@ -47,6 +48,7 @@ public:
           owner_(owner) {}
 
     void Detach() { owner_ = nullptr; }
+    void SetCaptionBar(QWidget* bar) { captionBar_ = bar; }
 
     // A frameless window has no frame to pull: the outer pixels of a
     // sizable one act as its resize edges.
@@ -61,6 +63,19 @@ protected:
         // which destroys the window when it agrees.
         event->ignore();
         if (owner_) owner_->HandleWindowMessage(WM_CLOSE, 0, 0);
+    }
+
+    // The keyboard starts in the content, not on the title bar's buttons
+    // (which the focus chain, a circle, would reach first).
+    void showEvent(QShowEvent* event) override {
+        QWidget::showEvent(event);
+        if (const QWidget* focused = focusWidget(); focused && focused->isVisibleTo(this)) return;
+        for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain())
+            if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(this) && w->isEnabled() &&
+                !(captionBar_ && captionBar_->isAncestorOf(w))) {
+                w->setFocus(Qt::TabFocusReason);
+                return;
+            }
     }
 
     void paintEvent(QPaintEvent* event) override {
@@ -220,10 +235,26 @@ private:
     }
 
     WindowImplBase* owner_;
+    QPointer<QWidget> captionBar_;
     bool painted_ = false;
     bool dragging_ = false;
     QPoint dragOffset_;
 };
+
+// Takes the focusable widgets inside `part` out of the root's tab chain and
+// puts them after the rest, in their own order.
+static void MoveToEndOfTabChain(QWidget* root, QWidget* part) {
+    QList<QWidget*> chain;
+    for (QWidget* w = root->nextInFocusChain(); w && w != root; w = w->nextInFocusChain())
+        if (root->isAncestorOf(w) && w->focusPolicy() != Qt::NoFocus) chain.append(w);
+    QList<QWidget*> content, caption;
+    for (QWidget* w : chain) (part->isAncestorOf(w) ? caption : content).append(w);
+    QWidget* previous = nullptr;
+    for (QWidget* w : content + caption) {
+        if (previous) QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+}
 
 // Buttons a layout marks with syscommand = close / minimize / maximize act
 // on the window as the desktop's own buttons would.
@@ -287,6 +318,12 @@ HWND WindowImplBase::Create(HWND parent, std::wstring_view caption, std::uint32_
         delete window;
         return nullptr;
     }
+    // Tab goes through the content first, the title bar's buttons last.
+    if (root->property("caption").toInt() > 0 && root->layout() && root->layout()->count() > 0)
+        if (QWidget* captionBar = root->layout()->itemAt(0)->widget()) {
+            MoveToEndOfTabChain(root, captionBar);
+            window->SetCaptionBar(captionBar);
+        }
     // The root's frame (a border in the style sheet) shows on every side:
     // its content starts inside it instead of covering it.
     root->setContentsMargins(1, 1, 1, 1);

@@ -57,6 +57,21 @@ TEST_F(MessageDialogTest, EscapeClosesAndEnterPressesThePrimaryButton) {
         EXPECT_EQ(ShowMessageByKey(L"UndoOCRText", nullptr, kStyleError | kStyleTwoButtons),
                   expected);
     }
+    // The keyboard starts in the box, and Tab visits its buttons before the
+    // title bar's close.
+    WhenWindowShown(kDialogClass, [](QWidget* dialog) {
+        QWidget* start = dialog->focusWidget();
+        ASSERT_NE(start, nullptr);
+        QStringList chain;
+        QWidget* w = start;
+        do {
+            if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible()) chain << w->objectName();
+            w = w->nextInFocusChain();
+        } while (w != start);
+        EXPECT_EQ(chain.join(' '), QStringLiteral("btnClose btnYes btnSysClose"));
+        Click(dialog, "btnClose");
+    });
+    ShowMessageByKey(L"UndoOCRText", nullptr, kStyleError | kStyleTwoButtons);
     // One button: Enter is "OK".
     WhenWindowShown(kDialogClass, [](QWidget* dialog) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Enter, Qt::NoModifier);
