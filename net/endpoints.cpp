@@ -27,10 +27,19 @@ ServiceEndpoints ReadEndpoints(std::wstring_view path) {
     };
     read(L"Hosts", L"Ocr", endpoints.ocrHost);
     read(L"Hosts", L"Table", endpoints.tableHost);
-    read(L"Hosts", L"Account", endpoints.accountHost);
-    read(L"Hosts", L"SocialPage", endpoints.socialPageHost);
-    read(L"Hosts", L"Update", endpoints.updateHost);
-    read(L"Hosts", L"Stats", endpoints.statsHost);
+    // These services are optional: a key present with no value turns one
+    // off (tests and private installations talk to no vendor server).
+    auto readOptional = [&doc](std::wstring_view key, std::string& target) {
+        if (const auto value = doc.Get(L"Hosts", key)) {
+            std::string text = WideToUtf8(*value);
+            while (!text.empty() && text.back() == '/') text.pop_back();
+            target = text;
+        }
+    };
+    readOptional(L"Account", endpoints.accountHost);
+    readOptional(L"SocialPage", endpoints.socialPageHost);
+    readOptional(L"Update", endpoints.updateHost);
+    readOptional(L"Stats", endpoints.statsHost);
     if (const auto ca = doc.Get(L"TLS", L"CABundle")) endpoints.caBundle = WideToUtf8(*ca);
     return endpoints;
 }

@@ -14,7 +14,8 @@
 //   Stats=http://stats.taviocr.com           ; usage reports (plain HTTP)
 //   Update=http://update.taviocr.com         ; version page and installers
 // Each value may name a port ("http://127.0.0.1:8080"); without one the
-// scheme's port is used.
+// scheme's port is used. An empty Account, SocialPage, Stats or Update turns
+// that service off.
 //   [TLS]
 //   CABundle=/path/to/ca.pem      ; optional, else the system's trust store
 struct ServiceEndpoints {

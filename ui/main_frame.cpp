@@ -11,6 +11,7 @@
 #include "app/language_file.h"
 #include "app/process_globals.h"
 #include "app/settings.h"
+#include "net/endpoints.h"
 #include "recognition/kinds.h"
 #include "toolkit/controls/button_ui.h"
 #include "toolkit/controls/edit_ui.h"
@@ -21,7 +22,9 @@
 #include "ui/main_modes.h"
 #include "ui/message_box.h"
 #include "ui/open_url.h"
+#include "ui/update_ui.h"
 #include "ui/window_messages.h"
+#include "update/update.h"
 
 namespace {
 constexpr int kCloseFadeMilliseconds = 100;
@@ -59,8 +62,20 @@ void CMainFrame::InitWindow() {
         !EnsureMachineCode(MachineCodeRunFor(Globals().ExeFolder + L"/taviocr"), cancelled)) {
         ShowWindow(SW_SHOWMINIMIZED);
         Close();
+        return;
+    }
+    MainWindowUpdateDisplay().SetOwner(GetHWND());
+    CUpdate& update = Updater();
+    update.SetDisplay(&MainWindowUpdateDisplay());
+    update.SetUpdateHost(Endpoints().updateHost);
+    // A downloaded installer that the user starts now replaces this program.
+    if (update.StartOfRun()) {
+        ShowWindow(false);
+        Close();
     }
 }
+
+void CMainFrame::CheckForUpdates() { Updater().CheckNow(); }
 
 void CMainFrame::Notify(TNotifyUI& msg) {
     if (msg.sType == kNotifyWindowInit) {
@@ -286,6 +301,8 @@ LRESULT CMainFrame::OnSysCommand(UINT message, WPARAM command, LPARAM lParam, bo
 void CMainFrame::OnDestroy() {
     KillTimer(kScanTimerId);
     ScanTimer = 0;
+    // An update check still running shows nothing any more.
+    MainWindowUpdateDisplay().SetOwner(nullptr);
 }
 
 void CMainFrame::OnFinalMessage(HWND) {

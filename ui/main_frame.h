@@ -35,6 +35,8 @@ public:
     void ReloadControlText(std::wstring_view control, std::wstring_view text, int kind) override;
     CPaintManagerUI& PaintManager() { return m_pm; }
     RecognitionJob& Job() { return job_; }
+    // The menu's update item.
+    void CheckForUpdates();
 
     // The live main window of this process, or null.
     static CMainFrame* Instance();

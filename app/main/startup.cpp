@@ -25,8 +25,10 @@
 #include "compare/diff_dlg.h"
 #include "net/curl_global.h"
 #include "net/endpoints.h"
+#include "net/system_http.h"
 #include "platform/folders.h"
 #include "platform/processes.h"
+#include "platform/registry.h"
 #include "platform/system_locale.h"
 #include "platform/text.h"
 #include "recognition/credentials.h"
@@ -35,6 +37,7 @@
 #include "ui/main_frame.h"
 #include "ui/toolkit_setup.h"
 #include "ui/window_messages.h"
+#include "update/usage_reporter.h"
 
 namespace {
 
@@ -59,6 +62,19 @@ void FillProcessGlobals(ProcessGlobals& globals) {
 
 // A developer's probe: with TAVIOCR_FIRST_PAINT_FILE set, the moment the main
 // window first paints (CLOCK_MONOTONIC nanoseconds) is written to that file.
+// What every usage report says of this installation.
+void FillUsageReporter(const ProcessGlobals& globals) {
+    CUsageReporter& reporter = UsageReporter();
+    reporter.SetStatsHost(Endpoints().statsHost);
+    reporter.SetChannelCode(globals.Oem.PartnerId);
+    reporter.SetVersion(
+        RegReadString(RegistryHive::LocalMachine, L"Software\\TaviOCR", L"Version", 520)
+            .value_or(std::wstring()));
+    reporter.SetMachineCode(ReadMachineUid().value_or(std::wstring()));
+    std::wstring os;
+    if (GetOsName(os)) reporter.SetOs(os);
+}
+
 void WriteFirstPaintTime(const std::wstring& windowClass) {
     const char* path = std::getenv("TAVIOCR_FIRST_PAINT_FILE");
     if (!path || windowClass != kMainWindowClass) return;
@@ -87,10 +103,11 @@ int RunTaviOcr(int argc, char** argv) {
     const std::wstring commandLine = JoinCommandLine(argc, argv);
     switch (FindStartSwitch(commandLine)) {
         case StartSwitch::Uninstall:
-            // The uninstall report needs the reporting service; until then
-            // this run fills what the report would carry and ends.
             FillProcessGlobals(globals);
             ReadOemIni(globals);
+            Endpoints() = ReadEndpoints(EndpointsFilePath(globals.ExeFolder));
+            FillUsageReporter(globals);
+            UsageReporter().SendAction(CUsageReporter::kUninstall);
             return 0;
         case StartSwitch::MakeMachine:
             if (!ReadMachineUid()) {
@@ -118,6 +135,7 @@ int RunTaviOcr(int argc, char** argv) {
     ReadOemIni(globals);
     LoadSettings();
     Endpoints() = ReadEndpoints(EndpointsFilePath(globals.ExeFolder));
+    FillUsageReporter(globals);
     SetCrashLanguageFile(LanguageFilePath());
     SetLogPath(globals.AppFolder + L"/run.log");
 
@@ -142,5 +160,7 @@ int RunTaviOcr(int argc, char** argv) {
     } else {
         delete frame;
     }
+    // Today's recognitions wait in the settings for the next daily report.
+    StoreTodaysCount(GlobalSettings().ConfigPath);
     return 0;
 }

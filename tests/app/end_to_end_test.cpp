@@ -54,8 +54,8 @@ protected:
                             key + " " + value),
                       0);
         std::ofstream(root_ + "/endpoints.ini")
-            << "[Hosts]\nOcr=" << cloud_.BaseUrl() << "\n[TLS]\nCABundle=" << Certificates().caFile
-            << "\n";
+            << "[Hosts]\nOcr=" << cloud_.BaseUrl() << "\nAccount=\nSocialPage=\nStats=\nUpdate=\n"
+            << "[TLS]\nCABundle=" << Certificates().caFile << "\n";
         ::setenv("TAVIOCR_ENDPOINTS", (root_ + "/endpoints.ini").c_str(), 1);
         ::setenv("TAVIOCR_CONTROL_MAP", (root_ + "/map").c_str(), 1);
         fs::create_directories(root_ + "/results");

@@ -13,6 +13,8 @@ inline void UseFakeCloud(const FakeCloud& cloud) {
     endpoints.ocrHost = cloud.BaseUrl();
     endpoints.tableHost = cloud.BaseUrl();
     endpoints.caBundle = Certificates().caFile;
+    endpoints.accountHost = endpoints.socialPageHost = endpoints.statsHost = endpoints.updateHost =
+        "";
     Endpoints() = endpoints;
     ProcessCredentials() = {"app-id", FakeCloud::kApiKey, FakeCloud::kSecretKey,
                             FakeCloud::kTableKey, FakeCloud::kTableSecret};
@@ -20,5 +22,7 @@ inline void UseFakeCloud(const FakeCloud& cloud) {
 
 inline void ForgetFakeCloud() {
     Endpoints() = ServiceEndpoints{};
+    Endpoints().accountHost = Endpoints().socialPageHost = "";
+    Endpoints().statsHost = Endpoints().updateHost = "";
     ProcessCredentials() = {};
 }

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 
 std::filesystem::path MakePrivateUser(const std::string& tag) {
     namespace fs = std::filesystem;
@@ -16,5 +17,9 @@ std::filesystem::path MakePrivateUser(const std::string& tag) {
     ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
     ::setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
     ::setenv("TAVIOCR_MACHINE_DIR", (root / "machine").c_str(), 1);
+    // No vendor server is asked from a benchmark.
+    std::ofstream(root / "no-vendor-endpoints.ini")
+        << "[Hosts]\nAccount=\nSocialPage=\nStats=\nUpdate=\n";
+    ::setenv("TAVIOCR_ENDPOINTS", (root / "no-vendor-endpoints.ini").c_str(), 1);
     return root;
 }

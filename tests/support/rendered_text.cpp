@@ -39,7 +39,8 @@ bool RenderLines(const std::string& path, const std::vector<TextLine>& lines,
         y += line.pixels * 2;
         draw += " -font " + line.font + " -pointsize " + std::to_string(line.pixels) +
                 " -annotate +24+" + std::to_string(y) + " " + Quote(line.text);
-        needWidth = std::max<int>(needWidth, 48 + static_cast<int>(line.text.size()) * line.pixels * 2 / 3);
+        needWidth =
+            std::max<int>(needWidth, 48 + static_cast<int>(line.text.size()) * line.pixels * 2 / 3);
     }
     const int w = width > 0 ? width : needWidth;
     const int h = height > 0 ? height : y + 24;
@@ -51,10 +52,10 @@ bool RenderLines(const std::string& path, const std::vector<TextLine>& lines,
 
 bool RenderParagraph(const std::string& path, const std::string& text, int pixels, int width,
                      const std::string& font) {
-    const std::string command = "convert -size " + std::to_string(width) +
-                                "x -background white -fill black -font " + font + " -pointsize " +
-                                std::to_string(pixels) + " caption:" + Quote(text) +
-                                " -bordercolor white -border 20 -depth 8 " + Quote(path) + " 2>/dev/null";
+    const std::string command =
+        "convert -size " + std::to_string(width) + "x -background white -fill black -font " + font +
+        " -pointsize " + std::to_string(pixels) + " caption:" + Quote(text) +
+        " -bordercolor white -border 20 -depth 8 " + Quote(path) + " 2>/dev/null";
     return std::system(command.c_str()) == 0;
 }
 
@@ -67,14 +68,14 @@ std::vector<TextLine> ScreenshotLines(int rows) {
         "Tables are written as spreadsheets that open in any office program.",
         "Press the hot key to cut a region out of the screen and read it.",
     };
-    std::vector<TextLine> lines{{"File  Edit  View  Tools  Help", 13},
-                                {"Recognition results", 20}};
+    std::vector<TextLine> lines{{"File  Edit  View  Tools  Help", 13}, {"Recognition results", 20}};
     for (int i = 0; i < rows; ++i) lines.push_back({kSentences[i % 6], 14});
     lines.push_back({"Copy text    Save as    Close", 13});
     return lines;
 }
 
-double CharacterAccuracy(const std::wstring& expected, const std::wstring& actual, bool ignoreSpaces) {
+double CharacterAccuracy(const std::wstring& expected, const std::wstring& actual,
+                         bool ignoreSpaces) {
     const std::wstring a = Normalise(expected, ignoreSpaces);
     const std::wstring b = Normalise(actual, ignoreSpaces);
     if (a.empty()) return b.empty() ? 1.0 : 0.0;
@@ -85,7 +86,8 @@ double CharacterAccuracy(const std::wstring& expected, const std::wstring& actua
         row[0] = i;
         for (size_t j = 1; j <= b.size(); ++j) {
             const size_t up = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            row[j] =
+                std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
             diagonal = up;
         }
     }

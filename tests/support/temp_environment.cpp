@@ -24,6 +24,11 @@ void TempEnvironment::SetUp() {
     ::setenv("TMPDIR", (root_ + "/tmp").c_str(), 1);
     ::setenv("TAVIOCR_MACHINE_DIR", (root_ + "/machine").c_str(), 1);
     ::unsetenv("XDG_DESKTOP_DIR");
+    // Programs a test starts talk to no vendor server: the optional services
+    // are off unless the test names its own endpoints.
+    std::ofstream(root_ + "/no-vendor-endpoints.ini")
+        << "[Hosts]\nAccount=\nSocialPage=\nStats=\nUpdate=\n";
+    ::setenv("TAVIOCR_ENDPOINTS", (root_ + "/no-vendor-endpoints.ini").c_str(), 1);
 }
 
 void TempEnvironment::TearDown() {
@@ -32,6 +37,7 @@ void TempEnvironment::TearDown() {
     fs::remove_all(root_, ec);
     // Later fixtures set their own; leave nothing pointing at a removed folder.
     ::setenv("TMPDIR", "/tmp", 1);
+    ::unsetenv("TAVIOCR_ENDPOINTS");
 }
 
 std::wstring TempEnvironment::Path(const std::string& relative) const {

@@ -1,0 +1,35 @@
+#include "ui/update_ui.h"
+
+#include <QWidget>
+
+#include "toolkit/window_handle.h"
+#include "toolkit/window_impl_base.h"
+#include "ui/message_box.h"
+#include "ui/message_dlg.h"
+#include "ui/open_url.h"
+
+bool WindowUpdateDisplay::ShowMessage(std::wstring_view key, int style) {
+    bool yes = false;
+    // Decided on the window's thread, where its state may be read.
+    const HWND owner = owner_;
+    if (!owner) return false;
+    RunOnUiThread([&] {
+        if (!IsWindow(owner)) return;
+        const WindowImplBase* window = WindowImplBase::FromHandle(owner);
+        const bool shown = window && window->GetWidget() && window->GetWidget()->isVisible() &&
+                           !window->GetWidget()->isMinimized();
+        yes = ShowMessageByKey(key, shown ? owner : nullptr, style) == kMessageYes;
+    });
+    return yes;
+}
+
+bool WindowUpdateDisplay::OpenFile(const std::wstring& path) {
+    if (!owner_) return false;
+    RunOnUiThread([&] { OpenWithDefaultApp(path); });
+    return true;
+}
+
+WindowUpdateDisplay& MainWindowUpdateDisplay() {
+    static WindowUpdateDisplay display;
+    return display;
+}
