@@ -17,6 +17,10 @@ std::wstring EndpointsFilePath(std::wstring_view exeFolder) {
 
 ServiceEndpoints ReadEndpoints(std::wstring_view path) {
     ServiceEndpoints endpoints;
+    endpoints.accountHost = kVendorAccountHost;
+    endpoints.socialPageHost = kVendorSocialPageHost;
+    endpoints.updateHost = kVendorUpdateHost;
+    endpoints.statsHost = kVendorStatsHost;
     const IniDocument doc = ReadProfileDocument(path);
     auto read = [&doc](std::wstring_view section, std::wstring_view key, std::string& target) {
         if (const auto value = doc.Get(section, key); value && !value->empty()) {

@@ -21,12 +21,19 @@
 struct ServiceEndpoints {
     std::string ocrHost = "https://aip.baidubce.com";
     std::string tableHost = "https://form.market.alicloudapi.com";
-    std::string accountHost = "https://account.taviocr.com";
-    std::string socialPageHost = "https://www.taviocr.com";
-    std::string updateHost = "http://update.taviocr.com";
-    std::string statsHost = "http://stats.taviocr.com";
+    // The vendor's services: off until an endpoints file is read, whose
+    // missing keys then take the vendor's real hosts (kVendor... below).
+    std::string accountHost;
+    std::string socialPageHost;
+    std::string updateHost;
+    std::string statsHost;
     std::string caBundle;  // empty: the system's certificate store
 };
+
+inline constexpr const char* kVendorAccountHost = "https://account.taviocr.com";
+inline constexpr const char* kVendorSocialPageHost = "https://www.taviocr.com";
+inline constexpr const char* kVendorUpdateHost = "http://update.taviocr.com";
+inline constexpr const char* kVendorStatsHost = "http://stats.taviocr.com";
 
 // The process-wide endpoints, read once at start-up (before any worker).
 ServiceEndpoints& Endpoints();

@@ -11,6 +11,8 @@
 #include "app/language_file.h"
 #include "app/process_globals.h"
 #include "app/settings.h"
+#include "capture/global_hot_key.h"
+#include "capture/screen_cutting.h"
 #include "net/endpoints.h"
 #include "recognition/kinds.h"
 #include "toolkit/controls/button_ui.h"
@@ -54,6 +56,7 @@ void CMainFrame::OnOcrResult(const OcrResult* result, const ResultPlace& place) 
 
 void CMainFrame::InitWindow() {
     DragAcceptFiles(true);
+    SetUpCapture();
     messages_ = std::make_unique<WindowMessageDisplay>(GetHWND());
     job_.SetMessageDisplay(messages_.get());
     // The machine code is computed once, by a run with the rights to store it.
@@ -103,7 +106,8 @@ void CMainFrame::OnClick(TNotifyUI& msg) {
         if (*mode == kModeIdCard) ClearIdCardSlots();
         SetModeAndShowAddPage(*mode);
     } else if (name == L"Screenshot-OCR") {
-        MainMode = kModeScreenshot;  // the capture itself arrives with the capture window
+        MainMode = kModeScreenshot;
+        StartScreenCapture();
     } else if (name == L"Licensen-OCR") {
         SelectPage(kPageDocumentKinds);
         MainMode = kModeDocuments;
@@ -262,6 +266,9 @@ LRESULT CMainFrame::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lPar
         case WM_LOGIN_STATE:
             ShowSignedInState(wParam == 1);
             return 0;
+        case WM_CAPTURE_DONE:
+            OnCaptureDone();
+            return 0;
         case WM_OCR_RESULT:
             HandleOcrResult(reinterpret_cast<const OcrResult*>(wParam),
                             *reinterpret_cast<const ResultPlace*>(lParam));
@@ -299,6 +306,7 @@ LRESULT CMainFrame::OnSysCommand(UINT message, WPARAM command, LPARAM lParam, bo
 }
 
 void CMainFrame::OnDestroy() {
+    if (hotKey_) hotKey_->Unregister();
     KillTimer(kScanTimerId);
     ScanTimer = 0;
     // An update check still running shows nothing any more.

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/settings.h"
+#include "capture/desktop_services.h"
 #include "recognition/recognition_interfaces.h"
 #include "recognition/recognition_job.h"
 #include "recognition/result_text.h"
@@ -18,6 +20,8 @@
 #include "ui/message_box.h"
 
 class CListUI;
+class CScreenCutting;
+class GlobalHotKey;
 class CTabLayoutUI;
 
 // The program's one top-level window. It dispatches: page navigation and the
@@ -37,6 +41,14 @@ public:
     RecognitionJob& Job() { return job_; }
     // The menu's update item.
     void CheckForUpdates();
+    // Screen capture: the screenshot command and the global hot key.
+    void StartScreenCapture();
+    void OnCaptureHotKey();
+    bool RegisterCaptureHotKey(HotKeyWord word);
+    CScreenCutting* Capture() const { return capture_.get(); }
+    void UseDesktopForTest(Desktop desktop);
+    // Where the busy beep goes (tests listen to it).
+    void SetBeepForTest(std::function<void()> beep) { beep_ = std::move(beep); }
 
     // The live main window of this process, or null.
     static CMainFrame* Instance();
@@ -115,6 +127,9 @@ protected:
     void OnFinalMessage(HWND hwnd) override;
 
 private:
+    void SetUpCapture();
+    void OnCaptureDone();
+    void Beep();
     void ShowSignedInState(bool signedIn);
     void ToggleMaximized();
     void SetProgressText(std::size_t done, std::size_t total);
@@ -134,6 +149,10 @@ private:
 
     RecognitionJob job_;
     std::unique_ptr<WindowMessageDisplay> messages_;
+    std::unique_ptr<CScreenCutting> capture_;
+    std::unique_ptr<GlobalHotKey> hotKey_;
+    std::function<void()> beep_;
+    bool toldCaptureNeedsX11_ = false;
     CDialogBuilder rowBuilder_;
     std::vector<LayoutText> rowTexts_;
     int rowTextsLanguage_ = 0;

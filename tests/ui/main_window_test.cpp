@@ -4,12 +4,14 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
+#include <QTest>
 #include <filesystem>
 
 #include "app/lang_format.h"
 #include "app/language_file.h"
 #include "app/setting_keys.h"
 #include "app/settings.h"
+#include "capture/screen_cutting.h"
 #include "net/endpoints.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
@@ -570,4 +572,47 @@ TEST_F(MainWindowTest, TheWindowFitsSmallLaptopScreens) {
     EXPECT_GE(window_->width(), window_->minimumSizeHint().width());
     EXPECT_GE(window_->height(), window_->minimumSizeHint().height());
     Snapshot(window_, "main_minimum_size");
+}
+
+namespace {
+
+// One monitor of known pixels and no windows.
+class OneMonitor : public MonitorList, public DesktopSnapshot, public WindowListService {
+public:
+    std::vector<MonitorRecord> Monitors() override {
+        return {{QRect(0, 0, 800, 600), 1.0, "m", true}};
+    }
+    QImage GrabMonitor(const MonitorRecord&) override {
+        QImage image(800, 600, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        return image;
+    }
+    std::vector<WindowEntry> Windows() override { return {}; }
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, TheScreenshotCardCutsARegionAndRecognisesIt) {
+    auto desktop = std::make_shared<OneMonitor>();
+    frame_->UseDesktopForTest({desktop, desktop, desktop, true});
+    int beeps = 0;
+    frame_->SetBeepForTest([&] { ++beeps; });
+    window_->show();
+    ClickControl("Screenshot-OCR");
+    EXPECT_EQ(frame_->MainMode, kModeScreenshot);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return frame_->Capture()->Overlay() != nullptr; }));
+    EXPECT_FALSE(window_->isVisible()) << "the window steps aside for the capture";
+    frame_->OnCaptureHotKey();
+    EXPECT_EQ(beeps, 1) << "the key during a capture only beeps";
+    QWidget* overlay = frame_->Capture()->Overlay();
+    QTest::mousePress(overlay, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::mouseMove(overlay, QPoint(300, 200));
+    QTest::mouseRelease(overlay, Qt::LeftButton, {}, QPoint(300, 200));
+    ASSERT_TRUE(WaitUntilIdle());
+    ProcessEventsUntil([&] { return frame_->CurrentPage() == kPageResult; });
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_EQ(frame_->CurrentPage(), kPageResult);
+    EXPECT_EQ(ResultText(), kFirstText);
+    const QImage sent(QString::fromStdWString(frame_->Capture()->CurrentCaptureFile()));
+    EXPECT_EQ(sent.size(), QSize(200, 100));
 }

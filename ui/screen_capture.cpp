@@ -1,0 +1,79 @@
+// The main window's side of screen capture: the screenshot command, the
+// global hot key, and the captured region becoming a recognition.
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QWidget>
+
+#include "app/settings.h"
+#include "capture/global_hot_key.h"
+#include "capture/screen_cutting.h"
+#include "recognition/recognition_interfaces.h"
+#include "toolkit/controls/button_ui.h"
+#include "ui/main_frame.h"
+#include "ui/main_modes.h"
+#include "ui/message_box.h"
+#include "ui/window_messages.h"
+
+void CMainFrame::SetUpCapture() {
+    capture_ = std::make_unique<CScreenCutting>(SystemDesktop());
+    hotKey_ = SystemHotKey();
+    RegisterCaptureHotKey(GlobalSettings().HotKey);
+}
+
+bool CMainFrame::RegisterCaptureHotKey(HotKeyWord word) {
+    return hotKey_ &&
+           hotKey_->Register(static_cast<std::uint32_t>(word), [this] { OnCaptureHotKey(); });
+}
+
+void CMainFrame::OnCaptureHotKey() {
+    // Busy: a recognition runs or a capture is open.
+    if (ScanTimer != 0 || (capture_ && capture_->IsCapturing())) {
+        Beep();
+        return;
+    }
+    if (QWidget* window = GetWidget()) {
+        if (window->isMinimized()) window->showNormal();
+        window->show();
+        window->raise();
+        window->activateWindow();
+    }
+    MainMode = kModeScreenshot;
+    StartScreenCapture();
+}
+
+void CMainFrame::StartScreenCapture() {
+    if (!capture_) return;
+    const HWND self = GetHWND();
+    const bool started =
+        capture_->StartCapture({[this] { ShowWindow(false); },
+                                [self] {
+                                    if (WindowImplBase* window = FromHandle(self))
+                                        window->ShowWindow(true);
+                                },
+                                [self] { ::PostMessageW(self, WM_CAPTURE_DONE, 0, 0); }});
+    // A desktop session without X11 (Wayland) has nothing to capture from:
+    // said once, never a black picture. Headless platforms have no one to tell.
+    const QString platform = QGuiApplication::platformName();
+    if (!started && !capture_->IsCapturing() && !toldCaptureNeedsX11_ &&
+        platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
+        toldCaptureNeedsX11_ = true;
+        ShowMessageByKey(L"ScreenCaptureNeedsX11", GetHWND(), kStyleInformation);
+    }
+}
+
+void CMainFrame::OnCaptureDone() {
+    if (capture_ && !capture_->CurrentCaptureFile().empty())
+        OnCaptureDone(capture_->CurrentCaptureFile());
+}
+
+void CMainFrame::UseDesktopForTest(Desktop desktop) {
+    capture_ = std::make_unique<CScreenCutting>(std::move(desktop));
+}
+
+void CMainFrame::Beep() {
+    if (beep_)
+        beep_();
+    else
+        QApplication::beep();
+}
