@@ -247,3 +247,26 @@ TEST_F(EndToEndTest, AModalDialogStaysAboveItsWindowUnderAWindowManager) {
     program_process_->Kill();
     manager->Kill();
 }
+
+TEST_F(EndToEndTest, F4CutsARegionOutOfTheScreenAndRecognisesIt) {
+    program_process_ = ChildProcess::Start({program_ + "/taviocr"});
+    ASSERT_TRUE(program_process_);
+    ASSERT_TRUE(WaitFor("TaviOCRWindowClass", "Pic-OCR"));
+    std::this_thread::sleep_for(300ms);
+    // The key works wherever the focus is: it goes to the screen, not a window.
+    ASSERT_EQ(Shell("xdotool key F4"), 0);
+    std::this_thread::sleep_for(800ms);  // the window steps aside, the overlay opens
+    ASSERT_EQ(Shell("xdotool mousemove 200 200 mousedown 1 mousemove 300 250 mousemove 400 300 "
+                    "mouseup 1"),
+              0);
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (std::chrono::steady_clock::now() < deadline &&
+           cloud_.CountRequests("/rest/2.0/ocr/v1/general_basic") == 0)
+        std::this_thread::sleep_for(100ms);
+    ASSERT_EQ(cloud_.CountRequests("/rest/2.0/ocr/v1/general_basic"), 1);
+    const std::string image = cloud_.Requests().back().form.at("image");
+    const QByteArray bytes = QByteArray::fromBase64(QByteArray::fromStdString(image));
+    const QImage region = QImage::fromData(bytes, "JPEG");
+    EXPECT_EQ(region.size(), QSize(200, 100)) << "the dragged region, as a JPEG";
+    EXPECT_TRUE(WaitFor("TaviOCRWindowClass", "ocrText")) << "its text shows";
+}
