@@ -57,6 +57,7 @@ void CMainFrame::OnOcrResult(const OcrResult* result, const ResultPlace& place) 
 void CMainFrame::InitWindow() {
     DragAcceptFiles(true);
     SetUpCapture();
+    SetUpTrayIcon();
     messages_ = std::make_unique<WindowMessageDisplay>(GetHWND());
     job_.SetMessageDisplay(messages_.get());
     // The machine code is computed once, by a run with the rights to store it.
@@ -97,7 +98,9 @@ void CMainFrame::Notify(TNotifyUI& msg) {
 void CMainFrame::OnClick(TNotifyUI& msg) {
     const std::wstring& name = msg.sName;
     if (name == L"btnClose")
-        PostMessageW(WM_CLOSE);
+        OnCloseRequest();
+    else if (name == L"btnMenu")
+        ShowPopupMenu(L"main_menu.xml");
     else if (name == L"btnMin")
         SendMessageW(WM_SYSCOMMAND, SC_MINIMIZE);
     else if (name == L"btnMax")
@@ -265,6 +268,9 @@ LRESULT CMainFrame::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lPar
     switch (message) {
         case WM_LOGIN_STATE:
             ShowSignedInState(wParam == 1);
+            return 0;
+        case WM_MENU_COMMAND:
+            OnMenuCommand(reinterpret_cast<MenuCmd*>(wParam));
             return 0;
         case WM_CAPTURE_DONE:
             OnCaptureDone();

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QPoint>
 #include <QString>
+#include <QSystemTrayIcon>
 #include <functional>
 #include <map>
 #include <memory>
@@ -15,12 +17,14 @@
 #include "recognition/recognition_job.h"
 #include "recognition/result_text.h"
 #include "toolkit/dialog_builder.h"
+#include "toolkit/menu_wnd.h"
 #include "toolkit/skin_manager.h"
 #include "toolkit/window_impl_base.h"
 #include "ui/message_box.h"
 
 class CListUI;
 class CScreenCutting;
+class QSystemTrayIcon;
 class GlobalHotKey;
 class CTabLayoutUI;
 
@@ -41,6 +45,12 @@ public:
     RecognitionJob& Job() { return job_; }
     // The menu's update item.
     void CheckForUpdates();
+    // Staying resident: the close request, popup menus and the tray icon.
+    void OnCloseRequest();
+    void ShowPopupMenu(std::wstring_view file, std::optional<QPoint> point = std::nullopt);
+    void OnMenuCommand(MenuCmd* command);
+    void RestoreFromTray();
+    CMenuWnd* PopupMenu() const { return popupMenu_.get(); }
     // Screen capture: the screenshot command and the global hot key.
     void StartScreenCapture();
     void OnCaptureHotKey();
@@ -128,6 +138,7 @@ protected:
 
 private:
     void SetUpCapture();
+    void SetUpTrayIcon();
     void OnCaptureDone();
     void Beep();
     void ShowSignedInState(bool signedIn);
@@ -150,6 +161,9 @@ private:
     RecognitionJob job_;
     std::unique_ptr<WindowMessageDisplay> messages_;
     std::unique_ptr<CScreenCutting> capture_;
+    std::unique_ptr<CMenuWnd> popupMenu_;
+    MenuCheckInfo menuChecks_;
+    std::unique_ptr<QSystemTrayIcon> tray_;
     std::unique_ptr<GlobalHotKey> hotKey_;
     std::function<void()> beep_;
     bool toldCaptureNeedsX11_ = false;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QMenu>
 #include <algorithm>
 #include <map>
 #include <vector>
@@ -9,6 +11,7 @@
 #include "account/signed_in_user.h"
 #include "app/language.h"
 #include "app/process_globals.h"
+#include "app/setting_keys.h"
 #include "app/settings.h"
 #include "platform/profile.h"
 #include "support/qt_application.h"
@@ -141,4 +144,55 @@ TEST_F(MainFrameTest, TheReloadCallbackSkipsMissingControlsAndEmptyTexts) {
               QStringLiteral("Your account"));
     frame->ReloadControlText(L"appTitle", L"0,0,120,30", 3);
     EXPECT_EQ(frame->PaintManager().FindControl(L"appTitle")->maximumWidth(), 120);
+}
+
+TEST_F(MainFrameTest, TheCloseButtonHidesOrQuitsAsConfigured) {
+    ChangeSetting(kHideWhenClose, 1);
+    ChangeSetting(kRemindWhenClose, 1);
+    CMainFrame* frame = Open();
+    frame->ShowWindow(true);
+    // The exit question closed with its own close button: nothing happens.
+    WhenWindowShown(L"TaviOCRDialogClass", [](QWidget* dialog) {
+        EXPECT_TRUE(qobject_cast<QAbstractButton*>(Control(dialog, "optHide"))->isChecked());
+        Click(dialog, "btnClose");
+    });
+    Click(frame->GetWidget(), "btnClose");
+    EXPECT_TRUE(frame->GetWidget()->isVisible());
+    EXPECT_FALSE(frame->GetWidget()->isMinimized());
+    // Told not to ask again and to hide: the window steps aside, and without a
+    // tray it is minimised rather than lost.
+    ChangeSetting(kRemindWhenClose, 0);
+    Click(frame->GetWidget(), "btnClose");
+    EXPECT_TRUE(!frame->GetWidget()->isVisible() || frame->GetWidget()->isMinimized());
+    EXPECT_EQ(CMainFrame::Instance(), frame) << "still running";
+    frame->RestoreFromTray();
+    // Asked again, "Exit" quits and is remembered.
+    ChangeSetting(kRemindWhenClose, 1);
+    WhenWindowShown(L"TaviOCRDialogClass", [](QWidget* dialog) {
+        Click(dialog, "optExit");
+        Click(dialog, "btnYes");
+    });
+    Click(frame->GetWidget(), "btnClose");
+    ASSERT_TRUE(ProcessEventsUntil([] { return CMainFrame::Instance() == nullptr; }));
+    EXPECT_EQ(GlobalSettings().HideWhenClose, 0);
+    EXPECT_EQ(GetPrivateProfileInt(L"General", L"HideWhenClose", 1, GlobalSettings().ConfigPath),
+              0);
+}
+
+TEST_F(MainFrameTest, ALanguageOfTheMainMenuSwitchesTheTextsAtOnce) {
+    CMainFrame* frame = Open();
+    Click(frame->GetWidget(), "btnMenu");
+    ASSERT_NE(frame->PopupMenu(), nullptr);
+    QMenu* menu = frame->PopupMenu()->GetMenu();
+    ASSERT_NE(menu, nullptr);
+    QAction* chinese = menu->findChild<QMenu*>("menuLanguage")->findChild<QAction*>("menuTR");
+    ASSERT_NE(chinese, nullptr);
+    EXPECT_EQ(menu->findChild<QMenu*>("menuLanguage")->actions().size(), 11) << "eleven languages";
+    chinese->trigger();
+    ASSERT_TRUE(ProcessEventsUntil([] { return Globals().UiLanguage == 950; }));
+    EXPECT_EQ(TextOf(frame->GetWidget(), "Pic-OCR"), QStringLiteral("圖片轉文字"));
+    Click(frame->GetWidget(), "btnMenu");
+    EXPECT_EQ(frame->PopupMenu()->GetMenu()->actions().back()->text(), QStringLiteral("結束"))
+        << "the menu speaks the new language";
+    SelectLanguageByMenu(L"menuEn");
 }

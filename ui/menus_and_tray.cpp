@@ -1,0 +1,107 @@
+// The main window staying resident: the close request (hide or exit), the
+// popup menus and their commands, and the notification-area icon.
+
+#include <QCursor>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+#include "app/language.h"
+#include "app/language_file.h"
+#include "app/language_table.h"
+#include "app/process_globals.h"
+#include "app/settings.h"
+#include "toolkit/menu_wnd.h"
+#include "toolkit/paint_manager.h"
+#include "ui/info_dialogs.h"
+#include "ui/main_frame.h"
+#include "ui/question_dialogs.h"
+
+namespace {
+
+// Menu texts come from the language file, keyed by item name.
+void ApplyMenuTexts(QMenu* menu) {
+    for (QAction* action : menu->actions()) {
+        const QString name = action->menu() ? action->menu()->objectName() : action->objectName();
+        const std::wstring text = LangText(L"@menu/" + name.toStdWString());
+        if (!text.empty()) action->setText(QString::fromStdWString(text));
+        if (action->menu()) ApplyMenuTexts(action->menu());
+    }
+}
+
+}  // namespace
+
+void CMainFrame::OnCloseRequest() {
+    const AppSettings& settings = GlobalSettings();
+    if (settings.HideWhenClose == 1 && settings.RemindWhenClose == 1) {
+        CMessageExitDlg dialog;
+        dialog.RunModal(GetHWND());
+        if (dialog.cancelled) return;
+    }
+    if (GlobalSettings().HideWhenClose != 1) {
+        PostMessageW(WM_CLOSE);
+        return;
+    }
+    // Without a tray the program could not be reached again: minimised instead.
+    if (tray_ && tray_->isVisible())
+        ShowWindow(false);
+    else
+        ShowWindow(SW_SHOWMINIMIZED);
+}
+
+void CMainFrame::ShowPopupMenu(std::wstring_view file, std::optional<QPoint> point) {
+    popupMenu_.reset();
+    menuChecks_.clear();
+    for (const LanguageInfo& language : LanguageTable())
+        if (!language.menuItem.empty())
+            menuChecks_[std::wstring(language.menuItem)] = language.code == Globals().UiLanguage;
+    QPoint at = point ? *point : QCursor::pos();
+    if (!point && file == L"main_menu.xml")
+        if (QWidget* button = m_pm.FindControl(L"btnMenu"))
+            at = button->mapToGlobal(QPoint(0, button->height()));
+    popupMenu_ = CMenuWnd::CreateMenu(file, at, &m_pm, &menuChecks_);
+    if (popupMenu_ && popupMenu_->GetMenu()) ApplyMenuTexts(popupMenu_->GetMenu());
+}
+
+void CMainFrame::OnMenuCommand(MenuCmd* command) {
+    // The record is released whatever the command does, even if it ends the window.
+    const std::wstring name = command->szName, data = command->szUserData;
+    ReleaseMenuCommand(command);
+    if (name == L"menuAbout") {
+        (new CAboutDlg)->RunModal(GetWidget() && GetWidget()->isVisible() ? GetHWND() : nullptr);
+    } else if (name == L"menuUpdate") {
+        CheckForUpdates();
+    } else if (name == L"menuExit") {
+        PostMessageW(WM_CLOSE);
+    } else if (name == L"menuShowMain") {
+        RestoreFromTray();
+    } else if (QString::fromStdWString(data).compare(QLatin1String("menuLang"),
+                                                     Qt::CaseInsensitive) == 0) {
+        SelectLanguageByMenu(name);
+    }
+}
+
+void CMainFrame::RestoreFromTray() {
+    QWidget* window = GetWidget();
+    if (!window) return;
+    if (window->isMinimized()) window->showNormal();
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void CMainFrame::SetUpTrayIcon() {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;  // no tray: closing minimises
+    tray_ = std::make_unique<QSystemTrayIcon>();
+    const QPixmap icon = CPaintManagerUI::LoadImage("icons/128.svg", 2.0);
+    tray_->setIcon(QIcon(icon.isNull() ? CPaintManagerUI::LoadImage("icons/128.png", 2.0) : icon));
+    tray_->setToolTip(QString::fromStdWString(LangText(L"TrayTip")));
+    QObject::connect(tray_.get(), &QSystemTrayIcon::activated, GetWidget(),
+                     [this](QSystemTrayIcon::ActivationReason reason) {
+                         if (reason == QSystemTrayIcon::Context)
+                             ShowPopupMenu(L"trayicon_menu.xml", QCursor::pos());
+                         else if (reason == QSystemTrayIcon::Trigger)
+                             RestoreFromTray();
+                     });
+    tray_->show();
+}
