@@ -15,6 +15,10 @@
 #include "ui/message_box.h"
 #include "ui/window_messages.h"
 
+namespace {
+constexpr int kOwnerVanishMs = 100;
+}  // namespace
+
 void CMainFrame::SetUpCapture() {
     capture_ = std::make_unique<CScreenCutting>(SystemDesktop());
     hotKey_ = SystemHotKey();
@@ -32,9 +36,10 @@ void CMainFrame::OnCaptureHotKey() {
         Beep();
         return;
     }
-    if (QWidget* window = GetWidget()) {
+    // A window in the tray is not shown just to be hidden for the snapshot
+    // (a flash and 100 ms lost): the capture shows it when it ends.
+    if (QWidget* window = GetWidget(); window && window->isVisible()) {
         if (window->isMinimized()) window->showNormal();
-        window->show();
         window->raise();
         window->activateWindow();
     }
@@ -45,13 +50,16 @@ void CMainFrame::OnCaptureHotKey() {
 void CMainFrame::StartScreenCapture() {
     if (!capture_) return;
     const HWND self = GetHWND();
+    // Only a window on screen needs a moment to vanish before the snapshot.
+    const bool onScreen = GetWidget() && GetWidget()->isVisible() && !GetWidget()->isMinimized();
     const bool started =
         capture_->StartCapture({[this] { ShowWindow(false); },
                                 [self] {
                                     if (WindowImplBase* window = FromHandle(self))
                                         window->ShowWindow(true);
                                 },
-                                [self] { ::PostMessageW(self, WM_CAPTURE_DONE, 0, 0); }});
+                                [self] { ::PostMessageW(self, WM_CAPTURE_DONE, 0, 0); }},
+                               onScreen ? kOwnerVanishMs : 0);
     // A desktop session without X11 (Wayland) has nothing to capture from:
     // said once, never a black picture. Headless platforms have no one to tell.
     const QString platform = QGuiApplication::platformName();
