@@ -36,6 +36,29 @@ int Shell(const std::string& command) {
 
 }  // namespace
 
+namespace {
+
+std::string Output(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r")) {
+        char buffer[4096];
+        while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+        ::pclose(pipe);
+    }
+    return out;
+}
+
+std::vector<unsigned long> NumbersIn(const std::string& text) {
+    std::vector<unsigned long> numbers;
+    std::istringstream in(text);
+    for (std::string word; in >> word;)
+        if (word.rfind("0x", 0) == 0 || std::isdigit(static_cast<unsigned char>(word[0])))
+            numbers.push_back(std::stoul(word, nullptr, 0));
+    return numbers;
+}
+
+}  // namespace
+
 class EndToEndTest : public TempEnvironment {
 protected:
     void SetUp() override {
@@ -175,29 +198,6 @@ TEST_F(EndToEndTest, PicturesDraggedFromAFileManagerAreTaken) {
     EXPECT_TRUE(fs::exists(folder / "second.png.txt"));
 }
 
-namespace {
-
-std::string Output(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r")) {
-        char buffer[4096];
-        while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
-        ::pclose(pipe);
-    }
-    return out;
-}
-
-std::vector<unsigned long> NumbersIn(const std::string& text) {
-    std::vector<unsigned long> numbers;
-    std::istringstream in(text);
-    for (std::string word; in >> word;)
-        if (word.rfind("0x", 0) == 0 || std::isdigit(static_cast<unsigned char>(word[0])))
-            numbers.push_back(std::stoul(word, nullptr, 0));
-    return numbers;
-}
-
-}  // namespace
-
 TEST_F(EndToEndTest, AModalDialogStaysAboveItsWindowUnderAWindowManager) {
     auto manager = ChildProcess::Start({"openbox", "--sm-disable"});
     ASSERT_TRUE(manager) << "openbox is part of the test set-up";
@@ -269,4 +269,40 @@ TEST_F(EndToEndTest, F4CutsARegionOutOfTheScreenAndRecognisesIt) {
     const QImage region = QImage::fromData(bytes, "JPEG");
     EXPECT_EQ(region.size(), QSize(200, 100)) << "the dragged region, as a JPEG";
     EXPECT_TRUE(WaitFor("TaviOCRWindowClass", "ocrText")) << "its text shows";
+}
+
+TEST_F(EndToEndTest, AClickDuringACaptureTakesTheWindowUnderIt) {
+    auto other = ChildProcess::Start({"xmessage", "-geometry", "+500+400", "A window to snap to"});
+    ASSERT_TRUE(other);
+    std::string geometry;
+    for (int i = 0; i < 100 && geometry.empty(); ++i) {
+        std::this_thread::sleep_for(50ms);
+        geometry =
+            Output("xdotool search --onlyvisible --name 'xmessage' getwindowgeometry --shell");
+    }
+    std::replace(geometry.begin(), geometry.end(), '=', ' ');
+    std::istringstream fields(geometry);
+    std::map<std::string, int> window;
+    for (std::string name; fields >> name;) fields >> window[name];
+    ASSERT_GT(window["WIDTH"], 0) << "xmessage is part of the test set-up";
+
+    program_process_ = ChildProcess::Start({program_ + "/taviocr"});
+    ASSERT_TRUE(program_process_);
+    ASSERT_TRUE(WaitFor("TaviOCRWindowClass", "Pic-OCR"));
+    std::this_thread::sleep_for(300ms);
+    ASSERT_EQ(Shell("xdotool key F4"), 0);
+    std::this_thread::sleep_for(800ms);
+    const int x = window["X"] + window["WIDTH"] / 2, y = window["Y"] + window["HEIGHT"] / 2;
+    ASSERT_EQ(
+        Shell("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1"), 0);
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (std::chrono::steady_clock::now() < deadline &&
+           cloud_.CountRequests("/rest/2.0/ocr/v1/general_basic") == 0)
+        std::this_thread::sleep_for(100ms);
+    ASSERT_EQ(cloud_.CountRequests("/rest/2.0/ocr/v1/general_basic"), 1);
+    const QImage region = QImage::fromData(QByteArray::fromBase64(QByteArray::fromStdString(
+                                               cloud_.Requests().back().form.at("image"))),
+                                           "JPEG");
+    EXPECT_EQ(region.size(), QSize(window["WIDTH"], window["HEIGHT"])) << "exactly the window";
+    other->Kill();
 }
