@@ -20,6 +20,7 @@
 #include "toolkit/controls/label_ui.h"
 #include "toolkit/controls/list_ui.h"
 #include "toolkit/controls/tab_layout_ui.h"
+#include "toolkit/dpi.h"
 #include "toolkit/window_effects.h"
 #include "ui/main_modes.h"
 #include "ui/message_box.h"
@@ -55,6 +56,9 @@ void CMainFrame::OnOcrResult(const OcrResult* result, const ResultPlace& place) 
 }
 
 void CMainFrame::InitWindow() {
+    // System DPI awareness; at 200 % and more every window is drawn at 200 %.
+    CDPI::SetDPIAwareness(true);
+    if (CDPI(GetWidget()).GetDPI() >= 192) SetAllDPI(192);
     DragAcceptFiles(true);
     SetUpCapture();
     SetUpTrayIcon();
