@@ -48,6 +48,20 @@ fs::path PrepareProgramFolder(const fs::path& root, const FakeCloud& cloud, size
     return app;
 }
 
+// Runs the command (peak_rss around taviocr-cli) once per iteration; its
+// peak in KiB, or -1 after marking the benchmark failed.
+long TimedPeakRuns(benchmark::State& state, const std::string& command) {
+    long peakKiB = 0;
+    for (auto _ : state) {
+        FILE* pipe = ::popen(command.c_str(), "r");
+        if (!pipe || std::fscanf(pipe, "%ld", &peakKiB) != 1 || ::pclose(pipe) != 0) {
+            state.SkipWithError("taviocr-cli did not recognise the image");
+            return -1;
+        }
+    }
+    return peakKiB;
+}
+
 // Argument: the image size in KiB (a tiny one shows the program's own base).
 void BM_CliPeakMemory(benchmark::State& state) {
     const size_t imageBytes = static_cast<size_t>(state.range(0)) * 1024;
@@ -61,14 +75,10 @@ void BM_CliPeakMemory(benchmark::State& state) {
     const std::string image = (root / "big.jpg").string();
     const std::string command =
         std::string(PEAK_RSS_PROGRAM) + " '" + program + "' --engine cloud '" + image + "'";
-    long peakKiB = 0;
-    for (auto _ : state) {
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (!pipe || std::fscanf(pipe, "%ld", &peakKiB) != 1 || ::pclose(pipe) != 0)
-            return state.SkipWithError("taviocr-cli did not recognise the image");
-    }
+    const long peakKiB = TimedPeakRuns(state, command);
     ::unsetenv("TAVIOCR_ENDPOINTS");
     fs::remove_all(root);
+    if (peakKiB < 0) return;
     state.counters["peak_MiB"] = static_cast<double>(peakKiB) / 1024.0;
     state.counters["limit_MiB"] = (5.0 * imageBytes + 40.0 * 1024 * 1024) / (1024.0 * 1024.0);
 }
@@ -113,14 +123,10 @@ void BM_CliLargeAnswer(benchmark::State& state) {
                                 (app / "taviocr-cli").string() + "' --engine cloud " +
                                 (state.range(0) ? "--json '" : "'") + (root / "big.jpg").string() +
                                 "'";
-    long peakKiB = 0;
-    for (auto _ : state) {
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (!pipe || std::fscanf(pipe, "%ld", &peakKiB) != 1 || ::pclose(pipe) != 0)
-            return state.SkipWithError("taviocr-cli did not recognise the image");
-    }
+    const long peakKiB = TimedPeakRuns(state, command);
     ::unsetenv("TAVIOCR_ENDPOINTS");
     fs::remove_all(root);
+    if (peakKiB < 0) return;
     state.counters["peak_MiB"] = static_cast<double>(peakKiB) / 1024.0;
     state.counters["peak_per_answer"] = static_cast<double>(peakKiB) * 1024.0 / answer.size();
 }

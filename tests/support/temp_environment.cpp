@@ -26,9 +26,9 @@ void TempEnvironment::SetUp() {
     ::unsetenv("XDG_DESKTOP_DIR");
     // Programs a test starts talk to no vendor server: the optional services
     // are off unless the test names its own endpoints.
-    std::ofstream(root_ + "/no-vendor-endpoints.ini")
+    std::ofstream(root_ + "/runtime/no-vendor-endpoints.ini")
         << "[Hosts]\nAccount=\nSocialPage=\nStats=\nUpdate=\n";
-    ::setenv("TAVIOCR_ENDPOINTS", (root_ + "/no-vendor-endpoints.ini").c_str(), 1);
+    ::setenv("TAVIOCR_ENDPOINTS", (root_ + "/runtime/no-vendor-endpoints.ini").c_str(), 1);
 }
 
 void TempEnvironment::TearDown() {
