@@ -104,6 +104,8 @@ public:
     void StopScanAnimation();
 
     void OnDropFilesForTest(const std::vector<std::wstring>& paths) { OnDropFiles(paths); }
+    // Pictures handed over on the command line: taken as a drop on the home page.
+    void OpenPictures(const std::vector<std::wstring>& paths) { OnDropFiles(paths); }
 
     // --- running a recognition (recognition_run.cpp) ---
     void OnButtonOCR();

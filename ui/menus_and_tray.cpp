@@ -16,6 +16,7 @@
 #include "ui/info_dialogs.h"
 #include "ui/main_frame.h"
 #include "ui/question_dialogs.h"
+#include "ui/setting_dlg.h"
 
 namespace {
 
@@ -69,6 +70,11 @@ void CMainFrame::OnMenuCommand(MenuCmd* command) {
     ReleaseMenuCommand(command);
     if (name == L"menuAbout") {
         (new CAboutDlg)->RunModal(GetWidget() && GetWidget()->isVisible() ? GetHWND() : nullptr);
+    } else if (name == L"menuSetting") {
+        RunSettingDialog(GetHWND(),
+                         [this](HotKeyWord word) { return RegisterCaptureHotKey(word); });
+        // The recognition language may have changed.
+        job_.SetLanguageNumber(LanguageNumberForSetting(GlobalSettings().OCRLanguage));
     } else if (name == L"menuUpdate") {
         CheckForUpdates();
     } else if (name == L"menuExit") {

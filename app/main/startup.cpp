@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "account/machine_identity.h"
 #include "account/signed_in_user.h"
@@ -62,6 +64,19 @@ void FillProcessGlobals(ProcessGlobals& globals) {
 
 // A developer's probe: with TAVIOCR_FIRST_PAINT_FILE set, the moment the main
 // window first paints (CLOCK_MONOTONIC nanoseconds) is written to that file.
+// The existing files among the arguments (the desktop entry passes them).
+std::vector<std::wstring> PictureArguments(int argc, char** argv) {
+    std::vector<std::wstring> pictures;
+    std::error_code error;
+    for (int i = 1; i < argc; ++i) {
+        const std::filesystem::path path =
+            std::filesystem::absolute(argv[i], error).lexically_normal();
+        if (!error && std::filesystem::is_regular_file(path, error))
+            pictures.push_back(Utf8ToWide(path.string()));
+    }
+    return pictures;
+}
+
 // What every usage report says of this installation.
 void FillUsageReporter(const ProcessGlobals& globals) {
     CUsageReporter& reporter = UsageReporter();
@@ -156,6 +171,9 @@ int RunTaviOcr(int argc, char** argv) {
         frame->CenterWindow();
         if (!HasAutoRunSwitch(commandLine)) frame->ShowWindow(SW_SHOWDEFAULT);
         frame->SetIcon(128);
+        // Pictures opened with TaviOCR from a file manager arrive as a drop would.
+        if (const auto pictures = PictureArguments(argc, argv); !pictures.empty())
+            frame->OpenPictures(pictures);
         CPaintManagerUI::MessageLoop();
     } else {
         delete frame;

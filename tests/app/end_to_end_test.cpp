@@ -306,3 +306,10 @@ TEST_F(EndToEndTest, AClickDuringACaptureTakesTheWindowUnderIt) {
     EXPECT_EQ(region.size(), QSize(window["WIDTH"], window["HEIGHT"])) << "exactly the window";
     other->Kill();
 }
+
+TEST_F(EndToEndTest, PicturesOpenedWithTheProgramAreAdded) {
+    program_process_ =
+        ChildProcess::Start({program_ + "/taviocr", root_ + "/first.png", root_ + "/second.png"});
+    ASSERT_TRUE(program_process_);
+    EXPECT_TRUE(WaitFor("TaviOCRWindowClass", "buttonOCR")) << "the add page with both pictures";
+}

@@ -1,0 +1,102 @@
+// The settings dialog on the real skin: what is written at once, what only
+// "btnClose" takes over, and what any other close discards.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <filesystem>
+
+#include "app/autorun.h"
+#include "app/setting_keys.h"
+#include "app/settings.h"
+#include "platform/file_io.h"
+#include "platform/profile.h"
+#include "support/qt_application.h"
+#include "toolkit/controls/hotkey_ui.h"
+#include "ui/setting_dlg.h"
+#include "ui_fixture.h"
+
+namespace {
+constexpr wchar_t kDialogClass[] = L"TaviOCRDialogClass";
+}
+
+class SettingDialogTest : public UiTest {
+protected:
+    // Runs the dialog; `act` works it as a user would.
+    void Run(std::function<void(QWidget*)> act) {
+        WhenWindowShown(kDialogClass, std::move(act));
+        CSettingDlg dialog([this](HotKeyWord word) {
+            registered_.push_back(word);
+            return true;
+        });
+        dialog.RunModal(nullptr);
+    }
+    std::vector<HotKeyWord> registered_;
+};
+
+TEST_F(SettingDialogTest, ClicksAreWrittenAtOnceAndSurviveTheSystemClose) {
+    ChangeSetting(kOcrLanguage, -1);
+    CreateFolderTree(Path("Results"));
+    ChangeSavePath(Path("Results"));
+    Run([&](QWidget* dialog) {
+        Snapshot(dialog, "dlg_setting");
+        EXPECT_EQ(qobject_cast<QComboBox*>(Control(dialog, "comboLanguage"))->currentIndex(), -1)
+            << "OCRLanguage -1: no selection";
+        Click(dialog, "optAutoRun");
+        EXPECT_TRUE(IsAutoRunRegistered()) << "written at the click";
+        auto* sizes = qobject_cast<QComboBox*>(Control(dialog, "comboMaxSize"));
+        sizes->setCurrentIndex(1);
+        emit sizes->activated(1);
+        EXPECT_EQ(StoredSetting(L"MaxImageSize"), 2048);
+        // Deferred fields edited, then the dialog closed by the system: discarded.
+        qobject_cast<QLineEdit*>(Control(dialog, "SavePath"))
+            ->setText(QString::fromStdWString(Path("elsewhere")));
+        dialog->close();
+    });
+    EXPECT_TRUE(IsAutoRunRegistered());
+    EXPECT_EQ(GlobalSettings().SavePath, Path("Results"));
+    Run([](QWidget* dialog) {
+        Click(dialog, "optAutoRun");  // shown ticked: this unticks
+        dialog->close();
+    });
+    EXPECT_FALSE(IsAutoRunRegistered()) << "removed at the click too";
+}
+
+TEST_F(SettingDialogTest, TheCloseButtonTakesOverTheFolderTheKeyAndTheSizeLimit) {
+    CreateFolderTree(Path("Results"));
+    CreateFolderTree(Path("results"));
+    ChangeSavePath(Path("Results"));
+    ChangeSetting(kHotKey, kDefaultHotKey);
+    // A folder that does not exist: the dialog says so and stays, the key unchanged.
+    Run([&](QWidget* dialog) {
+        qobject_cast<QLineEdit*>(Control(dialog, "SavePath"))
+            ->setText(QString::fromStdWString(Path("missing")));
+        qobject_cast<CHotKeyUI*>(Control(dialog, "HotKey"))->SetHotKey(0, 0);
+        WhenWindowShown(kDialogClass, [](QWidget* message) { Click(message, "btnClose"); });
+        Click(dialog, "btnClose");
+        EXPECT_TRUE(dialog->isVisible()) << "still open for a correction";
+        EXPECT_EQ(GlobalSettings().HotKey, kDefaultHotKey);
+        // A case-only change, a cleared key and the size limit: all taken over.
+        qobject_cast<QLineEdit*>(Control(dialog, "SavePath"))
+            ->setText(QString::fromStdWString(Path("results")));
+        Click(dialog, "optCompressedSize");
+        Click(dialog, "btnClose");
+    });
+    EXPECT_EQ(GlobalSettings().SavePath, Path("results"));
+    EXPECT_EQ(GlobalSettings().HotKey, 0);
+    EXPECT_EQ(StoredSetting(L"HotKey"), 0);
+    EXPECT_EQ(registered_, std::vector<HotKeyWord>{0}) << "the old key let go, none taken";
+    EXPECT_EQ(StoredSetting(L"CompressedSizeLimit"), 1);
+}
+
+TEST_F(SettingDialogTest, TheHotKeyControlKeepsAltAndShiftApart) {
+    ChangeSetting(kHotKey, (0x41 << 16) | 1 | 2);  // Ctrl+Alt+A as the key registration has it
+    Run([](QWidget* dialog) {
+        EXPECT_EQ(qobject_cast<QLineEdit*>(Control(dialog, "HotKey"))->text(),
+                  QStringLiteral("Ctrl+Alt+A"));
+        Click(dialog, "btnClose");
+    });
+    EXPECT_EQ(GlobalSettings().HotKey, (0x41 << 16) | 1 | 2) << "unchanged by a round trip";
+}

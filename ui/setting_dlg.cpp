@@ -1,0 +1,144 @@
+#include "ui/setting_dlg.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QWidget>
+
+#include "app/autorun.h"
+#include "app/lang_format.h"
+#include "app/language_file.h"
+#include "app/setting_keys.h"
+#include "platform/file_io.h"
+#include "recognition/recognition_interfaces.h"
+#include "toolkit/controls/edit_ui.h"
+#include "toolkit/controls/hotkey_ui.h"
+#include "toolkit/vk_keys.h"
+#include "ui/message_box.h"
+
+namespace {
+
+bool Ticked(const QAbstractButton* box) { return box && box->isChecked(); }
+
+void Tick(QAbstractButton* box, bool ticked) {
+    if (box) box->setChecked(ticked);
+}
+
+// The stored word keeps the key registration's flags (Alt 1, Ctrl 2, Shift 4,
+// Win 8); the hot key control speaks its own (Shift 1, Ctrl 2, Alt 4). Each
+// is turned into the other, so Alt and Shift never trade places.
+constexpr int kModAlt = 1, kModControl = 2, kModShift = 4;
+
+int HotKeyModifiersToHotKeyFlags(HotKeyWord word) {
+    const int mods = HotKeyModifiers(word);
+    return ((mods & kModAlt) ? HOTKEYF_ALT : 0) | ((mods & kModControl) ? HOTKEYF_CONTROL : 0) |
+           ((mods & kModShift) ? HOTKEYF_SHIFT : 0);
+}
+
+HotKeyWord MakeHotKeyWord(int virtualKey, int hotKeyFlags) {
+    const int mods = ((hotKeyFlags & HOTKEYF_ALT) ? kModAlt : 0) |
+                     ((hotKeyFlags & HOTKEYF_CONTROL) ? kModControl : 0) |
+                     ((hotKeyFlags & HOTKEYF_SHIFT) ? kModShift : 0);
+    return static_cast<HotKeyWord>((static_cast<std::uint32_t>(virtualKey) << 16) |
+                                   static_cast<std::uint32_t>(mods));
+}
+
+}  // namespace
+
+void CSettingDlg::OnWindowInit() {
+    const AppSettings& settings = GlobalSettings();
+    Tick(Find<QAbstractButton>(L"optAutoRun"), IsAutoRunRegistered());
+    Tick(Find<QAbstractButton>(L"optAutoUpdate"), settings.CanUpdate != 0);
+    Tick(Find<QAbstractButton>(L"optCompressedSize"), settings.CompressedSizeLimit != 0);
+    Tick(Find<QAbstractButton>(L"optUseHighQuality"), settings.UseHighQuality != 0);
+    Tick(Find<QAbstractButton>(settings.HideWhenClose == 1 ? L"optHideWindow" : L"optExit"), true);
+    if (auto* hotKey = Find<CHotKeyUI>(L"HotKey"))
+        hotKey->SetHotKey(HotKeyVirtualKey(settings.HotKey),
+                          HotKeyModifiersToHotKeyFlags(settings.HotKey));
+    if (auto* path = Find<CEditUI>(L"SavePath")) path->SetText(settings.SavePath);
+
+    if (auto* sizes = Find<QComboBox>(L"comboMaxSize")) {
+        sizes->clear();
+        for (const int size : kMaxSizes)
+            sizes->addItem(QString::fromStdWString(FormatLangText(LangText(L"MaxSizeItem"), size)));
+        int selected = -1;
+        for (int i = 0; i < 3; ++i)
+            if (kMaxSizes[i] == settings.MaxImageSize) selected = i;
+        sizes->setCurrentIndex(selected);
+        QObject::connect(sizes, &QComboBox::activated, sizes,
+                         [this](int item) { OnMaxSizeSelected(item); });
+    }
+    if (auto* languages = Find<QComboBox>(L"comboLanguage")) {
+        languages->clear();
+        for (int i = 0; i < kOcrLanguages; ++i)
+            languages->addItem(QString::fromStdWString(LangText(L"OCRLang" + std::to_wstring(i))));
+        languages->setCurrentIndex(settings.OCRLanguage >= 0 && settings.OCRLanguage < kOcrLanguages
+                                       ? settings.OCRLanguage
+                                       : -1);
+        QObject::connect(languages, &QComboBox::activated, languages,
+                         [this](int item) { OnLanguageSelected(item); });
+    }
+    FitHeightToContent();
+}
+
+void CSettingDlg::OnClick(TNotifyUI& msg) {
+    const std::wstring& name = msg.sName;
+    // The click arrives after the box has changed: it shows the new state.
+    const bool ticked = Ticked(qobject_cast<QAbstractButton*>(msg.pSender));
+    if (name == L"optAutoRun") {
+        RegisterAutoRun(ticked);
+    } else if (name == L"optAutoUpdate") {
+        ChangeSetting(kCanUpdate, ticked ? 1 : 0);
+    } else if (name == L"optUseHighQuality") {
+        ChangeSetting(kUseHighQuality, ticked ? 1 : 0);
+    } else if (name == L"optHideWindow") {
+        ChangeSetting(kHideWhenClose, 1);
+    } else if (name == L"optExit") {
+        ChangeSetting(kHideWhenClose, 0);
+    } else if (name == L"ChangeDir") {
+        const QString folder = QFileDialog::getExistingDirectory(GetWidget());
+        if (!folder.isEmpty())
+            if (auto* path = Find<CEditUI>(L"SavePath")) path->SetText(folder.toStdWString());
+    } else if (name == L"btnClose") {
+        TakeOverAndClose();
+    }
+}
+
+void CSettingDlg::OnMaxSizeSelected(int item) {
+    if (item >= 0 && item < 3) ChangeSetting(kMaxImageSize, kMaxSizes[item]);
+}
+
+void CSettingDlg::OnLanguageSelected(int item) {
+    if (item >= 0 && item != GlobalSettings().OCRLanguage) ChangeSetting(kOcrLanguage, item);
+}
+
+void CSettingDlg::TakeOverAndClose() {
+    const auto* pathField = Find<CEditUI>(L"SavePath");
+    const std::wstring path = pathField ? pathField->GetText() : GlobalSettings().SavePath;
+    if (!FileExists(path) && !FolderExists(path)) {
+        ShowMessageByKey(L"SavePathNotExist", GetHWND(), kStyleInformation);
+        return;
+    }
+    if (path != GlobalSettings().SavePath) ChangeSavePath(path);  // a case-only change counts
+    if (const auto* hotKey = Find<CHotKeyUI>(L"HotKey")) {
+        int key = 0, flags = 0;
+        hotKey->GetHotKey(key, flags);
+        const HotKeyWord word = key == 0 ? 0 : MakeHotKeyWord(key, flags);
+        if (word != GlobalSettings().HotKey) {
+            ChangeSetting(kHotKey, word);
+            if (registerHotKey_) registerHotKey_(word);  // 0 registers none
+        }
+    }
+    const int compressed = Ticked(Find<QAbstractButton>(L"optCompressedSize")) ? 1 : 0;
+    if (compressed != GlobalSettings().CompressedSizeLimit)
+        ChangeSetting(kCompressedSizeLimit, compressed);
+    Close();
+}
+
+void RunSettingDialog(HWND mainWindow, std::function<bool(HotKeyWord)> registerHotKey) {
+    const WindowImplBase* window = WindowImplBase::FromHandle(mainWindow);
+    const bool onScreen = window && window->GetWidget() && window->GetWidget()->isVisible() &&
+                          !window->GetWidget()->isMinimized();
+    CSettingDlg dialog(std::move(registerHotKey));
+    dialog.RunModal(onScreen ? mainWindow : nullptr);
+}
