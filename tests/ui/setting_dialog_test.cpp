@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "app/autorun.h"
+#include "app/language_file.h"
 #include "app/setting_keys.h"
 #include "app/settings.h"
 #include "platform/file_io.h"
@@ -74,8 +75,13 @@ TEST_F(SettingDialogTest, TheCloseButtonTakesOverTheFolderTheKeyAndTheSizeLimit)
         qobject_cast<QLineEdit*>(Control(dialog, "SavePath"))
             ->setText(QString::fromStdWString(Path("missing")));
         qobject_cast<CHotKeyUI*>(Control(dialog, "HotKey"))->SetHotKey(0, 0);
-        WhenWindowShown(kDialogClass, [](QWidget* message) { Click(message, "btnClose"); });
-        Click(dialog, "btnClose");
+        dialog->setProperty("answered", true);  // only the message box is answered
+        {
+            DialogAnswerer answers;
+            Click(dialog, "btnClose");
+            ASSERT_EQ(answers.texts.size(), 1u);
+            EXPECT_EQ(answers.texts[0], QString::fromStdWString(LangMessage(L"SavePathNotExist")));
+        }
         EXPECT_TRUE(dialog->isVisible()) << "still open for a correction";
         EXPECT_EQ(GlobalSettings().HotKey, kDefaultHotKey);
         // A case-only change, a cleared key and the size limit: all taken over.
