@@ -49,6 +49,8 @@ public:
         setCursor(Qt::CrossCursor);
         setFocusPolicy(Qt::StrongFocus);
         setObjectName(QStringLiteral("ScreenCuttingWnd"));
+        // Never shown as a title; lets desktop tools find the overlay.
+        setWindowTitle(QStringLiteral("ScreenCuttingWnd"));
         label_.setFamily(QStringLiteral("Arial"));
         label_.setPointSize(10);
     }

@@ -118,6 +118,15 @@ protected:
         }
         return std::nullopt;
     }
+    // Waits until the capture overlay is on the screen.
+    bool WaitForOverlay() {
+        const auto deadline = std::chrono::steady_clock::now() + 15s;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (Shell("xdotool search --onlyvisible --name '^ScreenCuttingWnd$'") == 0) return true;
+            std::this_thread::sleep_for(50ms);
+        }
+        return false;
+    }
     // Pages slide in: a control is clicked once it has stayed where it is.
     bool ClickWhenShown(const std::string& windowClass, const std::string& control) {
         auto rect = WaitFor(windowClass, control);
@@ -255,7 +264,7 @@ TEST_F(EndToEndTest, F4CutsARegionOutOfTheScreenAndRecognisesIt) {
     std::this_thread::sleep_for(300ms);
     // The key works wherever the focus is: it goes to the screen, not a window.
     ASSERT_EQ(Shell("xdotool key F4"), 0);
-    std::this_thread::sleep_for(800ms);  // the window steps aside, the overlay opens
+    ASSERT_TRUE(WaitForOverlay()) << "the window steps aside, the overlay opens";
     ASSERT_EQ(Shell("xdotool mousemove 200 200 mousedown 1 mousemove 300 250 mousemove 400 300 "
                     "mouseup 1"),
               0);
@@ -291,7 +300,7 @@ TEST_F(EndToEndTest, AClickDuringACaptureTakesTheWindowUnderIt) {
     ASSERT_TRUE(WaitFor("TaviOCRWindowClass", "Pic-OCR"));
     std::this_thread::sleep_for(300ms);
     ASSERT_EQ(Shell("xdotool key F4"), 0);
-    std::this_thread::sleep_for(800ms);
+    ASSERT_TRUE(WaitForOverlay());
     const int x = window["X"] + window["WIDTH"] / 2, y = window["Y"] + window["HEIGHT"] / 2;
     ASSERT_EQ(
         Shell("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1"), 0);
