@@ -17,6 +17,7 @@
 #include "ui/main_frame.h"
 #include "ui/question_dialogs.h"
 #include "ui/setting_dlg.h"
+#include "ui/update_ui.h"
 
 namespace {
 
@@ -110,4 +111,5 @@ void CMainFrame::SetUpTrayIcon() {
                              RestoreFromTray();
                      });
     tray_->show();
+    MainWindowUpdateDisplay().SetTray(tray_.get());
 }

@@ -29,6 +29,15 @@ bool WindowUpdateDisplay::OpenFile(const std::wstring& path) {
     return true;
 }
 
+void WindowUpdateDisplay::ShowBalloon(const std::wstring& title, const std::wstring& text) {
+    if (!owner_) return;
+    RunOnUiThread([&] {
+        if (tray_ && tray_->isVisible())
+            tray_->showMessage(QString::fromStdWString(title), QString::fromStdWString(text),
+                               tray_->icon(), 1000);
+    });
+}
+
 WindowUpdateDisplay& MainWindowUpdateDisplay() {
     static WindowUpdateDisplay display;
     return display;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPointer>
+#include <QSystemTrayIcon>
 #include <atomic>
 
 #include "toolkit/win_types.h"
@@ -13,14 +15,16 @@ public:
     // running then shows nothing and never waits for the window's thread).
     void SetOwner(HWND owner) { owner_ = owner; }
     bool ShowMessage(std::wstring_view key, int style) override;
-    // The tray icon shows the balloon once the program has one; until then
-    // the download runs without it.
-    void ShowBalloon(const std::wstring&, const std::wstring&) override {}
-    void HideBalloon() override {}
+    // The balloon comes from the tray icon; without a tray the download runs
+    // without one.
+    void SetTray(QSystemTrayIcon* tray) { tray_ = tray; }
+    void ShowBalloon(const std::wstring& title, const std::wstring& text) override;
+    void HideBalloon() override {}  // the desktop takes a balloon away by itself
     bool OpenFile(const std::wstring& path) override;
 
 private:
     std::atomic<HWND> owner_{nullptr};
+    QPointer<QSystemTrayIcon> tray_;
 };
 
 // The one display of the process's update check.
