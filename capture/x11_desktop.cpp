@@ -54,10 +54,10 @@ public:
         for (const xcb_window_t window : topLevels) {
             if (own.count(window) || !Viewable(window)) continue;
             AddDescendants(window, entries);
-            if (auto rect = Frame(window, root, managed)) {
+            if (auto rect = Frame(window, root)) {
                 // The window's own top: the title bar the window manager added.
                 if (managed)
-                    if (const auto frame = Frame(Parent(window), root, true);
+                    if (const auto frame = Frame(Parent(window), root);
                         frame && frame->top() < rect->top())
                         rect->setTop(frame->top());
                 entries.push_back({window, *rect, false});
@@ -116,7 +116,7 @@ private:
     }
 
     // The window's rectangle on the root, in logical pixels.
-    std::optional<QRect> Frame(xcb_window_t window, xcb_window_t root, bool) {
+    std::optional<QRect> Frame(xcb_window_t window, xcb_window_t root) {
         auto* geometry =
             xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr);
         if (!geometry) return std::nullopt;
@@ -140,7 +140,7 @@ private:
         for (const xcb_window_t child : children) {
             if (!Viewable(child)) continue;
             AddDescendants(child, entries);
-            if (const auto rect = Frame(child, root, true)) entries.push_back({child, *rect, true});
+            if (const auto rect = Frame(child, root)) entries.push_back({child, *rect, true});
         }
     }
 

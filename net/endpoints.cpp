@@ -22,28 +22,21 @@ ServiceEndpoints ReadEndpoints(std::wstring_view path) {
     endpoints.updateHost = kVendorUpdateHost;
     endpoints.statsHost = kVendorStatsHost;
     const IniDocument doc = ReadProfileDocument(path);
-    auto read = [&doc](std::wstring_view section, std::wstring_view key, std::string& target) {
-        if (const auto value = doc.Get(section, key); value && !value->empty()) {
-            std::string text = WideToUtf8(*value);
-            while (!text.empty() && text.back() == '/') text.pop_back();
-            target = text;
-        }
+    // An empty Ocr or Table keeps its default; an empty optional service is off
+    // (tests and private installations talk to no vendor server).
+    auto read = [&doc](std::wstring_view key, std::string& target, bool emptyTurnsOff) {
+        const auto value = doc.Get(L"Hosts", key);
+        if (!value || (value->empty() && !emptyTurnsOff)) return;
+        std::string text = WideToUtf8(*value);
+        while (!text.empty() && text.back() == '/') text.pop_back();
+        target = text;
     };
-    read(L"Hosts", L"Ocr", endpoints.ocrHost);
-    read(L"Hosts", L"Table", endpoints.tableHost);
-    // These services are optional: a key present with no value turns one
-    // off (tests and private installations talk to no vendor server).
-    auto readOptional = [&doc](std::wstring_view key, std::string& target) {
-        if (const auto value = doc.Get(L"Hosts", key)) {
-            std::string text = WideToUtf8(*value);
-            while (!text.empty() && text.back() == '/') text.pop_back();
-            target = text;
-        }
-    };
-    readOptional(L"Account", endpoints.accountHost);
-    readOptional(L"SocialPage", endpoints.socialPageHost);
-    readOptional(L"Update", endpoints.updateHost);
-    readOptional(L"Stats", endpoints.statsHost);
+    read(L"Ocr", endpoints.ocrHost, false);
+    read(L"Table", endpoints.tableHost, false);
+    read(L"Account", endpoints.accountHost, true);
+    read(L"SocialPage", endpoints.socialPageHost, true);
+    read(L"Update", endpoints.updateHost, true);
+    read(L"Stats", endpoints.statsHost, true);
     if (const auto ca = doc.Get(L"TLS", L"CABundle")) endpoints.caBundle = WideToUtf8(*ca);
     return endpoints;
 }

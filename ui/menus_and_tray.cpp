@@ -70,7 +70,7 @@ void CMainFrame::OnMenuCommand(MenuCmd* command) {
     const std::wstring name = command->szName, data = command->szUserData;
     ReleaseMenuCommand(command);
     if (name == L"menuAbout") {
-        (new CAboutDlg)->RunModal(GetWidget() && GetWidget()->isVisible() ? GetHWND() : nullptr);
+        (new CAboutDlg)->RunModal(OwnerIfOnScreen(GetHWND()));
     } else if (name == L"menuSetting") {
         RunSettingDialog(GetHWND(),
                          [this](HotKeyWord word) { return RegisterCaptureHotKey(word); });

@@ -1,8 +1,11 @@
 #include "ui/message_box.h"
 
+#include <QWidget>
+
 #include "app/lang_format.h"
 #include "app/language_file.h"
 #include "toolkit/window_handle.h"
+#include "toolkit/window_impl_base.h"
 #include "ui/message_dlg.h"
 
 int ShowMessageBox(HWND owner, std::wstring_view text, std::wstring_view caption, int style) {
@@ -18,6 +21,12 @@ int ShowMessageBox(HWND owner, std::wstring_view text, std::wstring_view caption
         result = dialog.result;
     });
     return result;
+}
+
+HWND OwnerIfOnScreen(HWND window) {
+    const WindowImplBase* base = WindowImplBase::FromHandle(window);
+    const QWidget* widget = base ? base->GetWidget() : nullptr;
+    return widget && widget->isVisible() && !widget->isMinimized() ? window : nullptr;
 }
 
 int ShowMessageByKey(std::wstring_view key, HWND owner, int style,

@@ -15,6 +15,10 @@
 // 6 (yes), 7 (close, also when closed otherwise) or 12 (left button).
 int ShowMessageBox(HWND owner, std::wstring_view text, std::wstring_view caption, int style);
 
+// The window as the owner of a dialog while it is on screen; null (the
+// dialog is centred on the screen) while it is hidden or minimised.
+HWND OwnerIfOnScreen(HWND window);
+
 // The text of a "Message" key under the "Title" caption; an empty text shows
 // the fallback instead when one is given (at most 259 characters).
 int ShowMessageByKey(std::wstring_view key, HWND owner, int style,

@@ -51,7 +51,7 @@ void CMainFrame::StartScreenCapture() {
     if (!capture_) return;
     const HWND self = GetHWND();
     // Only a window on screen needs a moment to vanish before the snapshot.
-    const bool onScreen = GetWidget() && GetWidget()->isVisible() && !GetWidget()->isMinimized();
+    const bool onScreen = OwnerIfOnScreen(self) != nullptr;
     const bool started =
         capture_->StartCapture({[this] { ShowWindow(false); },
                                 [self] {

@@ -136,9 +136,6 @@ void CSettingDlg::TakeOverAndClose() {
 }
 
 void RunSettingDialog(HWND mainWindow, std::function<bool(HotKeyWord)> registerHotKey) {
-    const WindowImplBase* window = WindowImplBase::FromHandle(mainWindow);
-    const bool onScreen = window && window->GetWidget() && window->GetWidget()->isVisible() &&
-                          !window->GetWidget()->isMinimized();
     CSettingDlg dialog(std::move(registerHotKey));
-    dialog.RunModal(onScreen ? mainWindow : nullptr);
+    dialog.RunModal(OwnerIfOnScreen(mainWindow));
 }

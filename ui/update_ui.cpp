@@ -15,10 +15,7 @@ bool WindowUpdateDisplay::ShowMessage(std::wstring_view key, int style) {
     if (!owner) return false;
     RunOnUiThread([&] {
         if (!IsWindow(owner)) return;
-        const WindowImplBase* window = WindowImplBase::FromHandle(owner);
-        const bool shown = window && window->GetWidget() && window->GetWidget()->isVisible() &&
-                           !window->GetWidget()->isMinimized();
-        yes = ShowMessageByKey(key, shown ? owner : nullptr, style) == kMessageYes;
+        yes = ShowMessageByKey(key, OwnerIfOnScreen(owner), style) == kMessageYes;
     });
     return yes;
 }

@@ -17,9 +17,12 @@ std::filesystem::path MakePrivateUser(const std::string& tag) {
     ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
     ::setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
     ::setenv("TAVIOCR_MACHINE_DIR", (root / "machine").c_str(), 1);
-    // No vendor server is asked from a benchmark.
-    std::ofstream(root / "no-vendor-endpoints.ini")
-        << "[Hosts]\nAccount=\nSocialPage=\nStats=\nUpdate=\n";
-    ::setenv("TAVIOCR_ENDPOINTS", (root / "no-vendor-endpoints.ini").c_str(), 1);
+    TurnOffVendorServices(root / "runtime");
     return root;
+}
+
+void TurnOffVendorServices(const std::filesystem::path& folder) {
+    const std::filesystem::path file = folder / "no-vendor-endpoints.ini";
+    std::ofstream(file) << "[Hosts]\nAccount=\nSocialPage=\nStats=\nUpdate=\n";
+    ::setenv("TAVIOCR_ENDPOINTS", file.c_str(), 1);
 }

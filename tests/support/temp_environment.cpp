@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "platform/text.h"
+#include "support/private_user.h"
 
 namespace fs = std::filesystem;
 
@@ -24,11 +25,8 @@ void TempEnvironment::SetUp() {
     ::setenv("TMPDIR", (root_ + "/tmp").c_str(), 1);
     ::setenv("TAVIOCR_MACHINE_DIR", (root_ + "/machine").c_str(), 1);
     ::unsetenv("XDG_DESKTOP_DIR");
-    // Programs a test starts talk to no vendor server: the optional services
-    // are off unless the test names its own endpoints.
-    std::ofstream(root_ + "/runtime/no-vendor-endpoints.ini")
-        << "[Hosts]\nAccount=\nSocialPage=\nStats=\nUpdate=\n";
-    ::setenv("TAVIOCR_ENDPOINTS", (root_ + "/runtime/no-vendor-endpoints.ini").c_str(), 1);
+    // Unless a test names its own endpoints, nothing it starts asks a vendor server.
+    TurnOffVendorServices(root_ + "/runtime");
 }
 
 void TempEnvironment::TearDown() {
