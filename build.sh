@@ -18,6 +18,7 @@ PACKAGES=(
   libtesseract-dev tesseract-ocr tesseract-ocr-eng tesseract-ocr-chi-sim tesseract-ocr-chi-tra
   imagemagick fonts-noto-cjk qt6-translations-l10n
   xvfb xauth xdotool x11-utils libx11-dev openbox
+  libsane-dev sane-utils libsane1
   clang libclang-rt-14-dev
 )
 

@@ -1,5 +1,6 @@
 #include "account/signed_in_user.h"
 
+#include "account/account_client.h"
 #include "platform/registry.h"
 
 namespace {
@@ -24,4 +25,33 @@ void LoadSignedInUser(SignedInUser& user) {
     user.account = std::move(account);
     user.nickName = std::move(nick);
     if (!token.empty()) user.token = std::move(token);
+}
+
+void SaveSignIn(SignedInUser& user, const std::wstring& account, const std::wstring& nickName,
+                const std::wstring* password, std::uint32_t loginType) {
+    user.account = account;
+    user.nickName = nickName;
+    user.loginType = loginType;
+    RegWriteString(RegistryHive::CurrentUser, kProductKey, L"Account", account);
+    RegWriteString(RegistryHive::CurrentUser, kProductKey, L"NickName", nickName);
+    RegWriteDword(RegistryHive::CurrentUser, kProductKey, L"LoginType", loginType);
+    if (password) {
+        user.token = PasswordToken(*password);
+        RegWriteString(RegistryHive::CurrentUser, kProductKey, L"Token", user.token);
+    }
+}
+
+void SignOut(SignedInUser& user) {
+    user = SignedInUser{};
+    for (const wchar_t* name : {L"Account", L"NickName", L"LoginType", L"Token"})
+        RegDeleteValue(RegistryHive::CurrentUser, kProductKey, name);
+}
+
+std::wstring ReadLoginedUser() {
+    return RegReadString(RegistryHive::CurrentUser, kProductKey, L"LoginedUser", kValueBytes)
+        .value_or(std::wstring());
+}
+
+void WriteLoginedUser(const std::wstring& account) {
+    RegWriteString(RegistryHive::CurrentUser, kProductKey, L"LoginedUser", account);
 }

@@ -94,6 +94,7 @@ void CMainFrame::Notify(TNotifyUI& msg) {
         }
         job_.SetLanguageNumber(LanguageNumberForSetting(GlobalSettings().OCRLanguage));
         ShowSignedInState(CurrentUser().IsSignedIn());
+        CheckSignInAtStart();
     } else if (msg.sType == kNotifyClick) {
         OnClick(msg);
     }
@@ -109,6 +110,10 @@ void CMainFrame::OnClick(TNotifyUI& msg) {
         SendMessageW(WM_SYSCOMMAND, SC_MINIMIZE);
     else if (name == L"btnMax")
         ToggleMaximized();
+    else if (name == L"btnLogin")
+        OnLoginClick();
+    else if (name == L"userNickname")
+        ShowPopupMenu(L"user_menu.xml");
     else if (const auto mode = ModeForButton(name)) {
         if (*mode == kModeIdCard) ClearIdCardSlots();
         SetModeAndShowAddPage(*mode);
@@ -272,6 +277,8 @@ LRESULT CMainFrame::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lPar
     switch (message) {
         case WM_LOGIN_STATE:
             ShowSignedInState(wParam == 1);
+            SetEnabled(L"userNickname", true);
+            SetEnabled(L"btnLogin", true);
             return 0;
         case WM_MENU_COMMAND:
             OnMenuCommand(reinterpret_cast<MenuCmd*>(wParam));

@@ -57,6 +57,11 @@ public:
     bool RegisterCaptureHotKey(HotKeyWord word);
     CScreenCutting* Capture() const { return capture_.get(); }
     void UseDesktopForTest(Desktop desktop);
+    // The account area (sign_in.cpp).
+    void OnLoginClick();
+    void OnAccountCommand(const std::wstring& menuItem);
+    void CheckSignInAtStart();
+    void RevalidateSignIn();
     // Where the busy beep goes (tests listen to it).
     void SetBeepForTest(std::function<void()> beep) { beep_ = std::move(beep); }
 

@@ -6,6 +6,7 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+#include "account/signed_in_user.h"
 #include "app/language.h"
 #include "app/language_file.h"
 #include "app/language_table.h"
@@ -58,11 +59,19 @@ void CMainFrame::ShowPopupMenu(std::wstring_view file, std::optional<QPoint> poi
         if (!language.menuItem.empty())
             menuChecks_[std::wstring(language.menuItem)] = language.code == Globals().UiLanguage;
     QPoint at = point ? *point : QCursor::pos();
-    if (!point && file == L"main_menu.xml")
-        if (QWidget* button = m_pm.FindControl(L"btnMenu"))
-            at = button->mapToGlobal(QPoint(0, button->height()));
+    const bool mainMenu = file == L"main_menu.xml";
+    if (!point && (mainMenu || file == L"user_menu.xml"))
+        if (QWidget* anchor = m_pm.FindControl(mainMenu ? L"btnMenu" : L"userNickname"))
+            at = anchor->mapToGlobal(QPoint(0, anchor->height()));
     popupMenu_ = CMenuWnd::CreateMenu(file, at, &m_pm, &menuChecks_);
-    if (popupMenu_ && popupMenu_->GetMenu()) ApplyMenuTexts(popupMenu_->GetMenu());
+    QMenu* menu = popupMenu_ ? popupMenu_->GetMenu() : nullptr;
+    if (!menu) return;
+    ApplyMenuTexts(menu);
+    // Social accounts have no password of their own to change.
+    if (!mainMenu)
+        for (QAction* action : menu->actions())
+            if (action->objectName() == QLatin1String("menuChangePass"))
+                action->setEnabled(CurrentUser().IsSignedIn() && CurrentUser().loginType == 0);
 }
 
 void CMainFrame::OnMenuCommand(MenuCmd* command) {
@@ -82,6 +91,8 @@ void CMainFrame::OnMenuCommand(MenuCmd* command) {
         PostMessageW(WM_CLOSE);
     } else if (name == L"menuShowMain") {
         RestoreFromTray();
+    } else if (name == L"menuLogout" || name == L"menuUserCenter" || name == L"menuChangePass") {
+        OnAccountCommand(name);
     } else if (QString::fromStdWString(data).compare(QLatin1String("menuLang"),
                                                      Qt::CaseInsensitive) == 0) {
         SelectLanguageByMenu(name);

@@ -1,0 +1,71 @@
+// The main window's account area: the sign-in dialog, the account menu's
+// commands and the check of a stored sign-in at start.
+
+#include <QMetaObject>
+#include <QWidget>
+#include <thread>
+
+#include "account/signed_in_user.h"
+#include "net/endpoints.h"
+#include "ui/account_center.h"
+#include "ui/main_frame.h"
+#include "ui/message_box.h"
+#include "ui/reg_dlg.h"
+#include "ui/window_messages.h"
+
+void CMainFrame::OnLoginClick() {
+    const std::optional<CNewRegDlg::SignedIn> signedIn = RunSignInDialog(OwnerIfOnScreen(GetHWND()));
+    if (!signedIn) return;
+    const std::wstring* password = signedIn->password ? &*signedIn->password : nullptr;
+    SaveSignIn(CurrentUser(), signedIn->account, signedIn->nickName, password,
+               static_cast<std::uint32_t>(signedIn->loginType));
+    ShowSignedInState(true);
+}
+
+void CMainFrame::OnAccountCommand(const std::wstring& name) {
+    if (name == L"menuLogout") {
+        SignOut(CurrentUser());
+        ShowSignedInState(false);
+    } else if (name == L"menuUserCenter" && CurrentUser().IsSignedIn()) {
+        CUserCenterDlg dialog;
+        dialog.RunModal(OwnerIfOnScreen(GetHWND()));
+    } else if (name == L"menuChangePass" && CurrentUser().IsSignedIn() &&
+               CurrentUser().loginType == 0) {
+        CChangePassDlg dialog;
+        dialog.RunModal(OwnerIfOnScreen(GetHWND()));
+    }
+}
+
+// At start: a stored sign-in is checked with the server on a worker, the
+// account area disabled meanwhile; without one the sign-in dialog offers
+// itself, unless the account service is off or the window started hidden.
+void CMainFrame::CheckSignInAtStart() {
+    if (CurrentUser().IsSignedIn()) {
+        RevalidateSignIn();
+        return;
+    }
+    if (Endpoints().accountHost.empty() || !GetWidget() || !GetWidget()->isVisible()) return;
+    QMetaObject::invokeMethod(
+        GetWidget(), [this] { m_pm.SendNotify(m_pm.FindControl(L"btnLogin"), kNotifyClick); },
+        Qt::QueuedConnection);
+}
+
+void CMainFrame::RevalidateSignIn() {
+    SetEnabled(L"userNickname", false);
+    SetEnabled(L"btnLogin", false);
+    const SignedInUser stored = CurrentUser();
+    const HWND window = GetHWND();
+    std::thread([stored, window, client = MakeAccountClient()]() mutable {
+        // Social accounts sign in with the fixed password, hashed like a typed one.
+        const bool email = stored.loginType == 0;
+        const std::wstring password = email ? stored.token : std::wstring(kSocialPassword);
+        const bool ok = client.SignIn(stored.account, password, email,
+                                      static_cast<int>(stored.loginType));
+        if (!ok) {
+            WindowMessageDisplay(window).ShowMessageByKey(AccountErrorKey(client), 0,
+                                                          client.ErrorMessage());
+            SignOut(CurrentUser());
+        }
+        ::PostMessageW(window, WM_LOGIN_STATE, ok ? 1 : 0, 0);
+    }).detach();
+}
