@@ -188,7 +188,7 @@ void CNewRegDlg::StartSocialSignIn(const wchar_t* provider) {
                      std::wstring(LanguageFor(Globals().UiLanguage).localeName));
     openPage_(url);
     socialStart_ = clock_();
-    SetTimer(kSocialTimer, kSocialPollMilliseconds);
+    polling_ = SetTimer(kSocialTimer, kSocialPollMilliseconds);
 }
 
 // Each tick takes the answer of the poll before and asks again; the window
@@ -198,12 +198,14 @@ void CNewRegDlg::PollSocialSignIn() {
         if (socialPoll_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return;
         if (const std::optional<SocialAccount> account = socialPoll_.get()) {
             KillTimer(kSocialTimer);
+            polling_ = false;
             FinishSocialSignIn(*account);
             return;
         }
     }
     if (clock_() - socialStart_ >= kSocialPollLimit) {
         KillTimer(kSocialTimer);
+        polling_ = false;
         return;
     }
     socialPoll_ = std::async(std::launch::async,

@@ -30,6 +30,8 @@ public:
 
     void SetClock(Clock clock) { clock_ = std::move(clock); }
     void SetPageOpener(PageOpener opener) { openPage_ = std::move(opener); }
+    // The social sign-in is being waited for.
+    bool Polling() const { return polling_; }
 
     static constexpr int kPageSignIn = 0, kPageRegister = 1, kPageForgotten = 2;
     static constexpr UINT kRegisterCodeTimer = 1, kResetCodeTimer = 2, kSocialTimer = 3;
@@ -64,6 +66,7 @@ private:
     std::chrono::steady_clock::time_point socialStart_;
     std::future<std::optional<SocialAccount>> socialPoll_;
     std::optional<SignedIn> result_;
+    bool polling_ = false;
     Clock clock_ = [] { return std::chrono::steady_clock::now(); };
     PageOpener openPage_;
 };

@@ -40,13 +40,18 @@ void CMainFrame::OnAccountCommand(const std::wstring& name) {
 // account area disabled meanwhile; without one the sign-in dialog offers
 // itself, unless the account service is off or the window started hidden.
 void CMainFrame::CheckSignInAtStart() {
+    if (Endpoints().accountHost.empty()) return;  // the service is off: nothing to ask
     if (CurrentUser().IsSignedIn()) {
         RevalidateSignIn();
         return;
     }
-    if (Endpoints().accountHost.empty() || !GetWidget() || !GetWidget()->isVisible()) return;
+    // Once the window is up: a window started hidden asks nobody.
     QMetaObject::invokeMethod(
-        GetWidget(), [this] { m_pm.SendNotify(m_pm.FindControl(L"btnLogin"), kNotifyClick); },
+        GetWidget(),
+        [this] {
+            if (GetWidget()->isVisible() && !CurrentUser().IsSignedIn())
+                m_pm.SendNotify(m_pm.FindControl(L"btnLogin"), kNotifyClick);
+        },
         Qt::QueuedConnection);
 }
 
