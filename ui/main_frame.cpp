@@ -23,6 +23,7 @@
 #include "toolkit/dpi.h"
 #include "toolkit/window_effects.h"
 #include "ui/main_modes.h"
+#include "ui/main_window_scanner.h"
 #include "ui/message_box.h"
 #include "ui/open_url.h"
 #include "ui/update_ui.h"
@@ -62,6 +63,7 @@ void CMainFrame::InitWindow() {
     DragAcceptFiles(true);
     SetUpCapture();
     SetUpTrayIcon();
+    SetUpScanner();
     messages_ = std::make_unique<WindowMessageDisplay>(GetHWND());
     job_.SetMessageDisplay(messages_.get());
     // The machine code is computed once, by a run with the rights to store it.
@@ -120,6 +122,8 @@ void CMainFrame::OnClick(TNotifyUI& msg) {
     } else if (name == L"Screenshot-OCR") {
         MainMode = kModeScreenshot;
         StartScreenCapture();
+    } else if (name == L"ScannerPage") {
+        OnScanCommand();
     } else if (name == L"Licensen-OCR") {
         SelectPage(kPageDocumentKinds);
         MainMode = kModeDocuments;
@@ -286,6 +290,9 @@ LRESULT CMainFrame::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lPar
         case WM_CAPTURE_DONE:
             OnCaptureDone();
             return 0;
+        case WM_TWAIN_EVENT:
+            OnTwainEvent();
+            return 0;
         case WM_OCR_RESULT:
             HandleOcrResult(reinterpret_cast<const OcrResult*>(wParam),
                             *reinterpret_cast<const ResultPlace*>(lParam));
@@ -326,6 +333,7 @@ void CMainFrame::OnDestroy() {
     if (hotKey_) hotKey_->Unregister();
     KillTimer(kScanTimerId);
     ScanTimer = 0;
+    ShutDownScanner();
     // An update check still running shows nothing any more.
     MainWindowUpdateDisplay().SetOwner(nullptr);
 }

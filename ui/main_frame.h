@@ -23,6 +23,7 @@
 #include "ui/message_box.h"
 
 class CListUI;
+class MainWindowScanner;
 class CScreenCutting;
 class QSystemTrayIcon;
 class GlobalHotKey;
@@ -57,6 +58,9 @@ public:
     bool RegisterCaptureHotKey(HotKeyWord word);
     CScreenCutting* Capture() const { return capture_.get(); }
     void UseDesktopForTest(Desktop desktop);
+    // Scanning (scanner.cpp).
+    void OnScanCommand();
+    MainWindowScanner* Scanner() const;
     // The account area (sign_in.cpp).
     void OnLoginClick();
     void OnAccountCommand(const std::wstring& menuItem);
@@ -146,6 +150,9 @@ protected:
 private:
     void SetUpCapture();
     void SetUpTrayIcon();
+    void SetUpScanner();
+    void ShutDownScanner();
+    void OnTwainEvent();
     void OnCaptureDone();
     void Beep();
     void ShowSignedInState(bool signedIn);
@@ -168,6 +175,7 @@ private:
     RecognitionJob job_;
     std::unique_ptr<WindowMessageDisplay> messages_;
     std::unique_ptr<CScreenCutting> capture_;
+    std::unique_ptr<MainWindowScanner> scanner_;
     std::unique_ptr<CMenuWnd> popupMenu_;
     MenuCheckInfo menuChecks_;
     std::unique_ptr<QSystemTrayIcon> tray_;

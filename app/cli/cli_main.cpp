@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "app/cli/cli_options.h"
+#include "app/cli/cli_scan.h"
 #include "app/cli/cli_session.h"
 #include "net/curl_global.h"
+#include "platform/text.h"
 #include "taviocr_version.h"
 
 int main(int argc, char** argv) {
@@ -27,5 +29,13 @@ int main(int argc, char** argv) {
     }
     const CurlGlobalScope curl;
     PrepareCliProcess();
-    return RunCliRecognition(options);
+    if (!options.scan) return RunCliRecognition(options);
+    // Scanned pages are recognised like files given before them; they are
+    // deleted when the scanner object ends, after the recognition.
+    CliScanner scanner;
+    const std::vector<std::wstring> pages = scanner.Scan(options.device, options.pages);
+    if (pages.empty()) return kExitFailure;
+    CliOptions withPages = options;
+    for (const std::wstring& page : pages) withPages.images.push_back(WideToUtf8(page));
+    return RunCliRecognition(withPages);
 }

@@ -72,11 +72,27 @@ CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
             options.merge = true;
         } else if (arg == "--json") {
             options.json = true;
+        } else if (arg == "--scan") {
+            options.scan = true;
+        } else if (arg == "--device") {
+            const std::string* device = value();
+            if (!device || device->empty()) return Usage("--device needs a scanner name");
+            options.device = *device;
+        } else if (arg == "--pages") {
+            const std::string* pages = value();
+            int count = 0;
+            const auto [end, error] = pages ? std::from_chars(pages->data(),
+                                                              pages->data() + pages->size(), count)
+                                            : std::from_chars_result{nullptr, std::errc::invalid_argument};
+            if (!pages || error != std::errc() || end != pages->data() + pages->size() ||
+                count < 1 || count > 500)
+                return Usage("--pages needs a number from 1 to 500");
+            options.pages = count;
         } else {
             return Usage("unknown option '" + arg + "'");
         }
     }
-    if (options.images.empty()) return Usage("no image given");
+    if (options.images.empty() && !options.scan) return Usage("no image given");
     options.action = CliOptions::Action::Recognize;
     return options;
 }
@@ -84,6 +100,7 @@ CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
 std::string CliUsageText() {
     return "Usage: taviocr-cli [--kind KIND] [--engine auto|cloud|offline] [--out DIR] [--merge]\n"
            "                   [--json] IMAGE...\n"
+           "       taviocr-cli --scan [--device NAME] [--pages N] [OPTION...]\n"
            "       taviocr-cli --help | --version\n"
            "\n"
            "Recognises each IMAGE and prints its text (UTF-8), one block per image.\n"
@@ -96,6 +113,8 @@ std::string CliUsageText() {
            "  --out DIR      save the results as text files in a new folder under DIR\n"
            "  --merge        print all images as one text\n"
            "  --json         print every field of each result as JSON\n"
+           "  --scan         scan the images first (SANE scanners); --device names the\n"
+           "                 scanner (\"test:0\"), --pages how many pages (default 1)\n"
            "\n"
            "Exit status: 0 success, 1 recognition failed, 2 wrong command line.\n";
 }

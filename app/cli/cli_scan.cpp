@@ -1,0 +1,53 @@
+#include "app/cli/cli_scan.h"
+
+#include <cstring>
+
+#include "app/cli/console_messages.h"
+#include "app/process_globals.h"
+#include "platform/text.h"
+
+CliScanner::~CliScanner() { ShutdownSourceManager(); }
+
+void CliScanner::Wake(void* self) {
+    auto* scanner = static_cast<CliScanner*>(self);
+    std::lock_guard lock(scanner->mutex_);
+    scanner->pendingWake_ = true;
+    scanner->woken_.notify_one();
+}
+
+void CliScanner::AcquisitionFinished() { finished_ = true; }
+
+std::vector<std::wstring> CliScanner::Scan(const std::string& device, int pages) {
+    if (!InitSourceManager(TW_PARENT{this, &CliScanner::Wake}, Globals().ExeFolder)) {
+        PrintError(MessageText(L"ScannerIsInvalid"));
+        return {};
+    }
+    ClearScans();
+    std::vector<TW_IDENTITY> sources;
+    EnumerateSources(sources);
+    const TW_IDENTITY* chosen = nullptr;
+    for (const TW_IDENTITY& source : sources)
+        if (device.empty() || device == source.ProductFamily || device == source.ProductName) {
+            chosen = &source;
+            break;
+        }
+    if (!chosen) {
+        PrintError(sources.empty() ? MessageText(L"NotFoundDSM")
+                                   : L"no scanner named " + Utf8ToWide(device));
+        return {};
+    }
+    if (!OpenSource(chosen) || !Acquire(pages)) {
+        PrintError(MessageText(L"ScannerIsInvalid"));
+        return {};
+    }
+    // The manager wakes this thread whenever it holds an event.
+    while (!finished_) {
+        std::unique_lock lock(mutex_);
+        woken_.wait(lock, [this] { return pendingWake_; });
+        pendingWake_ = false;
+        lock.unlock();
+        ProcessEvent();
+    }
+    if (ScannedFiles().empty()) PrintError(L"the scanner delivered no page");
+    return ScannedFiles();
+}

@@ -1,0 +1,84 @@
+#include "capture/my_twain.h"
+
+#include <QImageWriter>
+#include <cstdint>
+#include <cstring>
+
+#include "app/working_folders.h"
+#include "platform/file_io.h"
+#include "platform/folders.h"
+
+namespace {
+
+std::uint32_t Read32(const std::uint8_t* p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+// What a native transfer may hold at most: 30,000 pixels a side, 24 bits.
+constexpr std::size_t kMaxDibBytes = 40 + 1024 + 30000ull * 90000;
+
+}  // namespace
+
+QImage DibToImage(const void* dib, std::size_t maxBytes) {
+    const auto* bytes = static_cast<const std::uint8_t*>(dib);
+    if (!bytes || maxBytes < 40 || Read32(bytes) != 40) return {};
+    const auto width = static_cast<std::int32_t>(Read32(bytes + 4));
+    const auto signedHeight = static_cast<std::int32_t>(Read32(bytes + 8));
+    const int bits = bytes[14] | bytes[15] << 8;
+    const std::uint32_t compression = Read32(bytes + 16);
+    if (width <= 0 || width > 30000 || signedHeight == 0 || signedHeight < -30000 ||
+        signedHeight > 30000 || compression != 0 || (bits != 8 && bits != 24))
+        return {};
+    const bool bottomUp = signedHeight > 0;
+    const int height = bottomUp ? signedHeight : -signedHeight;
+    std::uint32_t colours = Read32(bytes + 32);
+    if (bits == 8 && (colours == 0 || colours > 256)) colours = 256;
+    const std::size_t palette = bits == 8 ? colours * 4 : 0;
+    const std::size_t stride = ((static_cast<std::size_t>(width) * bits + 31) / 32) * 4;
+    if (40 + palette + stride * height > maxBytes) return {};
+    QImage image(width, height, bits == 8 ? QImage::Format_Indexed8 : QImage::Format_RGB888);
+    if (image.isNull()) return {};
+    if (bits == 8) {
+        QList<QRgb> table;
+        for (std::uint32_t i = 0; i < colours; ++i) {
+            const std::uint8_t* entry = bytes + 40 + 4 * i;
+            table.push_back(qRgb(entry[2], entry[1], entry[0]));
+        }
+        image.setColorTable(table);
+    }
+    const std::uint8_t* pixels = bytes + 40 + palette;
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* src = pixels + stride * (bottomUp ? height - 1 - y : y);
+        std::uint8_t* dst = image.scanLine(y);
+        if (bits == 8) {
+            std::memcpy(dst, src, static_cast<std::size_t>(width));
+        } else {
+            for (int x = 0; x < width; ++x) {  // BGR → RGB
+                dst[3 * x] = src[3 * x + 2];
+                dst[3 * x + 1] = src[3 * x + 1];
+                dst[3 * x + 2] = src[3 * x];
+            }
+        }
+    }
+    return image;
+}
+
+CMyTwain::CMyTwain() : scanFolder_(ScannerFolder()) {}
+
+CMyTwain::~CMyTwain() { ClearScans(); }
+
+void CMyTwain::CopyImage(TW_HANDLE dib, const TW_IMAGEINFO& /*info*/) {
+    if (!FolderExists(scanFolder_) && !CreateFolderTree(scanFolder_)) return;
+    std::wstring path = scanFolder_ + L"/pic.jpg";
+    for (int n = 1; FileExists(path); ++n) path = scanFolder_ + L"/pic" + std::to_wstring(n) + L".jpg";
+    const QImage page = DibToImage(dib, kMaxDibBytes);
+    if (page.isNull()) return;  // a page that cannot be read is dropped; the others go on
+    QImageWriter writer(QString::fromStdWString(path), "jpeg");
+    writer.setQuality(60);
+    if (writer.write(page)) scannedFiles_.push_back(path);
+}
+
+void CMyTwain::ClearScans() {
+    CleanFolder(scanFolder_, L".jpg", false);
+    scannedFiles_.clear();
+}
