@@ -138,13 +138,9 @@ int SaneScanner::CurrentResolution() const {
 }
 
 bool SaneScanner::HasFeeder() const {
-    for (const std::string& source : Sources()) {
-        std::string lower = source;
-        std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
-        if (lower.find("adf") != std::string::npos || lower.find("feeder") != std::string::npos)
-            return true;
-    }
-    return false;
+    std::string source = StringValue(SANE_NAME_SCAN_SOURCE);
+    std::transform(source.begin(), source.end(), source.begin(), ::tolower);
+    return source.find("adf") != std::string::npos || source.find("feeder") != std::string::npos;
 }
 
 bool SaneScanner::Apply(const ScanSettings& settings) {

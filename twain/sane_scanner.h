@@ -49,7 +49,8 @@ public:
     std::vector<std::string> Sources() const { return StringChoices(SANE_NAME_SCAN_SOURCE); }
     std::string CurrentMode() const { return StringValue(SANE_NAME_SCAN_MODE); }
     int CurrentResolution() const;
-    // A feeder can scan an unknown number of pages; a flatbed one at a time.
+    // The chosen paper source is a feeder: it can scan an unknown number of
+    // pages; a flatbed one at a time.
     bool HasFeeder() const;
     bool Apply(const ScanSettings& settings);
 

@@ -19,6 +19,9 @@
 
 namespace {
 
+// A feeder asked for every page stops here even if it never runs empty.
+constexpr int kMostPagesOfAFeeder = 500;
+
 enum State { kLoaded = 2, kManagerOpen = 3, kSourceOpen = 4, kEnabled = 5, kXferReady = 6,
              kTransferring = 7 };
 
@@ -264,7 +267,7 @@ void SourceManager::StartScan(const ScanSettings& settings, int pages) {
     const bool untilEmpty = pages < 0;
     worker_ = std::thread([this, pages, untilEmpty] {
         int read = 0;
-        while (untilEmpty || read < pages) {
+        while (untilEmpty ? read < kMostPagesOfAFeeder : read < pages) {
             bool noMore = false;
             std::optional<ScanPage> page = scanner_.ReadPage(noMore);
             if (!page) break;

@@ -199,3 +199,31 @@ TEST_F(CliTest, PicturesTheCloudDoesNotTakeGoAsPng) {
     EXPECT_FALSE(fs::exists(NarrowPath("tmp/taviOCR")) && !fs::is_empty(NarrowPath("tmp/taviOCR")))
         << "the copies are removed";
 }
+
+// Pages of SANE's test scanner, through the program's own manager module.
+TEST_F(CliTest, ScannedPagesAreRecognisedInOrderLikeFiles) {
+    const fs::path sane = NarrowPath("sane");
+    fs::create_directories(sane);
+    std::ofstream(sane / "dll.conf") << "test\n";
+    fs::copy_file("/etc/sane.d/test.conf", sane / "test.conf");
+    std::ofstream(sane / "test.conf", std::ios::app) << "resolution 30\n";
+    ::setenv("SANE_CONFIG_DIR", sane.c_str(), 1);
+
+    EXPECT_NE(Cli("--scan").err.find("The scanner is not ready"),
+              std::string::npos)
+        << "without the module beside the program";
+    fs::copy_file(fs::path(TAVIOCR_OUT_DIR) / "TWAIN_32.DLL", NarrowPath("app/TWAIN_32.DLL"));
+
+    const Run run = Cli("--scan --device test:1 --pages 2 --out results");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(NarrowPath("results/TaviOCR/pic.jpg.txt")));
+    EXPECT_TRUE(fs::exists(NarrowPath("results/TaviOCR/pic1.jpg.txt")));
+    EXPECT_LT(run.out.find("pic.jpg"), run.out.find("pic1.jpg")) << run.out;
+
+    std::ofstream(sane / "dll.conf", std::ios::trunc) << "\n";
+    const Run none = Cli("--scan");
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.err.find("No scanner support was found"), std::string::npos)
+        << none.err;
+    ::unsetenv("SANE_CONFIG_DIR");
+}

@@ -1,0 +1,182 @@
+// The data source manager module and the application side of TWAIN against
+// SANE's test scanner.
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <condition_variable>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+
+#include "app/process_globals.h"
+#include "capture/my_twain.h"
+#include "platform/file_io.h"
+#include "platform/text.h"
+#include "support/temp_environment.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A scanner driven as a window would: every wake-up is one message offered
+// to ProcessEvent.
+class PumpedScanner : public CMyTwain {
+public:
+    bool Init(const std::wstring& folder) {
+        return InitSourceManager(TW_PARENT{this, &PumpedScanner::Wake}, folder);
+    }
+    void AcquisitionFinished() override { finished = true; }
+    // Until the source asked to close.
+    void Pump() {
+        while (!finished) {
+            std::unique_lock lock(mutex_);
+            woken_.wait(lock, [this] { return pending_; });
+            pending_ = false;
+            lock.unlock();
+            ProcessEvent();
+        }
+    }
+    bool finished = false;
+
+private:
+    static void Wake(void* self) {
+        auto* scanner = static_cast<PumpedScanner*>(self);
+        std::lock_guard lock(scanner->mutex_);
+        scanner->pending_ = true;
+        scanner->woken_.notify_one();
+    }
+    std::mutex mutex_;
+    std::condition_variable woken_;
+    bool pending_ = false;
+};
+
+class TwainTest : public TempEnvironment {
+protected:
+    void SetUp() override {
+        TempEnvironment::SetUp();
+        const fs::path sane = NarrowPath("sane");
+        fs::create_directories(sane);
+        std::ofstream(sane / "dll.conf") << "test\n";
+        fs::copy_file("/etc/sane.d/test.conf", sane / "test.conf");
+        std::ofstream(sane / "test.conf", std::ios::app) << "resolution 30\n";
+        ::setenv("SANE_CONFIG_DIR", sane.c_str(), 1);
+        Globals().TempWorkFolder = Path("tmp/");
+    }
+    void TearDown() override {
+        ::unsetenv("SANE_CONFIG_DIR");
+        TempEnvironment::TearDown();
+    }
+    static std::wstring ModuleFolder() { return Utf8ToWide(TAVIOCR_OUT_DIR); }
+};
+
+TEST_F(TwainTest, CallsOutOfOrderFailWithASequenceError) {
+    void* module = ::dlopen(TAVIOCR_OUT_DIR "/TWAIN_32.DLL", RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(module, nullptr) << ::dlerror();
+    auto entry = reinterpret_cast<DSMENTRYPROC>(::dlsym(module, "DSM_Entry"));
+    ASSERT_NE(entry, nullptr);
+    TW_IDENTITY app{}, source{};
+    const auto condition = [&] {
+        TW_STATUS status{};
+        entry(&app, nullptr, DG_CONTROL, DAT_STATUS, MSG_GET, &status);
+        return status.ConditionCode;
+    };
+    EXPECT_EQ(entry(&app, nullptr, DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &source), TWRC_FAILURE);
+    EXPECT_EQ(condition(), TWCC_SEQERROR) << "no source before the manager is open";
+    TW_PARENT parent{this, [](void*) {}};
+    ASSERT_EQ(entry(&app, nullptr, DG_CONTROL, DAT_PARENT, MSG_OPENDSM, &parent), TWRC_SUCCESS);
+    EXPECT_EQ(entry(&app, nullptr, DG_CONTROL, DAT_PARENT, MSG_OPENDSM, &parent), TWRC_FAILURE);
+    EXPECT_EQ(condition(), TWCC_SEQERROR);
+    TW_USERINTERFACE ui{0, 0, nullptr};
+    EXPECT_EQ(entry(&app, &source, DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui), TWRC_FAILURE);
+    EXPECT_EQ(condition(), TWCC_SEQERROR) << "no source open yet";
+
+    ASSERT_EQ(entry(&app, nullptr, DG_CONTROL, DAT_IDENTITY, MSG_GETFIRST, &source), TWRC_SUCCESS);
+    EXPECT_STREQ(source.ProductFamily, "test:0");
+    ASSERT_EQ(entry(&app, nullptr, DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &source), TWRC_SUCCESS);
+    EXPECT_EQ(entry(&app, nullptr, DG_CONTROL, DAT_PARENT, MSG_CLOSEDSM, &parent), TWRC_FAILURE);
+    EXPECT_EQ(condition(), TWCC_SEQERROR) << "the source is still open";
+    TW_IMAGEINFO info{};
+    EXPECT_EQ(entry(&app, &source, DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_FAILURE);
+    EXPECT_EQ(condition(), TWCC_SEQERROR) << "no transfer is ready";
+    TW_CAPABILITY other{0x1234, TWON_ONEVALUE, nullptr};
+    EXPECT_EQ(entry(&app, &source, DG_CONTROL, DAT_CAPABILITY, MSG_GET, &other), TWRC_FAILURE);
+    EXPECT_EQ(condition(), TWCC_BADCAP);
+
+    EXPECT_EQ(entry(&app, nullptr, DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &source), TWRC_SUCCESS);
+    EXPECT_EQ(entry(&app, nullptr, DG_CONTROL, DAT_PARENT, MSG_CLOSEDSM, &parent), TWRC_SUCCESS);
+    ::dlclose(module);
+}
+
+TEST_F(TwainTest, TwoPagesArriveAsJpegsInOrderAndTheNextScanDeletesThem) {
+    PumpedScanner scanner;
+    ASSERT_TRUE(scanner.Init(ModuleFolder()));
+    std::vector<TW_IDENTITY> sources;
+    ASSERT_TRUE(scanner.EnumerateSources(sources));
+    ASSERT_EQ(sources.size(), 2u);
+    EXPECT_STREQ(sources[1].ProductFamily, "test:1");
+    ASSERT_TRUE(scanner.OpenSource(&sources[0]));
+    ASSERT_TRUE(scanner.Acquire(2));
+    EXPECT_EQ(scanner.PageCount(), 2);
+    scanner.Pump();
+    const std::wstring folder = scanner.ScanFolder();
+    ASSERT_EQ(scanner.ScannedFiles(),
+              (std::vector<std::wstring>{folder + L"/pic.jpg", folder + L"/pic1.jpg"}));
+    for (const std::wstring& file : scanner.ScannedFiles()) {
+        const QImage page(QString::fromStdWString(file));
+        EXPECT_FALSE(page.isNull());
+        EXPECT_GT(page.width(), 50);
+        EXPECT_GT(page.height(), 50);
+    }
+
+    scanner.ClearScans();
+    EXPECT_TRUE(scanner.ScannedFiles().empty());
+    EXPECT_FALSE(FileExists(folder + L"/pic.jpg"));
+    EXPECT_FALSE(FileExists(folder + L"/pic1.jpg"));
+}
+
+TEST_F(TwainTest, AFlatbedAskedForEveryPageGetsItsOwnCountBack) {
+    PumpedScanner scanner;
+    ASSERT_TRUE(scanner.Init(ModuleFolder()));
+    ASSERT_TRUE(scanner.OpenSource());  // the default source
+    ASSERT_TRUE(scanner.Acquire(-1));
+    EXPECT_EQ(scanner.PageCount(), 1) << "TWRC_CHECKSTATUS, then the source's own count";
+    scanner.Pump();
+    EXPECT_EQ(scanner.ScannedFiles().size(), 1u);
+}
+
+TEST_F(TwainTest, WithoutTheModuleOrWithoutDevicesNothingIsScanned) {
+    PumpedScanner missing;
+    EXPECT_FALSE(missing.Init(Path("nowhere")));
+    EXPECT_FALSE(missing.IsLoaded());
+
+    std::ofstream(NarrowPath("sane/dll.conf"), std::ios::trunc) << "\n";
+    PumpedScanner noDevices;
+    ASSERT_TRUE(noDevices.Init(ModuleFolder()));
+    std::vector<TW_IDENTITY> sources;
+    EXPECT_FALSE(noDevices.EnumerateSources(sources));
+    EXPECT_TRUE(sources.empty());
+}
+
+TEST(DibToImageTest, RefusesHeadersThatDoNotFitTheirBytes) {
+    std::vector<std::uint8_t> dib(40 + 1024 + 4 * 2, 0);
+    dib[0] = 40;
+    dib[4] = 3;   // width 3: rows of 4 bytes
+    dib[8] = 2;   // height 2, bottom-up
+    dib[12] = 1;
+    dib[14] = 8;
+    for (int i = 0; i < 256; ++i) dib[40 + 4 * i] = dib[41 + 4 * i] = dib[42 + 4 * i] = i;
+    dib[40 + 1024] = 10;      // bottom row, first pixel
+    dib[40 + 1024 + 4] = 200; // top row, first pixel
+    const QImage image = DibToImage(dib.data(), dib.size());
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(qGray(image.pixel(0, 0)), 200);
+    EXPECT_EQ(qGray(image.pixel(0, 1)), 10);
+    EXPECT_TRUE(DibToImage(dib.data(), dib.size() - 1).isNull()) << "one byte short";
+    dib[8] = 0;
+    EXPECT_TRUE(DibToImage(dib.data(), dib.size()).isNull()) << "no rows";
+}
+
+}  // namespace
