@@ -243,6 +243,9 @@ TW_UINT16 SourceManager::UserInterface(TW_UINT16 message, TW_USERINTERFACE* ui) 
             Wake();
         });
         dialog_->show();
+        // Above the program's own "copying" hint, which opens just before.
+        dialog_->raise();
+        dialog_->activateWindow();
         return TWRC_SUCCESS;
     }
     if (message == MSG_DISABLEDS) {
