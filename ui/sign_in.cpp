@@ -64,8 +64,11 @@ void CMainFrame::RevalidateSignIn() {
         // Social accounts sign in with the fixed password, hashed like a typed one.
         const bool email = stored.loginType == 0;
         const std::wstring password = email ? stored.token : std::wstring(kSocialPassword);
-        const bool ok = client.SignIn(stored.account, password, email,
-                                      static_cast<int>(stored.loginType));
+        bool ok = client.SignIn(stored.account, password, email,
+                                static_cast<int>(stored.loginType));
+        // Unreachable is no refusal: an offline start keeps the sign-in for
+        // the next check instead of throwing it away.
+        if (!ok && client.ErrorKey() == L"ErrNetworkLost") ok = true;
         if (!ok) {
             WindowMessageDisplay(window).ShowMessageByKey(AccountErrorKey(client), 0,
                                                           client.ErrorMessage());

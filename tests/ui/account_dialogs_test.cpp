@@ -240,6 +240,21 @@ TEST_F(AccountDialogsTest, TheWindowChecksAStoredSignInAtStartAndARefusedOneIsFo
     frame->SendMessageW(WM_SYSCOMMAND, SC_CLOSE);
     ASSERT_TRUE(ProcessEventsUntil([] { return CMainFrame::Instance() == nullptr; }));
 
+    // Offline: the sign-in stays, nothing is said.
+    Endpoints().accountHost = "https://127.0.0.1:1";
+    {
+        DialogAnswerer answers;
+        frame = new CMainFrame;
+        ASSERT_TRUE(frame->Create(nullptr, L"TaviOCR", kMainWindowStyle));
+        window = frame->GetWidget();
+        ASSERT_TRUE(ProcessEventsUntil([&] { return Control(window, "userNickname")->isEnabled(); }));
+        EXPECT_TRUE(CurrentUser().IsSignedIn());
+        EXPECT_TRUE(answers.texts.empty());
+        frame->SendMessageW(WM_SYSCOMMAND, SC_CLOSE);
+        ASSERT_TRUE(ProcessEventsUntil([] { return CMainFrame::Instance() == nullptr; }));
+    }
+    Endpoints().accountHost = server_.Host();
+
     SaveSignIn(CurrentUser(), L"me@example.com", L"Me", &wrong, 0);
     DialogAnswerer answers;
     frame = new CMainFrame;

@@ -5,7 +5,10 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QTest>
+#include <QDialog>
+#include <QPushButton>
 #include <filesystem>
+#include <fstream>
 
 #include "app/lang_format.h"
 #include "app/language_file.h"
@@ -26,6 +29,8 @@
 #include "toolkit/keyboard_state.h"
 #include "ui/main_frame.h"
 #include "ui/main_modes.h"
+#include "ui/select_dsm_dlg.h"
+#include "ui/window_messages.h"
 #include "ui_fixture.h"
 
 namespace fs = std::filesystem;
@@ -49,6 +54,13 @@ class MainWindowTest : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
+        // SANE's test scanner only, read when the window opens the scanner's manager.
+        const fs::path sane = NarrowPath("sane");
+        fs::create_directories(sane);
+        std::ofstream(sane / "dll.conf") << "test\n";
+        fs::copy_file("/etc/sane.d/test.conf", sane / "test.conf");
+        std::ofstream(sane / "test.conf", std::ios::app) << "resolution 30\n";
+        ::setenv("SANE_CONFIG_DIR", sane.c_str(), 1);
         cloud_ = std::make_unique<FakeCloud>();
         UseFakeCloud(*cloud_);
         ChangeSavePath(Path("results"));
@@ -63,6 +75,7 @@ protected:
         ProcessEventsUntil([] { return CMainFrame::Instance() == nullptr; });
         cloud_.reset();
         ForgetFakeCloud();
+        ::unsetenv("SANE_CONFIG_DIR");
         UiTest::TearDown();
     }
     std::wstring Image(const std::string& name, int width = 64, int height = 32) {
@@ -615,4 +628,45 @@ TEST_F(MainWindowTest, TheScreenshotCardCutsARegionAndRecognisesIt) {
     EXPECT_EQ(ResultText(), kFirstText);
     const QImage sent(QString::fromStdWString(frame_->Capture()->CurrentCaptureFile()));
     EXPECT_EQ(sent.size(), QSize(200, 100));
+}
+
+TEST_F(MainWindowTest, AScannedPageIsRecognisedLikeAFile) {
+    WhenWindowShown(L"TaviOCRDialogClass", [](QWidget* chooser) {
+        EXPECT_TRUE(TextOf(chooser, "caption").size() > 0);
+        Click(chooser, "btnYes");  // the first scanner is chosen already
+    });
+    ClickControl("ScannerPage");
+    EXPECT_EQ(frame_->MainMode, kModeScanner);
+    QDialog* source = nullptr;
+    ASSERT_TRUE(ProcessEventsUntil([&] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible())
+                source = dialog;
+        return source != nullptr;
+    }));
+    EXPECT_NE(FindWindowByClass(L"TaviOCRCopyDialogClass"), nullptr) << "the copying hint";
+    for (QPushButton* button : source->findChildren<QPushButton*>())
+        if (button->text() == QLatin1String("Scan")) button->click();
+    ASSERT_TRUE(ProcessEventsUntil([&] { return frame_->CurrentPage() == kPageResult; },
+                                   std::chrono::seconds(60)));
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_EQ(ResultText(), kFirstText);
+    EXPECT_EQ(frame_->FileList.size(), 1u);
+    EXPECT_EQ(FindWindowByClass(L"TaviOCRCopyDialogClass"), nullptr);
+}
+
+TEST_F(MainWindowTest, TheScannerChooserWantsARow) {
+    CSelectDSMDlg chooser({});
+    std::vector<QString> texts;
+    WhenWindowShown(L"TaviOCRDialogClass", [&](QWidget* window) {
+        window->setProperty("answered", true);
+        DialogAnswerer answers;
+        Click(window, "btnYes");
+        texts = answers.texts;
+        EXPECT_TRUE(window->isVisible()) << "the chooser stays open";
+        window->close();
+    });
+    chooser.RunModal(nullptr);
+    EXPECT_FALSE(chooser.Chosen());
+    EXPECT_EQ(texts, (std::vector<QString>{QString::fromStdWString(LangMessage(L"SelectDSM"))}));
 }
