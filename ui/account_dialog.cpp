@@ -78,6 +78,13 @@ void CAccountDialog::SetFieldText(std::wstring_view name, std::wstring_view text
     if (auto* field = Find<CEditUI>(name)) field->SetText(text);
 }
 
+void CAccountDialog::FocusField(std::wstring_view name) {
+    QWidget* field = Find<QWidget>(name);
+    if (!field) return;
+    QMetaObject::invokeMethod(
+        field, [field] { field->setFocus(Qt::OtherFocusReason); }, Qt::QueuedConnection);
+}
+
 void CAccountDialog::OnEscapeKey() {
     if (!busy_) CSkinDialog::OnEscapeKey();
 }

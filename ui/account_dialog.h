@@ -32,6 +32,8 @@ protected:
     void ShowMessage(std::wstring_view key);
     std::wstring FieldText(std::wstring_view name) const;
     void SetFieldText(std::wstring_view name, std::wstring_view text);
+    // Once the current event is done, so the window's own first focus is past.
+    void FocusField(std::wstring_view name);
     void OnEscapeKey() override;
 
 private:

@@ -33,6 +33,13 @@ void CNewRegDlg::OnWindowInit() {
 void CNewRegDlg::ShowPage(int page) {
     if (auto* tab = Find<CTabLayoutUI>(L"tabMain")) tab->SelectItem(page);
     SetControlVisible(L"btnBack", page != kPageSignIn);
+    // Typing goes on where it is needed: past an address already filled in.
+    const wchar_t* field = L"UserName";
+    if (page == kPageSignIn)
+        field = FieldText(L"userEmail").empty() ? L"userEmail" : L"userPassword";
+    else if (page == kPageForgotten)
+        field = FieldText(L"fgUserName").empty() ? L"fgUserName" : L"fgVerifyCode";
+    FocusField(field);
 }
 
 void CNewRegDlg::OnClick(TNotifyUI& msg) {

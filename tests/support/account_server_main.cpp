@@ -1,0 +1,27 @@
+// The loopback account server as a program, for trying the dialogs by hand:
+// prints the endpoints.ini lines that point the program at it and serves
+// until interrupted.
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+#include "support/account_server.h"
+#include "support/test_certificates.h"
+
+int main() {
+    AccountServer server;
+    std::printf("[Hosts]\nAccount=%s\nSocialPage=https://social.example\n[TLS]\nCABundle=%s\n",
+                server.Host().c_str(), Certificates().caFile.c_str());
+    std::printf("; signing key: %s, every verification code: %s\n", AccountServer::kSigningKey,
+                AccountServer::kCode);
+    std::fflush(stdout);
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    sigprocmask(SIG_BLOCK, &signals, nullptr);
+    int received = 0;
+    sigwait(&signals, &received);
+    return 0;
+}
