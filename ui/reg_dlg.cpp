@@ -127,12 +127,7 @@ void CNewRegDlg::RegisterAccount() {
     if (!IsValidEmail(address)) return ShowMessage(L"InvalidEmail");
     if (code.empty()) return ShowMessage(L"VerifyCodeIsEmpty");
     if (!codeAddress_.empty() && codeAddress_ != address) return ShowMessage(L"EmailChange");
-    if (password.empty()) return ShowMessage(L"PassIsEmpty");
-    if (password != FieldText(L"PasswordOK")) {
-        SetFieldText(L"Password", L"");
-        SetFieldText(L"PasswordOK", L"");
-        return ShowMessage(L"PassDiff");
-    }
+    if (!NewPasswordGiven(L"Password", L"PasswordOK")) return;
     if (!Request(L"btnCreateUser",
                  [&] { return client_.Register(address, password, code, 0); })) {
         ShowAccountError(client_);
@@ -146,6 +141,21 @@ void CNewRegDlg::RegisterAccount() {
     ShowPage(kPageSignIn);
 }
 
+bool CNewRegDlg::NewPasswordGiven(const wchar_t* field, const wchar_t* confirmation) {
+    const std::wstring password = FieldText(field);
+    if (password.empty()) {
+        ShowMessage(L"PassIsEmpty");
+        return false;
+    }
+    if (password != FieldText(confirmation)) {
+        SetFieldText(field, L"");
+        SetFieldText(confirmation, L"");
+        ShowMessage(L"PassDiff");
+        return false;
+    }
+    return true;
+}
+
 void CNewRegDlg::ResetPassword() {
     const std::wstring address = FieldText(L"fgUserName");
     const std::wstring code = FieldText(L"fgVerifyCode");
@@ -154,12 +164,7 @@ void CNewRegDlg::ResetPassword() {
     // Without a code sent to this very address there is nothing to verify.
     if (address != codeAddress_) return ShowMessage(L"EmailChange");
     if (code.empty()) return ShowMessage(L"VerifyCodeIsEmpty");
-    if (password.empty()) return ShowMessage(L"PassIsEmpty");
-    if (password != FieldText(L"fgPasswordOK")) {
-        SetFieldText(L"fgPassword", L"");
-        SetFieldText(L"fgPasswordOK", L"");
-        return ShowMessage(L"PassDiff");
-    }
+    if (!NewPasswordGiven(L"fgPassword", L"fgPasswordOK")) return;
     if (!Request(L"btnModifyPass",
                  [&] { return client_.ResetPassword(address, code, password); })) {
         ShowAccountError(client_);

@@ -52,6 +52,9 @@ private:
     void ShowPage(int page);
     void SendCode(bool forReset);
     void StopCountdown(UINT timer);
+    // A new password and its confirmation: not empty and the same (both
+    // emptied when they differ).
+    bool NewPasswordGiven(const wchar_t* field, const wchar_t* confirmation);
     void RegisterAccount();
     void ResetPassword();
     void SignInWithEmail();

@@ -8,17 +8,10 @@
 
 CliScanner::~CliScanner() { ShutdownSourceManager(); }
 
-void CliScanner::Wake(void* self) {
-    auto* scanner = static_cast<CliScanner*>(self);
-    std::lock_guard lock(scanner->mutex_);
-    scanner->pendingWake_ = true;
-    scanner->woken_.notify_one();
-}
-
 void CliScanner::AcquisitionFinished() { finished_ = true; }
 
 std::vector<std::wstring> CliScanner::Scan(const std::string& device, int pages) {
-    if (!InitSourceManager(TW_PARENT{this, &CliScanner::Wake}, Globals().ExeFolder)) {
+    if (!InitSourceManager(waiter_.Parent(), Globals().ExeFolder)) {
         PrintError(MessageText(L"ScannerIsInvalid"));
         return {};
     }
@@ -42,10 +35,7 @@ std::vector<std::wstring> CliScanner::Scan(const std::string& device, int pages)
     }
     // The manager wakes this thread whenever it holds an event.
     while (!finished_) {
-        std::unique_lock lock(mutex_);
-        woken_.wait(lock, [this] { return pendingWake_; });
-        pendingWake_ = false;
-        lock.unlock();
+        waiter_.Wait();
         ProcessEvent();
     }
     if (ScannedFiles().empty()) PrintError(L"the scanner delivered no page");

@@ -1,11 +1,10 @@
 #pragma once
 
-#include <condition_variable>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "capture/my_twain.h"
+#include "capture/twain_waiter.h"
 
 // Scanning without a window: the data source manager of the program folder,
 // its source without a user interface, pages kept as JPEG files for as long
@@ -20,10 +19,6 @@ public:
     void AcquisitionFinished() override;
 
 private:
-    static void Wake(void* self);
-
-    std::mutex mutex_;
-    std::condition_variable woken_;
-    bool pendingWake_ = false;
+    TwainWakeWaiter waiter_;
     bool finished_ = false;
 };

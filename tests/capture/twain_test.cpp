@@ -13,9 +13,11 @@
 
 #include "app/process_globals.h"
 #include "capture/my_twain.h"
+#include "capture/twain_waiter.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
 #include "support/temp_environment.h"
+#include "support/test_scanner.h"
 
 namespace {
 
@@ -25,48 +27,30 @@ namespace fs = std::filesystem;
 // to ProcessEvent.
 class PumpedScanner : public CMyTwain {
 public:
-    bool Init(const std::wstring& folder) {
-        return InitSourceManager(TW_PARENT{this, &PumpedScanner::Wake}, folder);
-    }
+    bool Init(const std::wstring& folder) { return InitSourceManager(waiter_.Parent(), folder); }
     void AcquisitionFinished() override { finished = true; }
     // Until the source asked to close.
     void Pump() {
         while (!finished) {
-            std::unique_lock lock(mutex_);
-            woken_.wait(lock, [this] { return pending_; });
-            pending_ = false;
-            lock.unlock();
+            waiter_.Wait();
             ProcessEvent();
         }
     }
     bool finished = false;
 
 private:
-    static void Wake(void* self) {
-        auto* scanner = static_cast<PumpedScanner*>(self);
-        std::lock_guard lock(scanner->mutex_);
-        scanner->pending_ = true;
-        scanner->woken_.notify_one();
-    }
-    std::mutex mutex_;
-    std::condition_variable woken_;
-    bool pending_ = false;
+    TwainWakeWaiter waiter_;
 };
 
 class TwainTest : public TempEnvironment {
 protected:
     void SetUp() override {
         TempEnvironment::SetUp();
-        const fs::path sane = NarrowPath("sane");
-        fs::create_directories(sane);
-        std::ofstream(sane / "dll.conf") << "test\n";
-        fs::copy_file("/etc/sane.d/test.conf", sane / "test.conf");
-        std::ofstream(sane / "test.conf", std::ios::app) << "resolution 30\n";
-        ::setenv("SANE_CONFIG_DIR", sane.c_str(), 1);
+        UseTestScanner(NarrowPath("sane"));
         Globals().TempWorkFolder = Path("tmp/");
     }
     void TearDown() override {
-        ::unsetenv("SANE_CONFIG_DIR");
+        ForgetTestScanner();
         TempEnvironment::TearDown();
     }
     static std::wstring ModuleFolder() { return Utf8ToWide(TAVIOCR_OUT_DIR); }
@@ -152,7 +136,7 @@ TEST_F(TwainTest, WithoutTheModuleOrWithoutDevicesNothingIsScanned) {
     EXPECT_FALSE(missing.Init(Path("nowhere")));
     EXPECT_FALSE(missing.IsLoaded());
 
-    std::ofstream(NarrowPath("sane/dll.conf"), std::ios::trunc) << "\n";
+    UseNoScanner(NarrowPath("sane"));
     PumpedScanner noDevices;
     ASSERT_TRUE(noDevices.Init(ModuleFolder()));
     std::vector<TW_IDENTITY> sources;

@@ -11,6 +11,7 @@
 #include "recognition/image_prep.h"
 #include "recognition_fixture.h"
 #include "support/test_certificates.h"
+#include "support/test_scanner.h"
 
 namespace fs = std::filesystem;
 
@@ -202,12 +203,7 @@ TEST_F(CliTest, PicturesTheCloudDoesNotTakeGoAsPng) {
 
 // Pages of SANE's test scanner, through the program's own manager module.
 TEST_F(CliTest, ScannedPagesAreRecognisedInOrderLikeFiles) {
-    const fs::path sane = NarrowPath("sane");
-    fs::create_directories(sane);
-    std::ofstream(sane / "dll.conf") << "test\n";
-    fs::copy_file("/etc/sane.d/test.conf", sane / "test.conf");
-    std::ofstream(sane / "test.conf", std::ios::app) << "resolution 30\n";
-    ::setenv("SANE_CONFIG_DIR", sane.c_str(), 1);
+    UseTestScanner(NarrowPath("sane"));
 
     EXPECT_NE(Cli("--scan").err.find("The scanner is not ready"),
               std::string::npos)
@@ -220,10 +216,10 @@ TEST_F(CliTest, ScannedPagesAreRecognisedInOrderLikeFiles) {
     EXPECT_TRUE(fs::exists(NarrowPath("results/TaviOCR/pic1.jpg.txt")));
     EXPECT_LT(run.out.find("pic.jpg"), run.out.find("pic1.jpg")) << run.out;
 
-    std::ofstream(sane / "dll.conf", std::ios::trunc) << "\n";
+    UseNoScanner(NarrowPath("sane"));
     const Run none = Cli("--scan");
     EXPECT_EQ(none.status, 1);
     EXPECT_NE(none.err.find("No scanner support was found"), std::string::npos)
         << none.err;
-    ::unsetenv("SANE_CONFIG_DIR");
+    ForgetTestScanner();
 }

@@ -21,6 +21,7 @@
 #include "recognition/credentials.h"
 #include "support/fake_cloud_service.h"
 #include "support/qt_application.h"
+#include "support/test_scanner.h"
 #include "toolkit/controls/button_ui.h"
 #include "toolkit/controls/edit_ui.h"
 #include "toolkit/controls/label_ui.h"
@@ -55,12 +56,7 @@ protected:
     void SetUp() override {
         UiTest::SetUp();
         // SANE's test scanner only, read when the window opens the scanner's manager.
-        const fs::path sane = NarrowPath("sane");
-        fs::create_directories(sane);
-        std::ofstream(sane / "dll.conf") << "test\n";
-        fs::copy_file("/etc/sane.d/test.conf", sane / "test.conf");
-        std::ofstream(sane / "test.conf", std::ios::app) << "resolution 30\n";
-        ::setenv("SANE_CONFIG_DIR", sane.c_str(), 1);
+        UseTestScanner(NarrowPath("sane"));
         cloud_ = std::make_unique<FakeCloud>();
         UseFakeCloud(*cloud_);
         ChangeSavePath(Path("results"));
@@ -75,7 +71,7 @@ protected:
         ProcessEventsUntil([] { return CMainFrame::Instance() == nullptr; });
         cloud_.reset();
         ForgetFakeCloud();
-        ::unsetenv("SANE_CONFIG_DIR");
+        ForgetTestScanner();
         UiTest::TearDown();
     }
     std::wstring Image(const std::string& name, int width = 64, int height = 32) {
