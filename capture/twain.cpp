@@ -161,8 +161,12 @@ void CTwain::TransferImages() {
         TW_IMAGEINFO info{};
         TW_PENDINGXFERS transfers{};
         if (!CallSourceManager(&source_, DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info)) {
-            // Without the page's description nothing can be taken: end them all.
+            // Without the page's description nothing can be taken, and asking
+            // again would ask forever: the transfers end, and so does the
+            // acquisition, with the pages taken so far.
             CallSourceManager(&source_, DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, &transfers);
+            CloseSource();
+            AcquisitionFinished();
             return;
         }
         const int decision = ShouldTransfer(info);

@@ -164,3 +164,37 @@ TEST(DibToImageTest, RefusesHeadersThatDoNotFitTheirBytes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TwainTest, APageThatCannotBeDescribedEndsTheTransfersAndTheAcquisition) {
+    PumpedScanner scanner;
+    ASSERT_TRUE(scanner.Init(Utf8ToWide(SCRIPTED_DSM_DIR)));
+    ASSERT_TRUE(scanner.OpenSource());
+    ASSERT_TRUE(scanner.Acquire(-1));
+    EXPECT_EQ(scanner.PageCount(), 3) << "the source's own count, set back as UINT16";
+    scanner.Pump();  // returns only once the acquisition has finished
+    void* module = ::dlopen(SCRIPTED_DSM_DIR "/TWAIN_32.DLL", RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(module, nullptr);
+    const auto calls = reinterpret_cast<const char* (*)()>(::dlsym(module, "ScriptedCalls"));
+    EXPECT_STREQ(calls(), "SET1:-1 GET SET4:3 IMAGEINFO RESET ");
+    ::dlclose(module);
+    EXPECT_TRUE(scanner.ScannedFiles().empty());
+}
+
+// With the newer manager beside the program its own chooser takes the place
+// of the program's, and one page is asked for.
+TEST_F(TwainTest, TheNewerManagerChoosesItselfAndScansOnePage) {
+    const fs::path folder = NarrowPath("newer");
+    fs::create_directories(folder);
+    fs::create_symlink(fs::path(TAVIOCR_OUT_DIR) / "TWAIN_32.DLL", folder / "TWAINDSM.dll");
+    PumpedScanner scanner;
+    ASSERT_TRUE(scanner.Init(Utf8ToWide(folder.string())));
+    EXPECT_TRUE(scanner.IsNewManager());
+    ASSERT_TRUE(scanner.SelectSource());
+    ASSERT_TRUE(scanner.Acquire(1));
+    scanner.Pump();
+    EXPECT_EQ(scanner.ScannedFiles().size(), 1u);
+}
+
+}  // namespace
