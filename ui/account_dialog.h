@@ -26,7 +26,6 @@ public:
 protected:
     // Runs the request off the UI thread and returns its result once it ended.
     bool Request(std::wstring_view pressedButton, const std::function<bool()>& request);
-    bool Busy() const { return busy_; }
     // The key's text; the server's message where the key has none.
     void ShowAccountError(const AccountClient& client);
     void ShowMessage(std::wstring_view key);

@@ -66,6 +66,12 @@ protected:
         UiTest::TearDown();
     }
 
+    // The window deletes itself when it ends.
+    static CMainFrame* OpenMainWindow() {
+        auto* frame = new CMainFrame;
+        return frame->Create(nullptr, L"TaviOCR", kMainWindowStyle) ? frame : nullptr;
+    }
+
     AccountServer server_;
     ServiceEndpoints endpoints_;
 };
@@ -219,8 +225,8 @@ TEST_F(AccountDialogsTest, TheWindowChecksAStoredSignInAtStartAndARefusedOneIsFo
     server_.AddAccount("me@example.com", "pw", "Me");
     const std::wstring right = L"pw", wrong = L"changed-elsewhere";
     SaveSignIn(CurrentUser(), L"me@example.com", L"Me", &right, 0);
-    auto* frame = new CMainFrame;
-    ASSERT_TRUE(frame->Create(nullptr, L"TaviOCR", kMainWindowStyle));
+    CMainFrame* frame = OpenMainWindow();
+    ASSERT_NE(frame, nullptr);
     frame->ShowWindow(SW_SHOW);
     QWidget* window = frame->GetWidget();
     ASSERT_TRUE(ProcessEventsUntil([&] {
@@ -244,8 +250,7 @@ TEST_F(AccountDialogsTest, TheWindowChecksAStoredSignInAtStartAndARefusedOneIsFo
     Endpoints().accountHost = "https://127.0.0.1:1";
     {
         DialogAnswerer answers;
-        frame = new CMainFrame;
-        ASSERT_TRUE(frame->Create(nullptr, L"TaviOCR", kMainWindowStyle));
+        ASSERT_NE(frame = OpenMainWindow(), nullptr);
         window = frame->GetWidget();
         ASSERT_TRUE(ProcessEventsUntil([&] { return Control(window, "userNickname")->isEnabled(); }));
         EXPECT_TRUE(CurrentUser().IsSignedIn());
@@ -257,8 +262,7 @@ TEST_F(AccountDialogsTest, TheWindowChecksAStoredSignInAtStartAndARefusedOneIsFo
 
     SaveSignIn(CurrentUser(), L"me@example.com", L"Me", &wrong, 0);
     DialogAnswerer answers;
-    frame = new CMainFrame;
-    ASSERT_TRUE(frame->Create(nullptr, L"TaviOCR", kMainWindowStyle));
+    ASSERT_NE(frame = OpenMainWindow(), nullptr);
     window = frame->GetWidget();
     ASSERT_TRUE(ProcessEventsUntil([&] {
         return Shown(window, "btnLogin") && Control(window, "btnLogin")->isEnabled() &&
