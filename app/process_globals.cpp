@@ -12,4 +12,6 @@ void DetectProcessFolders(ProcessGlobals& globals) {
     globals.AppFolder = QueryAppFolder();
     globals.DesktopFolder = QueryDesktopFolder();
     globals.TempWorkFolder = QueryTempWorkFolder();
+    // Chosen and pinned before any thread or child process exists.
+    QueryRuntimeFolder();
 }

@@ -4,13 +4,40 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <mutex>
+
 #include "app/process_globals.h"
+#include "platform/private_folder.h"
 #include "platform/text.h"
 
-std::wstring CompressFolder() { return Globals().TempWorkFolder + L"taviOCR/compress/"; }
-std::wstring IdCardFolder() { return Globals().TempWorkFolder + L"taviOCR/IdCards/"; }
-std::wstring CaptureFolder() { return Globals().TempWorkFolder + L"taviOCR/screencut"; }
-std::wstring ScannerFolder() { return Globals().TempWorkFolder + L"/taviOCR/Scanner"; }
+namespace {
+
+std::mutex g_rootMutex;
+std::wstring g_rootTemp;  // the TempWorkFolder g_root was chosen for
+std::wstring g_root;
+
+}  // namespace
+
+std::wstring WorkRootFolder() {
+    const std::lock_guard lock(g_rootMutex);
+    const std::wstring& temp = Globals().TempWorkFolder;
+    // Judged on every call: the folder may have been removed (and then
+    // planted by someone else) since it was last used.
+    if (g_root.empty() || temp != g_rootTemp || !IsPrivateFolder(g_root)) {
+        g_rootTemp = temp;
+        g_root = EnsurePrivateFolder(temp + L"taviOCR");
+        // Not even a fresh folder in the temporary folder: the data folder
+        // is the user's own.
+        if (g_root.empty()) g_root = EnsurePrivateFolder(Globals().AppFolder + L"/work");
+        g_root += L"/";
+    }
+    return g_root;
+}
+
+std::wstring CompressFolder() { return WorkRootFolder() + L"compress/"; }
+std::wstring IdCardFolder() { return WorkRootFolder() + L"IdCards/"; }
+std::wstring CaptureFolder() { return WorkRootFolder() + L"screencut"; }
+std::wstring ScannerFolder() { return WorkRootFolder() + L"Scanner"; }
 
 namespace {
 

@@ -3,11 +3,15 @@
 #include <string>
 #include <string_view>
 
-// The temporary working folders, all under TempWorkFolder.
+// The temporary working folders, all under the work root: "taviOCR/" in
+// TempWorkFolder when that folder is this user's own with no rights for
+// others, else a private folder beside it (the temporary folder is shared by
+// every user, and these folders hold identity cards and screenshots).
+std::wstring WorkRootFolder();  // ends in "/"
 std::wstring CompressFolder();  // downscaled copies for upload; removed at program end
 std::wstring IdCardFolder();    // stacked identity-card pairs
 std::wstring CaptureFolder();   // screen captures
-std::wstring ScannerFolder();   // scanned pages (the doubled separator is harmless)
+std::wstring ScannerFolder();   // scanned pages
 
 // Deletes the files in folder (only those whose extension equals `extension`
 // without case, when one is given, with or without its dot), recursing into

@@ -1,9 +1,9 @@
 #include "capture/my_twain.h"
 
-#include <QImageWriter>
 #include <cstdint>
 #include <cstring>
 
+#include "app/image_file.h"
 #include "app/working_folders.h"
 #include "platform/file_io.h"
 #include "platform/folders.h"
@@ -73,9 +73,7 @@ void CMyTwain::CopyImage(TW_HANDLE dib, const TW_IMAGEINFO& /*info*/) {
     for (int n = 1; FileExists(path); ++n) path = scanFolder_ + L"/pic" + std::to_wstring(n) + L".jpg";
     const QImage page = DibToImage(dib, kMaxDibBytes);
     if (page.isNull()) return;  // a page that cannot be read is dropped; the others go on
-    QImageWriter writer(QString::fromStdWString(path), "jpeg");
-    writer.setQuality(60);
-    if (writer.write(page)) scannedFiles_.push_back(path);
+    if (SaveImageFresh(page, path, "jpeg", 60)) scannedFiles_.push_back(path);
 }
 
 void CMyTwain::ClearScans() {

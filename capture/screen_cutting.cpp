@@ -1,7 +1,6 @@
 #include "capture/screen_cutting.h"
 
 #include <QGuiApplication>
-#include <QImageWriter>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -9,6 +8,7 @@
 #include <QWidget>
 #include <cmath>
 
+#include "app/image_file.h"
 #include "app/language_file.h"
 #include "app/working_folders.h"
 #include "platform/debug_trace.h"
@@ -279,9 +279,7 @@ bool CScreenCutting::Save(const QRect& region) {
     CreateFolderTree(folder);
     const std::wstring path = NextCaptureFile(folder);
     DebugTrace(L"[TaviOCR] save screen cutting = %s\n", path);
-    QImageWriter writer(QString::fromStdWString(path), "jpeg");
-    writer.setQuality(kJpegQuality);
-    if (!writer.write(pixels)) return false;
+    if (!SaveImageFresh(pixels, path, "jpeg", kJpegQuality)) return false;
     currentFile_ = path;
     if (owner_.done) owner_.done();
     return true;

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Where the services live. Read from endpoints.ini beside the program, or the
 // file named by TAVIOCR_ENDPOINTS (tests point it at loopback servers):
@@ -13,8 +14,8 @@
 //   SocialPage=https://www.taviocr.com       ; the social sign-in page
 //   Stats=http://stats.taviocr.com           ; usage reports (plain HTTP)
 //   Update=http://update.taviocr.com         ; version page and installers
-// Each value may name a port ("http://127.0.0.1:8080"); without one the
-// scheme's port is used. An empty Account, SocialPage, Stats or Update turns
+// Each value may name a port ("https://127.0.0.1:8443"); without one the
+// scheme's port is used. Ocr, Table and Account must be https, loopback too. An empty Account, SocialPage, Stats or Update turns
 // that service off.
 //   [TLS]
 //   CABundle=/path/to/ca.pem      ; optional, else the system's trust store
@@ -28,6 +29,10 @@ struct ServiceEndpoints {
     std::string updateHost;
     std::string statsHost;
     std::string caBundle;  // empty: the system's certificate store
+    // Keys of the hosts that carry secrets (service keys, pictures, password
+    // hashes) whose URL was not https: their host is left empty, so nothing
+    // is sent to them, and the user is told (InsecureServiceHost).
+    std::vector<std::wstring> refusedHosts;
 };
 
 inline constexpr const char* kVendorAccountHost = "https://account.taviocr.com";

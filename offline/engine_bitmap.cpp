@@ -1,10 +1,10 @@
 #include "offline/engine_bitmap.h"
 
 #include <QImageReader>
-#include <QImageWriter>
 #include <cerrno>
 #include <cstdio>
 
+#include "app/image_file.h"
 #include "platform/file_io.h"
 
 namespace {
@@ -60,7 +60,6 @@ QImage ToGreyBitmap(const QImage& rgb) {
 
 std::wstring PrepareEngineBitmap(const std::wstring& imagePath, const std::wstring& folder) {
     const std::wstring path = folder + L"/tmp.bmp";
-    if (std::remove(NarrowPath(path).c_str()) != 0 && errno != ENOENT) return {};
     QImageReader::setAllocationLimit(kImageAllocationLimitMiB);
     QImageReader reader(QString::fromStdWString(imagePath));
     QImage loaded;
@@ -69,7 +68,6 @@ std::wstring PrepareEngineBitmap(const std::wstring& imagePath, const std::wstri
     if (clone.isNull()) return {};
     loaded = QImage();
     const QImage grey = ToGreyBitmap(clone);
-    QImageWriter writer(QString::fromStdWString(path), "bmp");
-    if (!writer.write(grey.isNull() ? clone : grey)) return {};
+    if (!SaveImageFresh(grey.isNull() ? clone : grey, path, "bmp")) return {};
     return path;
 }

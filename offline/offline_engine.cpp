@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
+#include <memory>
 
 #include "app/diagnostics.h"
 #include "app/process_globals.h"
@@ -62,6 +64,7 @@ std::string OfflineEngine::TakeEngineText() {
 }
 
 bool OfflineEngine::Recognize(const std::wstring& imagePath, std::wstring& text) {
+    foundNoText_ = false;
     // One attempt of this user at a time, whichever client makes it: the
     // bitmap and the clipboard format are shared.
     const FileLock turn(LockPathFor(Globals().AppFolder + L"/tmp.bmp"),
@@ -69,6 +72,9 @@ bool OfflineEngine::Recognize(const std::wstring& imagePath, std::wstring& text)
     if (!turn.owns()) return false;
     const std::wstring bitmap = PrepareEngineBitmap(imagePath, Globals().AppFolder);
     if (bitmap.empty()) return false;
+    // A large picture's bitmap is hundreds of megabytes: it goes with the attempt.
+    const std::unique_ptr<const std::wstring, void (*)(const std::wstring*)> removeBitmap(
+        &bitmap, [](const std::wstring* path) { std::remove(NarrowPath(*path).c_str()); });
     KillEngine();
     // Text a late engine of an earlier attempt left behind is not this
     // picture's text: the block is cleared before this engine starts.
@@ -85,6 +91,7 @@ bool OfflineEngine::Recognize(const std::wstring& imagePath, std::wstring& text)
     engine_ = std::move(*started);
     engine_.WaitFor(std::chrono::milliseconds(kWaitMilliseconds));
     DebugTrace(L"Exit code %d", engine_.ExitCode());
+    foundNoText_ = engine_.ExitCode() == kEngineExitNoText;
     // An engine slower than its time has no say in this attempt, nor in the
     // next client's: it ends before the turn is handed on.
     engine_.Kill();

@@ -30,6 +30,7 @@ public:
     // True with the text when the engine gave a non-empty one; text is left
     // untouched otherwise.
     bool Recognize(const std::wstring& imagePath, std::wstring& text) override;
+    bool FoundNoText() const override { return foundNoText_; }
     // Ends this bridge's engine when it still runs, and every engine of this
     // user left over by a client that has gone; true when one was ended.
     bool KillEngine();
@@ -42,8 +43,11 @@ private:
     std::wstring enginePath_;
     unsigned clipboardFormat_ = 0;
     ChildProcess engine_;
+    bool foundNoText_ = false;
 };
 
+// The engine's exit status when it read the picture and found no text.
+inline constexpr int kEngineExitNoText = 2;
 // The executable name an engine process runs under, lower-cased.
 inline constexpr const char* kEngineProcessName = "twyzy32.dll";
 // Set in an engine's environment to the id of the process that started it:

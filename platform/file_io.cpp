@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 #include <thread>
@@ -98,16 +99,36 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+// The process's umask, read without changing it (umask() would, for a moment,
+// for every thread).
+mode_t CurrentUmask() {
+    if (const auto status = ReadWholeFile(L"/proc/self/status", 64 * 1024)) {
+        const std::size_t at = status->find("\nUmask:");
+        if (at != std::string::npos) return static_cast<mode_t>(std::strtoul(status->c_str() + at + 8, nullptr, 8)) & 0777;
+    }
+    return 022;
+}
+
+mode_t ModeFor(const std::string& target, FileAccess access) {
+    switch (access) {
+        case FileAccess::OwnerOnly: return 0600;
+        case FileAccess::EveryoneReads: return 0644;
+        case FileAccess::AsBefore: break;
+    }
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) return st.st_mode & 07777;
+    return 0666 & ~CurrentUmask();
+}
+
 }  // namespace
 
-bool WriteFileAtomically(std::wstring_view path, std::string_view bytes, FlushMode flush) {
+bool WriteFileAtomically(std::wstring_view path, std::string_view bytes, FlushMode flush,
+                         FileAccess access) {
     const std::string target = NarrowPath(path);
     std::string temp = target + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) return false;
-    mode_t mode = 0644;
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    const mode_t mode = ModeFor(target, access);
     bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes);
     if (ok && flush == FlushMode::Durable) ok = ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;

@@ -30,10 +30,17 @@ std::optional<std::string> ReadWholeFile(std::wstring_view path, std::size_t max
 
 enum class FlushMode { Durable, NoFlush };
 
+// Who may read the file written: as before (an existing file keeps its
+// permission bits, a new one gets 0666 less the umask), the owner alone
+// (0600, for stores that hold secrets), or everyone (0644, whatever the umask,
+// for stores every user must read).
+enum class FileAccess { AsBefore, OwnerOnly, EveryoneReads };
+
 // Writes bytes to a temporary file beside path, flushes it to the disk (Durable)
-// and renames it over path. An existing file keeps its permission bits.
+// and renames it over path.
 bool WriteFileAtomically(std::wstring_view path, std::string_view bytes,
-                         FlushMode flush = FlushMode::Durable);
+                         FlushMode flush = FlushMode::Durable,
+                         FileAccess access = FileAccess::AsBefore);
 
 // Creates the file with exactly these bytes only when it does not exist yet;
 // an existing file is never touched. True when the file exists afterwards.

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/file_io.h"
+#include "platform/private_folder.h"
 #include "platform/text.h"
 
 namespace {
@@ -100,7 +101,15 @@ std::wstring QueryMachineStoreFolder() {
 }
 
 std::wstring QueryRuntimeFolder() {
-    std::wstring runtime = Env("XDG_RUNTIME_DIR");
-    if (!runtime.empty()) return WithoutTrailingSlash(runtime);
-    return QueryTempWorkFolder() + L"taviocr-" + std::to_wstring(::getuid());
+    const std::wstring runtime = WithoutTrailingSlash(Env("XDG_RUNTIME_DIR"));
+    if (!runtime.empty() && IsPrivateFolder(runtime)) return runtime;
+    // A folder another user could have made or may write to would let them
+    // answer for our single instance and read or replace the text our engine
+    // hands over: only a private one is used.
+    const std::wstring fallback =
+        EnsurePrivateFolder(QueryTempWorkFolder() + L"taviocr-" + std::to_wstring(::getuid()));
+    // The choice is pinned for later calls and for the programs we start
+    // (the engine writes its text into this folder).
+    if (!fallback.empty()) ::setenv("XDG_RUNTIME_DIR", NarrowPath(fallback).c_str(), 1);
+    return fallback;
 }

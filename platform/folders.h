@@ -20,5 +20,7 @@ std::wstring QueryTempWorkFolder();
 std::wstring QueryUserConfigFolder();
 // $TAVIOCR_MACHINE_DIR (default /var/lib/taviocr): the machine-wide store.
 std::wstring QueryMachineStoreFolder();
-// $XDG_RUNTIME_DIR, else a per-user folder under the temporary folder.
+// $XDG_RUNTIME_DIR when it is private to this user, else a private per-user
+// folder under the temporary folder, which then becomes $XDG_RUNTIME_DIR of
+// this process (call it once at start, before threads exist).
 std::wstring QueryRuntimeFolder();

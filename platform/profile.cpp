@@ -51,7 +51,8 @@ std::vector<std::wstring> GetPrivateProfileKeys(std::wstring_view section,
     return ReadProfileDocument(path).Keys(section);
 }
 
-bool UpdateProfileFile(std::wstring_view path, const std::function<bool(IniDocument&)>& edit) {
+bool UpdateProfileFile(std::wstring_view path, const std::function<bool(IniDocument&)>& edit,
+                       FileAccess access) {
     FileLock lock(LockPathFor(path), kLockTimeout);
     if (!lock.owns()) return false;
     IniDocument doc;
@@ -61,7 +62,7 @@ bool UpdateProfileFile(std::wstring_view path, const std::function<bool(IniDocum
         return false;
     }
     if (!edit(doc)) return false;
-    return WriteFileAtomically(path, doc.ToFileBytes());
+    return WriteFileAtomically(path, doc.ToFileBytes(), FlushMode::Durable, access);
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_io.h"
 #include "platform/ini_document.h"
 
 // The Windows profile (INI) functions over our INI engine. Files are written as
@@ -41,7 +42,8 @@ int ProfileInt(const std::optional<std::wstring>& raw, int defaultValue);
 // Locked read-modify-replace of one profile file. The edit returns false to
 // leave the file as it is. A file that exists but cannot be read is never
 // replaced, so a transient read failure cannot wipe the user's settings.
-bool UpdateProfileFile(std::wstring_view path, const std::function<bool(IniDocument&)>& edit);
+bool UpdateProfileFile(std::wstring_view path, const std::function<bool(IniDocument&)>& edit,
+                       FileAccess access = FileAccess::AsBefore);
 
 // Upper bound for a profile file; anything larger is not a settings file.
 inline constexpr std::size_t kMaxProfileFileBytes = 16 * 1024 * 1024;

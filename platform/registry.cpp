@@ -61,10 +61,17 @@ bool WriteRaw(RegistryHive hive, std::wstring_view keyPath, std::wstring_view va
     const std::wstring path = RegistryStorePath(hive);
     const std::wstring folder = path.substr(0, path.rfind(L'/'));
     if (!FolderExists(folder) && !CreateFolderTree(folder)) return false;
-    return UpdateProfileFile(path, [&](IniDocument& doc) {
-        doc.Set(keyPath, valueName, raw);
-        return true;
-    });
+    // The user's store holds the password hash the account server takes as
+    // the password; the machine's must stay readable by every user.
+    const FileAccess access =
+        hive == RegistryHive::CurrentUser ? FileAccess::OwnerOnly : FileAccess::EveryoneReads;
+    return UpdateProfileFile(
+        path,
+        [&](IniDocument& doc) {
+            doc.Set(keyPath, valueName, raw);
+            return true;
+        },
+        access);
 }
 
 }  // namespace

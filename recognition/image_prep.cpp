@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "account/md5_hex.h"
+#include "app/image_file.h"
 #include "app/working_folders.h"
 #include "platform/file_io.h"
 #include "platform/large_buffer.h"
@@ -58,7 +59,7 @@ std::wstring ResizeForUpload(const QImage& source, const std::wstring& sourcePat
         painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
         painter.drawImage(QRect(0, 0, size.width, size.height), source, source.rect());
     }
-    if (!scaled.save(QString::fromStdWString(copy), "PNG", 80)) return {};
+    if (!SaveImageFresh(scaled, copy, "PNG", 80)) return {};
     return copy;
 }
 

@@ -50,4 +50,7 @@ public:
     virtual ~LocalTextEngine() = default;
     virtual bool IsAvailable() = 0;
     virtual bool Recognize(const std::wstring& imagePath, std::wstring& text) = 0;
+    // After a failed Recognize: the engine read the picture and found no text
+    // (rather than failing to read it).
+    virtual bool FoundNoText() const { return false; }
 };

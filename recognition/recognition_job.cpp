@@ -83,13 +83,17 @@ void RecognitionJob::RunWorker() {
 
 std::unique_ptr<OcrResult> RecognitionJob::RecognizeImage(const std::wstring& path, int kind) {
     const CloudCredentials& credentials = ProcessCredentials();
+    if (kind == kKindTable && Endpoints().tableHost.empty()) {
+        errorKey_ = L"InsecureServiceHost";
+        return nullptr;
+    }
     if (kind == kKindTable)
         return RecognizeTable(outputFolder_, path, Endpoints().tableHost,
                               {credentials.tableKey, credentials.tableSecret});
     int callKind = kind;
     const bool highQuality = highQuality_;
     if (kind == kKindTextOfflineFirst) {
-        if (highQuality) {
+        if (highQuality && !offlineOnly_) {
             callKind = kKindText;
         } else if (auto engine = offlineFactory_ ? offlineFactory_() : nullptr;
                    engine && engine->IsAvailable()) {
@@ -99,7 +103,16 @@ std::unique_ptr<OcrResult> RecognitionJob::RecognizeImage(const std::wstring& pa
                 result->textLines.push_back(text);
                 return result;
             }
+            if (offlineOnly_ && engine->FoundNoText()) return std::make_unique<OcrResult>();
         }
+        if (offlineOnly_) {
+            errorKey_ = L"OfflineEngineFailed";
+            return nullptr;
+        }
+    }
+    if (Endpoints().ocrHost.empty()) {
+        errorKey_ = L"InsecureServiceHost";
+        return nullptr;
     }
     std::string bytes;
     ReadFileBytes(path, bytes);

@@ -31,6 +31,9 @@ public:
         offlineFactory_ = std::move(factory);
     }
     void SetOutputFolder(std::wstring folder) { outputFolder_ = std::move(folder); }
+    // Plain text is read by the local engine alone: nothing leaves the
+    // computer, and what the engine finds no text in has no text.
+    void SetOfflineOnly(bool offlineOnly) { offlineOnly_ = offlineOnly; }
     const std::wstring& OutputFolder() const { return outputFolder_; }
     void SetLanguageNumber(unsigned number);
     const std::string& LanguageType() const { return textOptions_.languageType; }
@@ -72,6 +75,7 @@ private:
     // Taken from the settings at every start: the worker never reads settings
     // the window may change while it runs.
     bool highQuality_ = true;
+    bool offlineOnly_ = false;
     std::wstring outputFolder_;
     int kind_ = 0;
     TextOptions textOptions_;

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/image_file.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
 
@@ -30,7 +31,7 @@ std::wstring PngCopy(const std::wstring& path, const std::wstring& copyPath) {
     if (format.isEmpty() || CloudTakesFormat(format)) return {};
     QImage image;
     if (!reader.read(&image)) return {};
-    return image.save(QString::fromStdWString(copyPath), "png") ? copyPath : std::wstring();
+    return SaveImageFresh(image, copyPath, "png") ? copyPath : std::wstring();
 }
 
 }  // namespace
@@ -43,14 +44,14 @@ std::wstring NormalCliPath(const std::string& argument) {
     return Utf8ToWide(path.lexically_normal().string());
 }
 
-CliImages::CliImages(const std::vector<std::string>& arguments, const std::wstring& workFolder) {
+CliImages::CliImages(const std::vector<std::string>& arguments, const std::wstring& workRoot) {
     int index = 0;
     for (const std::string& argument : arguments) {
         CliImage image;
         image.shown = NormalCliPath(argument);
         image.sent = image.shown;
         if (copyFolder_.empty()) {
-            copyFolder_ = workFolder + L"taviOCR/cli-" + std::to_wstring(::getpid());
+            copyFolder_ = workRoot + L"cli-" + std::to_wstring(::getpid());
             CreateFolderTree(copyFolder_);
         }
         const std::wstring copy =

@@ -13,9 +13,9 @@ struct CliImage {
 
 class CliImages {
 public:
-    // Copies are made in a private folder under workFolder, removed again
+    // Copies are made in a folder of their own under the private workRoot, removed again
     // when this object ends.
-    CliImages(const std::vector<std::string>& arguments, const std::wstring& workFolder);
+    CliImages(const std::vector<std::string>& arguments, const std::wstring& workRoot);
     ~CliImages();
     CliImages(const CliImages&) = delete;
     CliImages& operator=(const CliImages&) = delete;

@@ -9,6 +9,7 @@
 #include "app/oem_info.h"
 #include "app/process_globals.h"
 #include "app/settings.h"
+#include "app/working_folders.h"
 #include "net/endpoints.h"
 #include "platform/file_io.h"
 #include "platform/profile.h"
@@ -56,8 +57,9 @@ int RunCliRecognition(const CliOptions& options) {
     }
     // Read by the job when the run starts; this process's settings are never written back.
     GlobalSettings().UseHighQuality = useCloud ? 1 : 0;
+    job.SetOfflineOnly(options.engine == CliOptions::Engine::Offline);
 
-    const CliImages images(options.images, Globals().TempWorkFolder);
+    const CliImages images(options.images, WorkRootFolder());
     std::wstring outFolder;
     if (!options.outFolder.empty() || options.kind == kKindTable) {
         const std::wstring base =

@@ -1,5 +1,8 @@
 #include "app/main/single_instance.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QLocalServer>
 #include <QLocalSocket>
 
@@ -7,8 +10,20 @@
 #include "platform/folders.h"
 
 namespace {
+
 constexpr int kAnswerMilliseconds = 1000;
 const QByteArray kShowRequest = QByteArrayLiteral("show\n");
+
+// Only a process of this user may speak for our instance or ask it to show
+// itself: a socket planted by someone else is nobody's answer.
+bool PeerIsThisUser(const QLocalSocket& socket) {
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    const auto fd = static_cast<int>(socket.socketDescriptor());
+    return fd >= 0 && ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
+           peer.uid == ::geteuid();
+}
+
 }  // namespace
 
 SingleInstance::SingleInstance(QString name) : path_(SocketPath(name)) {}
@@ -25,6 +40,7 @@ bool SingleInstance::SignalRunningInstance() const {
     QLocalSocket socket;
     socket.connectToServer(path_);
     if (!socket.waitForConnected(kAnswerMilliseconds)) return false;
+    if (!PeerIsThisUser(socket)) return false;
     socket.write(kShowRequest);
     socket.waitForBytesWritten(kAnswerMilliseconds);
     socket.disconnectFromServer();
@@ -41,6 +57,11 @@ bool SingleInstance::Listen(std::function<void()> showRequest) {
     }
     connect(server_, &QLocalServer::newConnection, this, [this, showRequest] {
         while (QLocalSocket* client = server_->nextPendingConnection()) {
+            if (!PeerIsThisUser(*client)) {
+                client->abort();
+                client->deleteLater();
+                continue;
+            }
             connect(client, &QLocalSocket::readyRead, client, [client, showRequest] {
                 if (client->readAll().contains('\n')) showRequest();
                 client->disconnectFromServer();

@@ -1,6 +1,10 @@
 // The window program as a user starts it, on the test X server.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -92,6 +96,35 @@ TEST_F(StartupTest, TheProgramShowsItsMainWindowAndASecondStartEndsLeavingTheFir
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(VisibleWindows("TaviOCR"), window) << "still the first one's window, and only that";
     EXPECT_EQ(first.ExitCode(), ChildProcess::kStillActive);
+}
+
+// Another user's process listening on our instance's socket name (as it could
+// in a shared runtime folder) is nobody's answer: the program starts its own
+// window instead of ending.
+TEST_F(StartupTest, AnInstanceSocketOfAnotherUserNeitherEndsNorCommandsTheProgram) {
+    const std::string folder = root_ + "/runtime/TaviOCR";
+    fs::create_directories(folder);
+    const pid_t stranger = ::fork();
+    ASSERT_GE(stranger, 0);
+    if (stranger == 0) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const std::string path = folder + "/TaviOCRWindowClass";
+        std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) ::_exit(1);
+        // Credentials of a socket are those of the process that listens.
+        if (::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0 ||
+            ::listen(fd, 8) != 0)
+            ::_exit(2);
+        while (true) ::close(::accept(fd, nullptr, nullptr));
+    }
+    ChildProcess& run = Start({});
+    const bool shown = WaitFor([] { return VisibleWindows("TaviOCR").size() == 1; });
+    ::kill(stranger, SIGKILL);
+    ::waitpid(stranger, nullptr, 0);
+    EXPECT_TRUE(shown) << "the program's own window appears";
+    EXPECT_EQ(run.ExitCode(), ChildProcess::kStillActive);
 }
 
 TEST_F(StartupTest, AutorunStartsHiddenAndALaterStartShowsTheWindowEvenWithAutorun) {

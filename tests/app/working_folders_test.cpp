@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "app/process_globals.h"
 #include "platform/file_io.h"
+#include "platform/text.h"
 #include "support/temp_environment.h"
 
 namespace fs = std::filesystem;
@@ -22,12 +26,46 @@ protected:
     bool Exists(const char* relative) const { return fs::exists(NarrowPath(relative)); }
 };
 
-TEST_F(WorkingFoldersTest, FoldersLieUnderTheTemporaryFolder) {
-    const std::wstring temp = Path("tmp") + L"/";
-    EXPECT_EQ(CompressFolder(), temp + L"taviOCR/compress/");
-    EXPECT_EQ(IdCardFolder(), temp + L"taviOCR/IdCards/");
-    EXPECT_EQ(CaptureFolder(), temp + L"taviOCR/screencut");
-    EXPECT_EQ(ScannerFolder(), temp + L"/taviOCR/Scanner");
+TEST_F(WorkingFoldersTest, FoldersLieInAPrivateRootUnderTheTemporaryFolder) {
+    const std::wstring root = Path("tmp") + L"/taviOCR/";
+    EXPECT_EQ(CompressFolder(), root + L"compress/");
+    EXPECT_EQ(IdCardFolder(), root + L"IdCards/");
+    EXPECT_EQ(CaptureFolder(), root + L"screencut");
+    EXPECT_EQ(ScannerFolder(), root + L"Scanner");
+    struct stat st {};
+    ASSERT_EQ(::lstat(NarrowPath("tmp/taviOCR").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+// What another user may have left in the shared temporary folder before us:
+// their own folder open to all, a folder of ours that others may enter, a link.
+TEST_F(WorkingFoldersTest, ARootOthersOwnOrMayEnterIsNeverUsed) {
+    const std::string planted = NarrowPath("tmp/taviOCR");
+    const auto plant = [&](int variant) {
+        fs::remove_all(planted);
+        fs::remove_all(planted + "-0");
+        if (variant == 2) {
+            fs::create_directory(NarrowPath("outside/victim"));
+            fs::create_directory_symlink(NarrowPath("outside/victim"), planted);
+            return;
+        }
+        fs::create_directory(planted);
+        ::chmod(planted.c_str(), variant == 0 ? 0777 : 0755);
+        if (variant == 0) ASSERT_EQ(::chown(planted.c_str(), 65534, 65534), 0);
+    };
+    for (int variant : {0, 1, 2}) {
+        SCOPED_TRACE(variant);
+        plant(variant);
+        const std::string root = WideToUtf8(CompressFolder());
+        EXPECT_EQ(root.rfind(planted + "/", 0), std::string::npos) << root;
+        const std::string folder = root.substr(0, root.size() - std::string("/compress/").size());
+        struct stat st {};
+        ASSERT_EQ(::lstat(folder.c_str(), &st), 0) << folder;
+        EXPECT_TRUE(S_ISDIR(st.st_mode));
+        EXPECT_EQ(st.st_uid, ::geteuid());
+        EXPECT_EQ(st.st_mode & 0777, 0700u);
+    }
+    EXPECT_TRUE(fs::is_empty(NarrowPath("outside/victim")));
 }
 
 TEST_F(WorkingFoldersTest, ExtensionFilterComparesWithoutCaseAndRecurses) {

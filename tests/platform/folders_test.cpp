@@ -1,8 +1,15 @@
 #include "platform/folders.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
 
 #include "platform/file_io.h"
+#include "platform/private_folder.h"
+#include "platform/text.h"
 #include "support/temp_environment.h"
 
 class FoldersTest : public TempEnvironment {};
@@ -47,4 +54,25 @@ TEST(ExeFolder, IsTheFolderOfTheRunningProgram) {
     ASSERT_FALSE(folder.empty());
     EXPECT_NE(folder.back(), L'/');
     EXPECT_TRUE(FileExists(folder + L"/platform_tests"));
+}
+
+// A runtime folder another user made (or may write to) would let them answer
+// for our single instance and read the engine's text: it is never used.
+TEST_F(FoldersTest, ARuntimeFolderThatIsNotPrivateIsReplacedByAPrivateOne) {
+    const std::string planted = NarrowPath("tmp/taviocr-" + std::to_string(::getuid()));
+    std::filesystem::create_directory(planted);
+    ::chmod(planted.c_str(), 0777);
+    ASSERT_EQ(::chown(planted.c_str(), 65534, 65534), 0);
+    ::unsetenv("XDG_RUNTIME_DIR");
+    const std::wstring chosen = QueryRuntimeFolder();
+    EXPECT_TRUE(IsPrivateFolder(chosen)) << WideToUtf8(chosen);
+    EXPECT_NE(WideToUtf8(chosen), planted);
+    // Pinned for later calls and for the programs started from here.
+    EXPECT_EQ(QueryRuntimeFolder(), chosen);
+    EXPECT_EQ(std::getenv("XDG_RUNTIME_DIR"), WideToUtf8(chosen));
+
+    // A session's runtime folder open to others is refused the same way.
+    ::chmod(NarrowPath("runtime").c_str(), 0755);
+    ::setenv("XDG_RUNTIME_DIR", NarrowPath("runtime").c_str(), 1);
+    EXPECT_NE(QueryRuntimeFolder(), Path("runtime"));
 }

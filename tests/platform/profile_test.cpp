@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -50,6 +51,19 @@ TEST_F(ProfileFileTest, WriteCreatesUtf16FileAndKeepsOtherKeys) {
     for (const auto& entry : std::filesystem::directory_iterator(NarrowPath("")))
         files += entry.path().filename().string().starts_with("config.ini") ? 1 : 0;
     EXPECT_EQ(files, 1);
+}
+
+TEST_F(ProfileFileTest, ANewFileFollowsTheUmaskAndAnOldOneKeepsItsMode) {
+    const mode_t old = ::umask(077);
+    ASSERT_TRUE(WritePrivateProfileString(L"General", L"A", L"1", ini()));
+    ::umask(old);
+    struct stat st {};
+    ASSERT_EQ(::stat(NarrowPath("config.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    ::chmod(NarrowPath("config.ini").c_str(), 0640);
+    ASSERT_TRUE(WritePrivateProfileString(L"General", L"A", L"2", ini()));
+    ASSERT_EQ(::stat(NarrowPath("config.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
 TEST_F(ProfileFileTest, HandEditedUtf8FileIsConvertedOnFirstWriteKeepingEveryKey) {

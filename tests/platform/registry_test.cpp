@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "platform/text.h"
@@ -12,11 +14,34 @@ namespace {
 constexpr std::wstring_view kKey = L"Software\\TaviOCR";
 }
 
-class RegistryTest : public TempEnvironment {};
+class RegistryTest : public TempEnvironment {
+protected:
+    unsigned ModeOf(const char* relative) const {
+        struct stat st {};
+        return ::stat(NarrowPath(relative).c_str(), &st) == 0 ? st.st_mode & 0777 : 0;
+    }
+};
 
 TEST_F(RegistryTest, StoresLieInTheRedirectedFolders) {
     EXPECT_EQ(RegistryStorePath(RegistryHive::CurrentUser), Path("config/TaviOCR/user.reg"));
     EXPECT_EQ(RegistryStorePath(RegistryHive::LocalMachine), Path("machine/machine.reg"));
+}
+
+// The user's store holds the password hash, which the account server takes as
+// the password; the machine's store is read by every user.
+TEST_F(RegistryTest, TheUserStoreIsTheOwnersAloneWhateverTheUmask) {
+    const mode_t old = ::umask(0);
+    ASSERT_TRUE(RegWriteString(RegistryHive::CurrentUser, kKey, L"Password", L"5f4dcc3b"));
+    ASSERT_TRUE(RegWriteString(RegistryHive::LocalMachine, kKey, L"uid", L"0123456789ABCDEF"));
+    ::umask(077);
+    ASSERT_TRUE(RegWriteString(RegistryHive::LocalMachine, kKey, L"Version", L"1.0"));
+    ::umask(old);
+    EXPECT_EQ(ModeOf("config/TaviOCR/user.reg"), 0600u);
+    EXPECT_EQ(ModeOf("machine/machine.reg"), 0644u);
+    // An old store written wider is narrowed at its next write.
+    ::chmod(NarrowPath("config/TaviOCR/user.reg").c_str(), 0644);
+    ASSERT_TRUE(RegWriteDword(RegistryHive::CurrentUser, kKey, L"LoginType", 0));
+    EXPECT_EQ(ModeOf("config/TaviOCR/user.reg"), 0600u);
 }
 
 TEST_F(RegistryTest, StringAndDwordValuesRoundTrip) {
