@@ -1,5 +1,7 @@
 #include "net/curl_error_text.h"
 
+#include <curl/curl.h>
+
 #include <utility>
 
 std::string CurlErrorText(int code) {
@@ -20,4 +22,25 @@ std::string CurlErrorText(int code) {
     for (const auto& [number, name] : kNames)
         if (number == code) return name;
     return "Curl Proceesing unsuccessful and return the code:" + std::to_string(code);
+}
+
+TransferFailure ClassifyTransfer(int curlCode) {
+    switch (curlCode) {
+        case CURLE_OK: return TransferFailure::None;
+        case CURLE_OPERATION_TIMEDOUT: return TransferFailure::TimedOut;
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+        case CURLE_COULDNT_CONNECT: return TransferFailure::NoNetwork;
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CIPHER:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_ISSUER_ERROR:
+        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+        case CURLE_SSL_INVALIDCERTSTATUS:
+        case CURLE_SSL_CRL_BADFILE: return TransferFailure::SecureConnection;
+        case CURLE_WRITE_ERROR: return TransferFailure::AnswerTooLarge;
+        default: return TransferFailure::Other;
+    }
 }

@@ -1,5 +1,7 @@
 #include "recognition/answer_failure.h"
 
+#include "net/curl_error_text.h"
+
 namespace {
 
 // No service answer uses this member.
@@ -23,4 +25,13 @@ std::optional<AnswerFailureInfo> FailureOf(const Json::Value& answer) {
         return std::nullopt;
     return AnswerFailureInfo{static_cast<AnswerFailure>(reason),
                              failure["detail"].isString() ? failure["detail"].asString() : ""};
+}
+
+const wchar_t* TransferFailureKey(int curlCode) {
+    switch (ClassifyTransfer(curlCode)) {
+        case TransferFailure::TimedOut: return L"CURL_TIMEOUT";
+        case TransferFailure::SecureConnection: return L"SecureConnectionFailed";
+        case TransferFailure::AnswerTooLarge: return L"AnswerTooLarge";
+        default: return L"CURL_NONETWORK";
+    }
 }

@@ -20,5 +20,8 @@ struct AnswerFailureInfo {
 };
 
 Json::Value MakeFailureAnswer(AnswerFailure reason, const std::string& detail);
+// The message key of a transfer that brought no answer (a libcurl result).
+const wchar_t* TransferFailureKey(int curlCode);
+
 // The failure an answer carries, if any.
 std::optional<AnswerFailureInfo> FailureOf(const Json::Value& answer);

@@ -112,7 +112,7 @@ std::unique_ptr<OcrResult> ParseOcrAnswer(const ServiceAnswer& service,
             // Refused connections, TLS failures, resets and oversized answers
             // are failures too, not an empty result that reads as "no text".
             DebugTrace(L"[taviOCR] recognition transfer failed: %d\n", curlError);
-            Show(context, L"CURL_NONETWORK", kStyleInformation);
+            Show(context, TransferFailureKey(curlError), kStyleInformation);
             return nullptr;
         }
         const std::int64_t error = ErrorCode(answer["error_code"]);

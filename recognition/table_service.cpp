@@ -1,6 +1,7 @@
 #include "recognition/table_service.h"
 
 #include <json/json.h>
+#include <zip.h>
 #include <openssl/hmac.h>
 #include <openssl/rand.h>
 
@@ -10,6 +11,7 @@
 #include "app/language_file.h"
 #include "net/curl_client.h"
 #include "platform/file_io.h"
+#include "recognition/answer_failure.h"
 #include "recognition/image_prep.h"
 #include "recognition/ocr_client.h"
 
@@ -21,11 +23,37 @@ const std::string& Header(const HeaderMap& headers, const char* name) {
     return it == headers.end() ? kEmpty : it->second;
 }
 
-// An .xlsx workbook is a zip archive; anything else the service sends as
-// "tables" (an error text, a truncated payload) is no table.
-bool LooksLikeWorkbook(const std::string& bytes) {
-    return bytes.size() >= 22 && bytes.compare(0, 4, "PK\x03\x04") == 0;
+// An .xlsx workbook is a zip archive with its content types and at least one
+// sheet; anything else the service sends as "tables" (an error text, a
+// truncated payload, a file that merely starts like a zip) is no table.
+bool IsWorkbook(const std::string& bytes) {
+    if (bytes.size() < 22 || bytes.compare(0, 4, "PK\x03\x04") != 0) return false;
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
+    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error)
+                            : nullptr;
+    zip_error_fini(&error);
+    if (!archive) {
+        if (source) zip_source_free(source);
+        return false;
+    }
+    bool hasSheet = false;
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    for (zip_int64_t i = 0; i < count && !hasSheet; ++i) {
+        const char* name = zip_get_name(archive, static_cast<zip_uint64_t>(i), 0);
+        hasSheet = name && std::string_view(name).starts_with("xl/worksheets/");
+    }
+    const bool hasTypes = zip_name_locate(archive, "[Content_Types].xml", 0) >= 0;
+    zip_discard(archive);  // frees the source too
+    return hasTypes && hasSheet;
 }
+
+std::unique_ptr<OcrResult> Failed(std::unique_ptr<OcrResult> result, const wchar_t* key) {
+    result->failureKey = key;
+    return result;
+}
+
 
 std::wstring NameWithoutExtension(const std::wstring& path) {
     const size_t slash = path.rfind(L'/');
@@ -85,7 +113,9 @@ std::unique_ptr<OcrResult> RecognizeTable(const std::wstring& outputFolder,
                                           const TableCredentials& credentials) {
     auto result = std::make_unique<OcrResult>();
     std::string image;
-    ReadFileBytes(imagePath, image);  // an unreadable file goes as an empty image
+    ReadFileBytes(imagePath, image);
+    if (image.empty() || LoadImageLimited(imagePath).isNull())
+        return Failed(std::move(result), L"ImageSizeIsZero");
 
     Json::Value body(Json::objectValue);
     body["configure"]["format"] = "xlsx";
@@ -110,21 +140,26 @@ std::unique_ptr<OcrResult> RecognizeTable(const std::wstring& outputFolder,
     CCurlClient client;
     const std::string answer =
         client.PostWithHeaders(host + kTablePath, body.toStyledString(), lines);
-    if (answer.empty() || answer.front() != '{') return result;
+    if (client.LastResult() != 0)
+        return Failed(std::move(result), TransferFailureKey(client.LastResult()));
     Json::Value parsed;
     std::string parseError;
-    if (!ParseJsonStrict(answer, parsed, parseError) || !parsed.isObject()) return result;
+    // A gateway's refusal comes as an error page or a JSON text without success.
+    if (answer.empty() || answer.front() != '{' || !ParseJsonStrict(answer, parsed, parseError) ||
+        !parsed.isObject())
+        return Failed(std::move(result), L"TableRefused");
     const Json::Value& success = parsed["success"];
     const Json::Value& tables = parsed["tables"];
     if (!success.isBool() || !success.asBool() || !tables.isString() || tables.asString().empty())
-        return result;
+        return Failed(std::move(result), L"TableRefused");
     const std::string workbook = Base64Decode(tables.asString());
-    if (!LooksLikeWorkbook(workbook)) return result;
+    if (!IsWorkbook(workbook)) return Failed(std::move(result), L"TableNotWorkbook");
     // The folder may have been removed while the batch ran; the table the
     // service has just made is not thrown away for that.
     if (!outputFolder.empty()) CreateFolderTree(outputFolder);
     const std::wstring path = MakeSpreadsheetPath(outputFolder, NameWithoutExtension(imagePath));
-    if (path.empty() || !WriteFileAtomically(path, workbook)) return result;
+    if (path.empty() || !WriteFileAtomically(path, workbook))
+        return Failed(std::move(result), L"TableNotSaved");
     result->kind = 15;
     result->filePath = path;
     result->status = 0;

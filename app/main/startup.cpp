@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -37,6 +38,7 @@
 #include "toolkit/paint_manager.h"
 #include "toolkit/skin_manager.h"
 #include "ui/main_frame.h"
+#include "ui/message_box.h"
 #include "ui/toolkit_setup.h"
 #include "ui/window_messages.h"
 #include "update/usage_reporter.h"
@@ -174,6 +176,10 @@ int RunTaviOcr(int argc, char** argv) {
         // Pictures opened with TaviOCR from a file manager arrive as a drop would.
         if (const auto pictures = PictureArguments(argc, argv); !pictures.empty())
             frame->OpenPictures(pictures);
+        if (!Endpoints().refusedHosts.empty())
+            QTimer::singleShot(0, [frame] {
+                ShowMessageByKey(L"InsecureServiceHost", frame->GetHWND(), kStyleInformation);
+            });
         CPaintManagerUI::MessageLoop();
     } else {
         delete frame;

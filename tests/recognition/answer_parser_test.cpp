@@ -35,9 +35,13 @@ TEST_F(AnswerParserTest, TransportFailuresShowTheirMessages) {
     // Refused connections and TLS failures are failures, not empty results.
     EXPECT_FALSE(Parse(R"({"curl_error_code": 7})"));
     EXPECT_FALSE(Parse(R"({"curl_error_code": 60})"));
+    // An answer over the size cap says so (libcurl's write error).
+    EXPECT_FALSE(Parse(R"({"curl_error_code": 23})"));
     EXPECT_EQ(messages_.Keys(), (std::vector<std::wstring>{L"CURL_TIMEOUT", L"OCRNotResult",
                                                            L"CURL_NONETWORK", L"CURL_NONETWORK",
-                                                           L"CURL_NONETWORK", L"CURL_NONETWORK"}));
+                                                           L"CURL_NONETWORK",
+                                                           L"SecureConnectionFailed",
+                                                           L"AnswerTooLarge"}));
     EXPECT_EQ(messages_.shown[0].style, kStyleInformation);
 }
 

@@ -123,6 +123,21 @@ TEST_F(CliTest, FailuresPrintTheirMessageAndExitNonZero) {
     EXPECT_EQ(Cli("--engine offline a.png").status, 1);
 }
 
+// Service keys and pictures never travel in clear text, not even to loopback.
+TEST_F(CliTest, AServiceHostWithoutHttpsIsRefusedAndNothingIsSent) {
+    MakeImage("a.png");
+    std::string plain = cloud_->BaseUrl();
+    plain.replace(0, 5, "http");
+    for (const char* kind : {"text", "table"}) {
+        std::ofstream(NarrowPath("endpoints.ini"))
+            << "[Hosts]\nOcr=" << plain << "\nTable=" << plain << "\n";
+        const Run run = Cli(std::string("--kind ") + kind + " --out out a.png");
+        EXPECT_EQ(run.status, 1) << kind;
+        EXPECT_NE(run.err.find("does not use HTTPS"), std::string::npos) << run.err;
+    }
+    EXPECT_TRUE(cloud_->Requests().empty());
+}
+
 TEST_F(CliTest, MergeGivesOneTextAndOneFileForTheBatch) {
     MakeImage("a.png");
     MakeImage("b.png");

@@ -13,15 +13,17 @@ namespace {
 // A local engine that answers from a fixed text.
 class ScriptedEngine : public LocalTextEngine {
 public:
-    ScriptedEngine(bool available, bool succeeds) : available_(available), succeeds_(succeeds) {}
+    ScriptedEngine(bool available, bool succeeds, bool noText = false)
+        : available_(available), succeeds_(succeeds), noText_(noText) {}
     bool IsAvailable() override { return available_; }
     bool Recognize(const std::wstring&, std::wstring& text) override {
         text = L"offline text\r\nsecond line";
         return succeeds_;
     }
+    bool FoundNoText() const override { return noText_; }
 
 private:
-    bool available_, succeeds_;
+    bool available_, succeeds_, noText_;
 };
 
 }  // namespace
@@ -146,6 +148,24 @@ TEST_F(RecognitionJobTest, OfflineEngineTakesPlainTextWhenHighQualityIsOff) {
     Run({a}, 0);
     EXPECT_EQ(window_.messages[0].result.kind, 0);
     EXPECT_EQ(cloud_->CountRequests("/rest/2.0/ocr/v1/general_basic"), 1);
+}
+
+// Offline only: whatever the engine makes of a picture is the answer, and
+// nothing is uploaded, not even a picture without text.
+TEST_F(RecognitionJobTest, OfflineOnlyNeverAsksTheCloud) {
+    GlobalSettings().UseHighQuality = 1;
+    job_.SetOfflineOnly(true);
+    const auto a = MakeImage("a.png");
+    job_.SetOfflineEngineFactory([] { return std::make_unique<ScriptedEngine>(true, false, true); });
+    Run({a}, 0);
+    ASSERT_EQ(window_.messages.size(), 1u);
+    EXPECT_TRUE(window_.messages[0].hasResult);
+    EXPECT_TRUE(window_.messages[0].result.textLines.empty());
+    job_.SetOfflineEngineFactory([] { return std::make_unique<ScriptedEngine>(true, false); });
+    Run({a}, 0);
+    EXPECT_FALSE(window_.messages[1].hasResult);
+    EXPECT_EQ(job_.ErrorKey(), L"OfflineEngineFailed");
+    EXPECT_TRUE(cloud_->Requests().empty());
 }
 
 TEST_F(RecognitionJobTest, EveryDocumentKindReachesItsEndpointWithItsOptions) {

@@ -77,36 +77,57 @@ TEST_F(TableServiceTest, SignedRequestBringsBackARealWorkbook) {
     EXPECT_NE(request.body.find("\"format\" : \"xlsx\""), std::string::npos);
 }
 
-TEST_F(TableServiceTest, FailuresStillGiveAResultMarkedFailed) {
+// Each failure is a result marked failed with a message of its own, and
+// leaves no file behind.
+TEST_F(TableServiceTest, FailuresGiveAResultMarkedFailedWithTheirOwnMessage) {
     const std::wstring image = MakeImage("page.png");
+    const auto failureOf = [](const std::unique_ptr<OcrResult>& result) {
+        EXPECT_EQ(result->status, -1);
+        EXPECT_TRUE(result->filePath.empty());
+        return result->failureKey;
+    };
     // Wrong secret: the gateway rejects the signature.
-    auto wrong = RecognizeTable(Path("out"), image, cloud_->BaseUrl(), {FakeCloud::kTableKey, "nope"});
-    EXPECT_EQ(wrong->status, -1);
-    // An unreadable image goes as an empty one, and the service refuses it.
-    EXPECT_EQ(Recognize(Path("missing.png"))->status, -1);
-    EXPECT_NE(cloud_->Requests().back().body.find("\"image\" : \"\""), std::string::npos);
+    EXPECT_EQ(failureOf(RecognizeTable(Path("out"), image, cloud_->BaseUrl(),
+                                       {FakeCloud::kTableKey, "nope"})),
+              L"TableRefused");
+    // A picture that cannot be read is not sent at all.
+    const std::size_t sent = cloud_->Requests().size();
+    WriteBytes(Path("noise.png"), std::string("\x89PNG\r\n\x1a\n") + std::string(300, '\x5a'));
+    EXPECT_EQ(failureOf(Recognize(Path("missing.png"))), L"ImageSizeIsZero");
+    EXPECT_EQ(failureOf(Recognize(Path("noise.png"))), L"ImageSizeIsZero");
+    EXPECT_EQ(cloud_->Requests().size(), sent);
     cloud_->SetTableAnswer(R"({"success": false})");
-    EXPECT_EQ(Recognize(image)->status, -1);
-    cloud_->SetTableAnswer(R"({"success": true, "tables": ""})");
-    EXPECT_EQ(Recognize(image)->status, -1);
+    EXPECT_EQ(failureOf(Recognize(image)), L"TableRefused");
     // Payloads that are no workbook: not Base64, decoding to nothing, cut off
-    // after the zip signature, or Base64 of plain text. None leaves a file.
-    for (const char* tables : {"!!!!", "====", "UEsDBA==!!!!", "aGVsbG8gd29ybGQ="}) {
-        cloud_->SetTableAnswer(std::string(R"({"success": true, "tables": ")") + tables + "\"}");
-        const auto corrupt = Recognize(image);
-        EXPECT_EQ(corrupt->status, -1) << tables;
-        EXPECT_TRUE(corrupt->filePath.empty()) << tables;
+    // after the zip signature, plain text, a file that only starts like a zip,
+    // and a real zip that holds no sheet.
+    const std::string fakeZip = std::string("PK\x03\x04") + std::string(200, '\x01');
+    const std::string notAWorkbook = FakeCloud::MakeWorkbook({{"a"}});
+    std::string noSheet = notAWorkbook;
+    for (std::size_t at = noSheet.find("xl/worksheets/"); at != std::string::npos;
+         at = noSheet.find("xl/worksheets/", at + 1))
+        noSheet.replace(at, 3, "zz/");
+    for (const std::string& tables : {std::string("!!!!"), std::string("===="), std::string("UEsDBA==!!!!"),
+                                      std::string("aGVsbG8gd29ybGQ="), Base64Encode(fakeZip),
+                                      Base64Encode(noSheet)}) {
+        cloud_->SetTableAnswer(R"({"success": true, "tables": ")" + tables + "\"}");
+        EXPECT_EQ(failureOf(Recognize(image)), L"TableNotWorkbook") << tables;
     }
     // A cut-off answer is not read as far as it goes.
-    cloud_->SetTableAnswer(R"({"success": true, "tables": ")" + Base64Encode(FakeCloud::MakeWorkbook({{"a"}})));
-    EXPECT_EQ(Recognize(image)->status, -1);
-    EXPECT_FALSE(FileExists(Path("out/page.xlsx")));
+    cloud_->SetTableAnswer(R"({"success": true, "tables": ")" + Base64Encode(notAWorkbook));
+    EXPECT_EQ(failureOf(Recognize(image)), L"TableRefused");
     cloud_->SetBehaviour(FakeCloud::Behaviour::Garbage);
-    EXPECT_EQ(Recognize(image)->status, -1);
+    EXPECT_EQ(failureOf(Recognize(image)), L"TableRefused");
     cloud_->SetBehaviour(FakeCloud::Behaviour::Normal);
     cloud_->SetTableAnswer("");
+    EXPECT_FALSE(FileExists(Path("out/page.xlsx")));
+    // A certificate nobody trusts is a failed secure connection, not a lost network.
+    FakeCloud stranger(true);
+    EXPECT_EQ(failureOf(RecognizeTable(Path("out"), image, stranger.BaseUrl(),
+                                       {FakeCloud::kTableKey, FakeCloud::kTableSecret})),
+              L"SecureConnectionFailed");
     // No output folder.
-    auto nowhere = RecognizeTable(L"", image, cloud_->BaseUrl(), {FakeCloud::kTableKey, FakeCloud::kTableSecret});
-    EXPECT_EQ(nowhere->status, -1);
-    EXPECT_TRUE(nowhere->filePath.empty());
+    EXPECT_EQ(failureOf(RecognizeTable(L"", image, cloud_->BaseUrl(),
+                                       {FakeCloud::kTableKey, FakeCloud::kTableSecret})),
+              L"TableNotSaved");
 }
