@@ -1,6 +1,7 @@
 #include "app/diagnostics.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -64,10 +65,14 @@ void WriteLogText(std::wstring_view message) {
     std::tm local{};
     localtime_r(&now, &local);
     const std::string line = BuildLogLine(local, message);
-    const int fd =
-        ::open(NarrowPath(LogPath()).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    // The early log lies in the shared temporary folder: a link planted there
+    // is not followed, and a file another user made is not written to.
+    const int fd = ::open(NarrowPath(LogPath()).c_str(),
+                          O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return;
-    (void)!::write(fd, line.data(), line.size());
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_uid == ::geteuid() && S_ISREG(st.st_mode))
+        (void)!::write(fd, line.data(), line.size());
     ::close(fd);
 }
 

@@ -55,6 +55,7 @@ std::string CCurlClient::Get(const std::string& url, const std::string& user,
     if (!handle) return {};
     const std::string credentials = user + ":" + password;
     curl_easy_setopt(handle.get(), CURLOPT_USERPWD, credentials.c_str());
+    curl_easy_setopt(handle.get(), CURLOPT_TIMEOUT, 30L);
     return Perform(handle.get());
 }
 

@@ -15,7 +15,7 @@ public:
     CCurlClient(const CCurlClient&) = delete;
     CCurlClient& operator=(const CCurlClient&) = delete;
 
-    // GET with basic credentials; connect limit 180 s, no total limit.
+    // GET with basic credentials; 30 s in all.
     std::string Get(const std::string& url, const std::string& user, const std::string& password);
     // POST of a JSON body up to its first NUL, 20 s in all.
     std::string PostJson(const std::string& url, const std::string& body, const std::string& user,

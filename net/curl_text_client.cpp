@@ -40,6 +40,7 @@ std::wstring CCurlTextClient::GetText(const std::wstring& url) {
     curl_easy_setopt(handle.get(), CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle.get(), CURLOPT_USERPWD, "root:kemo");
     curl_easy_setopt(handle.get(), CURLOPT_CONNECTTIMEOUT, 5L);
+    curl_easy_setopt(handle.get(), CURLOPT_TIMEOUT, 30L);
     PerformInto(handle.get(), bytes);
     return text_;
 }

@@ -13,7 +13,7 @@ public:
     CCurlTextClient(const CCurlTextClient&) = delete;
     CCurlTextClient& operator=(const CCurlTextClient&) = delete;
 
-    // GET with the fixed credentials "root:kemo", connect limit 5 s.
+    // GET with the fixed credentials "root:kemo", connect limit 5 s, 30 s in all.
     std::wstring GetText(const std::wstring& url);
     // Form POST, 10 s in all; true when the transfer succeeded. The answer is
     // copied to `output` whenever one is given, also on failure.

@@ -1,6 +1,7 @@
 // The last fallback of the GET chain: Qt Network, through the system's proxy
 // settings, then directly.
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
@@ -9,13 +10,15 @@
 #include <QTimer>
 
 #include "net/system_http.h"
+#include "platform/cancellation.h"
 #include "platform/text.h"
 
 namespace {
 
 constexpr qint64 kBlockBytes = 4096;
+constexpr int kTotalTimeoutMs = 30000;
 
-QByteArray FetchOnce(const QString& url, bool useProxy, int connectTimeoutMs) {
+QByteArray FetchOnce(const QString& url, bool useProxy, int connectTimeoutMs, int totalTimeoutMs) {
     QNetworkAccessManager manager;
     if (useProxy)
         QNetworkProxyFactory::setUseSystemConfiguration(true);
@@ -26,6 +29,16 @@ QByteArray FetchOnce(const QString& url, bool useProxy, int connectTimeoutMs) {
     QNetworkReply* reply = manager.get(request);
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    // Qt's transfer timeout restarts with every byte; the whole request gets
+    // the same time in all, and ends early once it is cancelled.
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+        if (WorkCancelled() || (totalTimeoutMs > 0 && elapsed.elapsed() >= totalTimeoutMs))
+            loop.quit();
+    });
+    watch.start(100);
     // One block is all that is read: stop as soon as it has arrived.
     QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {
         if (reply->bytesAvailable() >= kBlockBytes) loop.quit();
@@ -44,7 +57,8 @@ QByteArray FetchOnce(const QString& url, bool useProxy, int connectTimeoutMs) {
 std::wstring WinInetGetText(const std::wstring& url, bool utf8, int connectTimeoutMs) {
     const QString address = QString::fromStdWString(url);
     for (const bool useProxy : {true, false}) {
-        const QByteArray block = FetchOnce(address, useProxy, connectTimeoutMs);
+        if (WorkCancelled()) break;
+        const QByteArray block = FetchOnce(address, useProxy, connectTimeoutMs, kTotalTimeoutMs);
         const std::string bytes(block.constData(), static_cast<std::size_t>(block.size()));
         std::wstring text = utf8 ? Utf8ToWide(bytes) : AnsiToWide(bytes);
         if (!text.empty()) return text;

@@ -3,14 +3,20 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 
 #include "net/curl_text_client.h"
+#include "platform/cancellation.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
 
@@ -95,29 +101,52 @@ std::wstring GetStringFromUrl(const std::wstring& url, int timeoutMs) {
     if (!SplitUrl(WideToUtf8(url), parts)) return {};
     Socket socket;
     if (socket.fd() < 0) return {};
-    if (timeoutMs != 0) {
-        const timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
-        ::setsockopt(socket.fd(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-        ::setsockopt(socket.fd(), SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    }
+    // The limit holds for the whole request, not each call: a server that
+    // sends a byte now and then cannot keep the caller forever.
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs : kFallbackTimeoutMs);
+    const auto ready = [&](short events) {
+        while (!WorkCancelled()) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) return false;
+            pollfd watch{socket.fd(), events, 0};
+            const int n = ::poll(&watch, 1, static_cast<int>(std::min<long long>(left.count(), 200)));
+            if (n > 0) return true;
+            if (n < 0 && errno != EINTR) return false;
+        }
+        return false;
+    };
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(parts.port));
     if (!ResolveIpv4(parts.host, address.sin_addr)) return {};
-    if (::connect(socket.fd(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-        return {};
+    ::fcntl(socket.fd(), F_SETFL, ::fcntl(socket.fd(), F_GETFL) | O_NONBLOCK);
+    if (::connect(socket.fd(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        int error = errno;
+        socklen_t size = sizeof error;
+        if (error != EINPROGRESS || !ready(POLLOUT) ||
+            ::getsockopt(socket.fd(), SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0)
+            return {};
+    }
     const std::string request = WideToAnsi(Utf8ToWide(
         "GET " + parts.path + " HTTP/1.1\r\nHOST:" + parts.host + "\r\nConnection: Close\r\n\r\n"));
-    if (::send(socket.fd(), request.data(), request.size(), MSG_NOSIGNAL) !=
-        static_cast<ssize_t>(request.size()))
-        return {};
+    for (std::size_t sent = 0; sent < request.size();) {
+        if (!ready(POLLOUT)) return {};
+        const ssize_t n =
+            ::send(socket.fd(), request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+        if (n <= 0) return {};
+        sent += static_cast<std::size_t>(n);
+    }
     // Read until the server closes or the limit is reached: one receive may
     // hold only the headers, and the answer would be lost.
     std::string answer(kSocketAnswerBytes, '\0');
     std::size_t received = 0;
-    while (received < answer.size()) {
+    while (received < answer.size() && ready(POLLIN)) {
         const ssize_t n =
             ::recv(socket.fd(), answer.data() + received, answer.size() - received, 0);
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
         if (n <= 0) break;
         received += static_cast<std::size_t>(n);
     }

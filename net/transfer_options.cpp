@@ -1,8 +1,20 @@
 #include "net/transfer_options.h"
 
 #include "net/endpoints.h"
+#include "platform/cancellation.h"
+
+namespace {
+
+// libcurl calls this at least once a second, also while nothing arrives.
+int AbortWhenCancelled(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return WorkCancelled() ? 1 : 0;
+}
+
+}  // namespace
 
 void ApplyCertificateChecks(CURL* handle) {
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, AbortWhenCancelled);
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
     const std::string& bundle = Endpoints().caBundle;

@@ -7,12 +7,13 @@
 #include <string>
 
 // What every transfer of the program shares: certificates are verified
-// (peer and host name, against the configured CA bundle when one is set), and
-// no answer may grow beyond a fixed bound, so a hostile or broken server cannot
-// exhaust memory.
+// (peer and host name, against the configured CA bundle when one is set), a
+// cancelled transfer ends (see transfer_cancel.h), and no answer may grow
+// beyond a fixed bound, so a hostile or broken server cannot exhaust memory.
 
 inline constexpr std::size_t kMaxAnswerBytes = 64 * 1024 * 1024;
 
+// Certificate checks and the end of a cancelled transfer: every handle gets them.
 void ApplyCertificateChecks(CURL* handle);
 
 // A byte string that refuses to grow beyond its limit; handed to libcurl as the

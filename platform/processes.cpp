@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/cancellation.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
 
@@ -159,20 +160,21 @@ bool ChildProcess::WaitFor(std::chrono::milliseconds timeout) {
         // The pidfd becomes readable when the child ends: no polling loop.
         pollfd waiting{pidfd_, POLLIN, 0};
         const auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (true) {
+        // In slices, so that cancelled work (the program ending) stops waiting.
+        while (!WorkCancelled()) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());
-            const int ready =
-                ::poll(&waiting, 1, static_cast<int>(std::max<long>(0, left.count())));
+            if (left.count() <= 0) break;
+            const int ready = ::poll(&waiting, 1, static_cast<int>(std::min<long>(200, left.count())));
             if (ready < 0 && errno == EINTR) continue;
-            break;
+            if (ready != 0) break;
         }
         return Reap(WNOHANG);
     }
     // Kernels without pidfds: poll the child.
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!Reap(WNOHANG)) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
+        if (std::chrono::steady_clock::now() >= deadline || WorkCancelled()) return false;
         ::usleep(5000);
     }
     return true;

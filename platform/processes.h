@@ -46,7 +46,8 @@ public:
                                              const std::vector<std::string>& extraEnvironment = {});
 
     pid_t Pid() const { return pid_; }
-    // Waits at most timeout; true when the program has ended.
+    // Waits at most timeout (less once work is cancelled); true when the
+    // program has ended.
     bool WaitFor(std::chrono::milliseconds timeout);
     // The exit status once ended (128 + signal for a killed one), else
     // kStillActive.

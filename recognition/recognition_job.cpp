@@ -3,6 +3,7 @@
 #include "app/settings.h"
 #include "net/endpoints.h"
 #include "offline/offline_engine.h"
+#include "platform/cancellation.h"
 #include "recognition/answer_parser.h"
 #include "recognition/credentials.h"
 #include "recognition/image_prep.h"
@@ -39,7 +40,9 @@ bool RecognitionJob::StartRecognition(std::vector<std::wstring> paths, int kind)
     paths_ = std::move(paths);
     kind_ = kind;
     finished_ = false;
+    cancelled_ = false;
     worker_ = std::thread([this] {
+        const ScopedCancel cancel(&cancelled_);
         RunWorker();
         finished_ = true;
     });

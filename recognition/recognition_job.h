@@ -44,6 +44,9 @@ public:
     bool IsRunning() const;
     // Blocks until the current run has ended.
     void Wait();
+    // Ends the current run's transfers and engine waits early; the run then
+    // ends with the picture it is at.
+    void Cancel() { cancelled_ = true; }
 
     // Failure the job found itself ("ImageSizeIsZero"), emptied at every start.
     const std::wstring& ErrorKey() const { return errorKey_; }
@@ -67,6 +70,7 @@ private:
     std::vector<std::wstring> paths_;
     std::thread worker_;
     std::atomic<bool> finished_{true};
+    std::atomic<bool> cancelled_{false};
     NotifyWindow* notifyWindow_ = nullptr;
     MessageDisplay* messages_ = nullptr;
     OfflineEngineFactory offlineFactory_;

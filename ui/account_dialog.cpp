@@ -12,6 +12,7 @@
 #include "app/language_table.h"
 #include "app/process_globals.h"
 #include "net/endpoints.h"
+#include "platform/cancellation.h"
 #include "taviocr_version.h"
 #include "toolkit/controls/edit_ui.h"
 #include "ui/message_box.h"
@@ -36,23 +37,42 @@ bool CAccountDialog::Request(std::wstring_view pressedButton,
     auto* button = Find<QAbstractButton>(pressedButton);
     const QString buttonText = button ? button->text() : QString();
     busy_ = true;
-    if (window) window->setEnabled(false);
+    cancelled_ = false;
+    // Everything but the close button waits: closing gives the request up.
+    QList<QWidget*> held;
+    if (window)
+        for (QWidget* child : window->findChildren<QWidget*>())
+            if (child->isEnabled() && child->focusPolicy() != Qt::NoFocus &&
+                child->property("syscommand").toString() != QLatin1String("close")) {
+                child->setEnabled(false);
+                held.append(child);
+            }
     if (button) button->setText(buttonText + QStringLiteral(" …"));
     QApplication::setOverrideCursor(Qt::BusyCursor);
 
     bool ok = false;
     QEventLoop wait;
+    waiting_ = &wait;
     std::thread worker([&] {
+        const ScopedCancel cancel(&cancelled_);
         ok = request();
         QMetaObject::invokeMethod(&wait, &QEventLoop::quit, Qt::QueuedConnection);
     });
     wait.exec();
+    // A cancelled request ends within a second (its transfer watches the flag).
     worker.join();
+    waiting_ = nullptr;
 
     QApplication::restoreOverrideCursor();
     if (button) button->setText(buttonText);
-    if (window) window->setEnabled(true);
+    for (QWidget* child : held) child->setEnabled(true);
     busy_ = false;
+    if (cancelled_) {
+        // Closed while it waited: nothing more to say, the dialog goes now.
+        QMetaObject::invokeMethod(
+            window, [this] { HandleWindowMessage(WM_CLOSE, 0, 0); }, Qt::QueuedConnection);
+        return false;
+    }
     return ok;
 }
 
@@ -62,6 +82,7 @@ std::wstring AccountErrorKey(const AccountClient& client) {
 }
 
 void CAccountDialog::ShowAccountError(const AccountClient& client) {
+    if (cancelled_) return;
     ShowMessageByKey(AccountErrorKey(client), GetHWND(), kStyleInformation, client.ErrorMessage());
 }
 
@@ -85,6 +106,11 @@ void CAccountDialog::FocusField(std::wstring_view name) {
         field, [field] { field->setFocus(Qt::OtherFocusReason); }, Qt::QueuedConnection);
 }
 
-void CAccountDialog::OnEscapeKey() {
-    if (!busy_) CSkinDialog::OnEscapeKey();
+LRESULT CAccountDialog::OnClose(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+    if (!busy_) return CSkinDialog::OnClose(message, wParam, lParam, handled);
+    // The request is given up; the dialog closes once its worker has ended.
+    handled = true;
+    cancelled_ = true;
+    if (waiting_) waiting_->quit();
+    return 0;
 }

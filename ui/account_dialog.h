@@ -1,11 +1,14 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <string_view>
 
 #include "account/account_client.h"
 #include "ui/skin_dialog.h"
+
+class QEventLoop;
 
 // The client as this installation speaks to the account server: the host of
 // endpoints.ini, the interface locale, the program version, the machine code
@@ -18,7 +21,8 @@ std::wstring AccountErrorKey(const AccountClient& client);
 
 // What the account dialogs share: requests run on a worker while the dialog
 // waits for them, painted and showing on the pressed button that it waits,
-// but taking no other input; failures in the message box by key.
+// taking no other input but closing, which gives the request up; failures in
+// the message box by key.
 class CAccountDialog : public CSkinDialog {
 public:
     using CSkinDialog::CSkinDialog;
@@ -33,8 +37,12 @@ protected:
     void SetFieldText(std::wstring_view name, std::wstring_view text);
     // Once the current event is done, so the window's own first focus is past.
     void FocusField(std::wstring_view name);
-    void OnEscapeKey() override;
+    // While a request waits, closing (the close button, Escape, the desktop)
+    // cancels it and closes the dialog once its worker has ended.
+    LRESULT OnClose(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
 private:
     bool busy_ = false;
+    std::atomic<bool> cancelled_{false};
+    QEventLoop* waiting_ = nullptr;
 };

@@ -330,6 +330,9 @@ LRESULT CMainFrame::OnSysCommand(UINT message, WPARAM command, LPARAM lParam, bo
 }
 
 void CMainFrame::OnDestroy() {
+    // The window's end waits for its recognition worker: that one must not
+    // wait on a server or an engine that takes its time.
+    job_.Cancel();
     if (hotKey_) hotKey_->Unregister();
     KillTimer(kScanTimerId);
     ScanTimer = 0;

@@ -10,9 +10,13 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <cstdio>
 
+#include "platform/cancellation.h"
 #include "platform/file_io.h"
+#include "platform/private_folder.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -22,12 +26,10 @@ constexpr int kTimeoutMs = 60000;
 class PrivateFile {
 public:
     explicit PrivateFile(const std::string& path)
-        : fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600)) {
-        // An earlier file of that name may have had wider rights.
-        if (fd_ >= 0) ::fchmod(fd_, 0600);
-    }
+        : path_(path), fd_(CreateFreshFile(Utf8ToWide(path))) {}
     ~PrivateFile() {
         if (fd_ >= 0) ::close(fd_);
+        if (!kept_) ::unlink(path_.c_str());
     }
     bool ok() const { return fd_ >= 0; }
     bool Write(const QByteArray& block) {
@@ -41,14 +43,18 @@ public:
         return true;
     }
     bool Finish() { return ::fsync(fd_) == 0 && ::close(std::exchange(fd_, -1)) == 0; }
+    // The file stays (to be renamed) instead of going with this object.
+    void Keep() { kept_ = true; }
 
 private:
+    std::string path_;
     int fd_;
+    bool kept_ = false;
 };
 
 }  // namespace
 
-bool DownloadFile(const std::wstring& url, const std::wstring& target) {
+bool DownloadFile(const std::wstring& url, const std::wstring& target, qint64 maxBytes) {
     const std::string temporary = NarrowPath(target) + ".upd";
     QNetworkAccessManager manager;
     QNetworkRequest request{QUrl(QString::fromStdWString(url))};
@@ -66,8 +72,10 @@ bool DownloadFile(const std::wstring& url, const std::wstring& target) {
             const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
             const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
             // Without a length nothing tells a whole installer from a cut one.
-            if (status != 200 || !length.isValid()) {
+            if (status != 200 || !length.isValid() || length.toLongLong() > maxBytes ||
+                length.toLongLong() < 0) {
                 failed = true;
+                loop.quit();
                 return;
             }
             expected = length.toLongLong();
@@ -80,11 +88,22 @@ bool DownloadFile(const std::wstring& url, const std::wstring& target) {
     };
     QObject::connect(reply, &QNetworkReply::readyRead, &loop, take);
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished()) loop.exec();
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+        if (WorkCancelled()) {
+            failed = true;
+            loop.quit();
+        }
+    });
+    watch.start(100);
+    if (!reply->isFinished() && !failed) loop.exec();
     take();
-    const bool complete = !failed && reply->error() == QNetworkReply::NoError && expected >= 0 &&
+    const bool complete = !failed && reply->isFinished() &&
+                          reply->error() == QNetworkReply::NoError && expected >= 0 &&
                           written == expected && file.Finish();
+    reply->abort();
     delete reply;
-    if (!complete) return false;
-    return std::rename(temporary.c_str(), NarrowPath(target).c_str()) == 0;
+    if (!complete || std::rename(temporary.c_str(), NarrowPath(target).c_str()) != 0) return false;
+    file.Keep();
+    return true;
 }

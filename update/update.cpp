@@ -55,6 +55,16 @@ void CUpdate::Wait() {
     if (worker_.joinable()) worker_.join();
 }
 
+bool CUpdate::WaitFor(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (IsRunning()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    Wait();
+    return true;
+}
+
 std::wstring CUpdate::InstallerPath() const { return Globals().AppFolder + L"/TaviOCRSetup.exe"; }
 std::wstring CUpdate::RemoteConfigPath() const { return Globals().AppFolder + L"/cd.dat"; }
 
@@ -111,7 +121,8 @@ void CUpdate::Start(bool silent) {
 }
 
 bool CUpdate::DownloadRemoteConfig() {
-    return DownloadFile(Utf8ToWide(host_ + "/ocr/windows/cd.cab"), RemoteConfigPath());
+    return DownloadFile(Utf8ToWide(host_ + "/ocr/windows/cd.cab"), RemoteConfigPath(),
+                        kMaxRemoteConfigBytes);
 }
 
 std::wstring CUpdate::NewerVersion(bool silent, bool& answered) {
@@ -130,7 +141,8 @@ std::wstring CUpdate::NewerVersion(bool silent, bool& answered) {
 
 bool CUpdate::DownloadInstaller() {
     std::remove(NarrowPath(InstallerPath()).c_str());
-    return DownloadFile(Utf8ToWide(host_ + "/ocr/windows/TaviOCRSetup.exe"), InstallerPath());
+    return DownloadFile(Utf8ToWide(host_ + "/ocr/windows/TaviOCRSetup.exe"), InstallerPath(),
+                        kMaxInstallerBytes);
 }
 
 void CUpdate::ManualCheck() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 
@@ -36,6 +37,8 @@ public:
 
     bool IsRunning() const { return worker_.joinable() && !finished_; }
     void Wait();
+    // Waits at most `timeout` for a running check; true when none runs any more.
+    bool WaitFor(std::chrono::milliseconds timeout);
 
     const std::wstring& MachineCode() const { return machineCode_; }
     std::wstring InstallerPath() const;

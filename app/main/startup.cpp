@@ -1,12 +1,14 @@
 #include "app/main/startup.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
@@ -29,6 +31,7 @@
 #include "net/curl_global.h"
 #include "net/endpoints.h"
 #include "net/system_http.h"
+#include "platform/cancellation.h"
 #include "platform/folders.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
@@ -41,6 +44,7 @@
 #include "ui/message_box.h"
 #include "ui/toolkit_setup.h"
 #include "ui/window_messages.h"
+#include "update/update.h"
 #include "update/usage_reporter.h"
 
 namespace {
@@ -105,6 +109,31 @@ void WriteFirstPaintTime(const std::wstring& windowClass) {
     ::close(fd);
 }
 
+// SIGTERM and SIGINT end the program as Exit does, even while a dialog waits
+// for a server: the handler only wakes the event loop through a pipe, and a
+// watchdog ends the process should that not be enough within three seconds.
+int g_stopPipe[2] = {-1, -1};
+
+void OnStopSignal(int) {
+    ::alarm(3);  // SIGALRM's default action ends the process
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_stopPipe[1], &byte, 1);
+}
+
+void EndOnStopSignals(QObject* owner) {
+    if (::pipe2(g_stopPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    auto* notifier = new QSocketNotifier(g_stopPipe[0], QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, [] {
+        CancelPendingWork();
+        QCoreApplication::exit(0);
+    });
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
 void ShowMainWindow() {
     if (CMainFrame* frame = CMainFrame::Instance()) frame->ShowWindow(SW_SHOW);
 }
@@ -144,6 +173,7 @@ int RunTaviOcr(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromWCharArray(kProductName));
     QApplication::setQuitOnLastWindowClosed(false);
+    EndOnStopSignals(&app);
 
     SingleInstance instance(QString::fromWCharArray(kMainWindowClass));
     if (instance.SignalRunningInstance()) return 0;
@@ -184,7 +214,14 @@ int RunTaviOcr(int argc, char** argv) {
     } else {
         delete frame;
     }
+    CancelPendingWork();
     // Today's recognitions wait in the settings for the next daily report.
     StoreTodaysCount(GlobalSettings().ConfigPath);
+    // Cancelled transfers end within a second; a worker that still runs after
+    // that is not waited for (every store is written whole or not at all).
+    if (!Updater().WaitFor(std::chrono::milliseconds(2000))) {
+        WriteLogText(L"exit: the update check did not end in time");
+        ::_exit(0);
+    }
     return 0;
 }

@@ -1,5 +1,8 @@
 // The window program as a user starts it, on the test X server.
 #include <gtest/gtest.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -11,6 +14,7 @@
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -169,4 +173,34 @@ TEST_F(StartupTest, InstallStartsTheProgramAfreshAndEnds) {
     ASSERT_FALSE(pid.empty());
     ::kill(std::stoi(pid), SIGKILL);
     EXPECT_TRUE(WaitFor([] { return VisibleWindows("TaviOCR").empty(); }));
+}
+
+// Statistics and update servers that take a connection and never answer: the
+// window comes, and SIGTERM (like Exit) still ends the program, with the
+// update check cancelled instead of waited for.
+TEST_F(StartupTest, StalledServersDoNotHoldTheProgramAtItsEnd) {
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 64), 0);
+    socklen_t size = sizeof address;
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
+    const std::string host = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    std::ofstream(root_ + "/endpoints.ini")
+        << "[Hosts]\nAccount=\nSocialPage=\nStats=" << host << "\nUpdate=" << host << "\n";
+    ::setenv("TAVIOCR_ENDPOINTS", (root_ + "/endpoints.ini").c_str(), 1);
+
+    ChildProcess& run = Start({});
+    ASSERT_TRUE(WaitFor([] { return VisibleWindows("TaviOCR").size() == 1; }));
+    // The daily check has reached the stalled server.
+    ASSERT_TRUE(WaitFor([&] {
+        pollfd waiting{listener, POLLIN, 0};
+        return ::poll(&waiting, 1, 0) == 1;
+    }));
+    ::kill(run.Pid(), SIGTERM);
+    ASSERT_TRUE(run.WaitFor(60s)) << "the program ends";
+    EXPECT_EQ(run.ExitCode(), 0) << "by its own way out, not the watchdog's SIGALRM";
+    ::close(listener);
 }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
@@ -133,7 +135,8 @@ TEST_F(AccountDialogsTest, AWaitIsShownOnThePressedButtonAndARefusalKeepsTheInpu
         Type(dialog, "userEmail", "me@example.com");
         Type(dialog, "userPassword", "wrong");
         QTimer::singleShot(0, dialog, [&, dialog] {
-            EXPECT_FALSE(dialog->isEnabled());
+            EXPECT_FALSE(Control(dialog, "btnEmailLogin")->isEnabled());
+            EXPECT_FALSE(Control(dialog, "userPassword")->isEnabled());
             EXPECT_TRUE(TextOf(dialog, "btnEmailLogin").endsWith(QStringLiteral("…")));
             server_.hold = false;
         });
@@ -150,6 +153,30 @@ TEST_F(AccountDialogsTest, AWaitIsShownOnThePressedButtonAndARefusalKeepsTheInpu
     });
     EXPECT_FALSE(RunSignInDialog(nullptr));
     EXPECT_TRUE(worked);
+}
+
+// A server that never answers does not hold the user: Escape (like the close
+// button) gives the request up and closes the dialog without a word.
+TEST_F(AccountDialogsTest, EscapeWhileASignInWaitsCancelsItAndClosesTheDialog) {
+    server_.AddAccount("me@example.com", "right", "Me");
+    server_.hold = true;
+    std::size_t messages = 0;
+    WhenWindowShown(kDialogClass, [&](QWidget* dialog) {
+        dialog->setProperty("answered", true);
+        DialogAnswerer answers;
+        Type(dialog, "userEmail", "me@example.com");
+        Type(dialog, "userPassword", "right");
+        QTimer::singleShot(0, dialog, [dialog] {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QCoreApplication::sendEvent(dialog, &press);
+        });
+        Click(dialog, "btnEmailLogin");
+        messages = answers.texts.size();
+    });
+    EXPECT_FALSE(RunSignInDialog(nullptr));
+    EXPECT_EQ(messages, 0u);
+    EXPECT_FALSE(CurrentUser().IsSignedIn());
+    server_.hold = false;
 }
 
 TEST_F(AccountDialogsTest, SocialSignInCompletesWhenTheServerReportsItAndGivesUpAfterTenMinutes) {
