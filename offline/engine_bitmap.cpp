@@ -1,6 +1,5 @@
 #include "offline/engine_bitmap.h"
 
-#include <QImageReader>
 #include <cerrno>
 #include <cstdio>
 
@@ -8,9 +7,6 @@
 #include "platform/file_io.h"
 
 namespace {
-
-// The same decoding limit as every other image the program reads.
-constexpr int kImageAllocationLimitMiB = 1024;
 
 // Transparent parts become white paper: a PNG whose text lives in its alpha
 // channel (black text, everything else transparent black) would otherwise
@@ -60,10 +56,10 @@ QImage ToGreyBitmap(const QImage& rgb) {
 
 std::wstring PrepareEngineBitmap(const std::wstring& imagePath, const std::wstring& folder) {
     const std::wstring path = folder + L"/tmp.bmp";
-    QImageReader::setAllocationLimit(kImageAllocationLimitMiB);
-    QImageReader reader(QString::fromStdWString(imagePath));
-    QImage loaded;
-    if (!reader.read(&loaded)) return {};
+    // The last picture's bitmap goes first, whatever becomes of this one.
+    if (std::remove(NarrowPath(path).c_str()) != 0 && errno != ENOENT) return {};
+    QImage loaded = PictureReader(imagePath).Read();
+    if (loaded.isNull()) return {};
     const QImage clone = FlattenOntoWhite(loaded);
     if (clone.isNull()) return {};
     loaded = QImage();

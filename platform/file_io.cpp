@@ -17,7 +17,7 @@
 
 namespace fs = std::filesystem;
 
-std::string NarrowPath(std::wstring_view path) { return WideToUtf8(path); }
+std::string NarrowPath(std::wstring_view path) { return WidePathToBytes(path); }
 
 std::wstring FileNamePart(std::wstring_view path) {
     const auto slash = path.rfind(L'/');
@@ -52,7 +52,8 @@ bool CreateFolderTree(std::wstring_view path) {
 }
 
 std::optional<std::string> ReadWholeFile(std::wstring_view path, std::size_t maxBytes) {
-    const int fd = ::open(NarrowPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
+    const int fd = ::open(NarrowPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
@@ -60,6 +61,7 @@ std::optional<std::string> ReadWholeFile(std::wstring_view path, std::size_t max
         ::close(fd);
         return std::nullopt;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     // One spare byte: a read that fills it shows the file has grown since
     // fstat, and a file that has not needs no second buffer.
     std::string bytes;

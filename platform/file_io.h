@@ -19,6 +19,8 @@ std::wstring FileNamePart(std::wstring_view path);
 bool HasExtensionNoCase(std::wstring_view path,
                         std::initializer_list<std::wstring_view> extensions);
 
+// A regular file (after links): never a FIFO, a device or a folder, which
+// would block or make no sense where a picture or a store is wanted.
 bool FileExists(std::wstring_view path);
 bool FolderExists(std::wstring_view path);
 // Creates the folder and every missing parent; true when it exists afterwards.

@@ -230,3 +230,58 @@ std::wstring ToLowerAscii(std::wstring_view text) {
         if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
     return out;
 }
+
+namespace {
+
+// The length of the valid UTF-8 sequence at the start of bytes, 0 when none.
+std::size_t ValidSequence(std::string_view bytes) {
+    const auto b = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    const std::size_t n = bytes.size();
+    if (n == 0) return 0;
+    if (b(0) < 0x80) return 1;
+    std::size_t length = 0;
+    char32_t c = 0;
+    if ((b(0) & 0xE0) == 0xC0) length = 2, c = b(0) & 0x1F;
+    else if ((b(0) & 0xF0) == 0xE0) length = 3, c = b(0) & 0x0F;
+    else if ((b(0) & 0xF8) == 0xF0) length = 4, c = b(0) & 0x07;
+    else return 0;
+    if (n < length) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((b(i) & 0xC0) != 0x80) return 0;
+        c = (c << 6) | (b(i) & 0x3F);
+    }
+    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (c < kMinimum[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+    return length;
+}
+
+}  // namespace
+
+std::wstring PathBytesToWide(std::string_view bytes) {
+    std::wstring out;
+    out.reserve(bytes.size());
+    while (!bytes.empty()) {
+        const std::size_t length = ValidSequence(bytes);
+        if (length == 0) {
+            out += static_cast<wchar_t>(0xDC00 + static_cast<unsigned char>(bytes.front()));
+            bytes.remove_prefix(1);
+            continue;
+        }
+        out += Utf8ToWide(bytes.substr(0, length));
+        bytes.remove_prefix(length);
+    }
+    return out;
+}
+
+std::string WidePathToBytes(std::wstring_view path) {
+    std::string out;
+    out.reserve(path.size());
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= path.size(); ++i) {
+        if (i < path.size() && (path[i] < 0xDC80 || path[i] > 0xDCFF)) continue;
+        out += WideToUtf8(path.substr(start, i - start));
+        if (i < path.size()) out += static_cast<char>(path[i] - 0xDC00);
+        start = i + 1;
+    }
+    return out;
+}

@@ -12,6 +12,13 @@ std::wstring Utf8ToWide(std::string_view utf8);
 // Wide → UTF-8. Lone surrogates and values beyond U+10FFFF become U+FFFD.
 std::string WideToUtf8(std::wstring_view wide);
 
+// File names are bytes. As wide text, the bytes that are not valid UTF-8
+// become U+DC80 + byte (lone surrogates, which no UTF-8 name can hold), and
+// WidePathToBytes gives exactly the same bytes back, so a name such as
+// "bad\xFFname.png" can still be opened.
+std::wstring PathBytesToWide(std::string_view bytes);
+std::string WidePathToBytes(std::wstring_view path);
+
 // The "ANSI code page" is the charset of the process locale (LC_CTYPE). A plain
 // C/POSIX locale would make every non-ASCII character unrepresentable, so it is
 // taken as UTF-8, which is what these machines use everywhere else.

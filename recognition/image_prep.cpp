@@ -3,7 +3,6 @@
 #include <curl/curl.h>
 #include <openssl/evp.h>
 
-#include <QImageReader>
 #include <QPainter>
 #include <algorithm>
 #include <array>
@@ -15,14 +14,6 @@
 #include "platform/file_io.h"
 #include "platform/large_buffer.h"
 #include "platform/text.h"
-
-namespace {
-
-// Decoding limit for any image: 20,000 × 20,000 at 32 bits needs 1.6 GB,
-// which the program refuses rather than tries.
-constexpr int kImageAllocationLimitMiB = 1024;
-
-}  // namespace
 
 UploadSize ComputeUploadSize(int width, int height, int maxImageSize) {
     if (width <= maxImageSize && height <= maxImageSize) return {width, height};
@@ -63,13 +54,7 @@ std::wstring ResizeForUpload(const QImage& source, const std::wstring& sourcePat
     return copy;
 }
 
-QImage LoadImageLimited(const std::wstring& path) {
-    QImageReader::setAllocationLimit(kImageAllocationLimitMiB);
-    QImageReader reader(QString::fromStdWString(path));
-    QImage image;
-    reader.read(&image);
-    return image;
-}
+QImage LoadImageLimited(const std::wstring& path) { return PictureReader(path).Read(); }
 
 int ReadFileBytes(const std::wstring& path, std::string& bytes) {
     bytes.clear();

@@ -4,6 +4,7 @@
 #include "net/endpoints.h"
 #include "offline/offline_engine.h"
 #include "platform/cancellation.h"
+#include "platform/file_io.h"
 #include "recognition/answer_parser.h"
 #include "recognition/credentials.h"
 #include "recognition/image_prep.h"
@@ -58,7 +59,7 @@ void RecognitionJob::RunWorker() {
     if (kind_ != kKindIdCardBothSides) {
         for (std::size_t position = 0; position < paths_.size(); ++position) {
             // A closed window takes no more results; the rest of the batch is dropped.
-            if (!notifyWindow_->IsWindow()) return;
+            if (!notifyWindow_->IsWindow() || cancelled_) return;
             const auto result = RecognizeImage(paths_[position], kind_);
             if (!result) failedImages_.push_back(paths_[position]);
             Send(result.get(), position);
@@ -93,6 +94,10 @@ std::unique_ptr<OcrResult> RecognitionJob::RecognizeImage(const std::wstring& pa
     if (kind == kKindTable)
         return RecognizeTable(outputFolder_, path, Endpoints().tableHost,
                               {credentials.tableKey, credentials.tableSecret});
+    if (!FileExists(path)) {  // missing, a folder, a FIFO or a device
+        errorKey_ = L"ImageSizeIsZero";
+        return nullptr;
+    }
     int callKind = kind;
     const bool highQuality = highQuality_;
     if (kind == kKindTextOfflineFirst) {
@@ -138,6 +143,7 @@ std::unique_ptr<OcrResult> RecognitionJob::RecognizeImage(const std::wstring& pa
         (callKind == kKindIdCardFront || callKind == kKindIdCardBack) ? kKindIdCardBothSides : kind;
     context.callKind = callKind;
     context.useHighQuality = highQuality;
-    context.messages = messages_;
+    // A cancelled run says nothing: nobody waits for its outcome any more.
+    context.messages = cancelled_ ? nullptr : messages_;
     return ParseOcrAnswer(answer, context);
 }

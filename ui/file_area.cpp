@@ -35,6 +35,7 @@ const QString kIdCardFilter =
 }  // namespace
 
 bool CMainFrame::AddImageFile(const std::wstring& path) {
+    if (!FileExists(path)) return false;  // a FIFO or a device is no picture
     std::wstring stored = path;
     const AppSettings& settings = GlobalSettings();
     if (settings.CompressedSizeLimit) {

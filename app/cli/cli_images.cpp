@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <QImage>
-#include <QImageReader>
 #include <filesystem>
 #include <system_error>
 
@@ -12,9 +11,6 @@
 #include "platform/text.h"
 
 namespace {
-
-// The same decoding limit as every other picture the program reads.
-constexpr int kImageAllocationLimitMiB = 1024;
 
 // The formats the cloud service takes as they are.
 bool CloudTakesFormat(const QByteArray& format) {
@@ -25,12 +21,11 @@ bool CloudTakesFormat(const QByteArray& format) {
 // empty text when it is taken as it is or cannot be read (it then goes as it
 // is, and the service says what it thinks of it).
 std::wstring PngCopy(const std::wstring& path, const std::wstring& copyPath) {
-    QImageReader::setAllocationLimit(kImageAllocationLimitMiB);
-    QImageReader reader(QString::fromStdWString(path));
-    const QByteArray format = reader.format();
+    PictureReader reader(path);
+    const QByteArray format = reader.Reader().format();
     if (format.isEmpty() || CloudTakesFormat(format)) return {};
-    QImage image;
-    if (!reader.read(&image)) return {};
+    const QImage image = reader.Read();
+    if (image.isNull()) return {};
     return SaveImageFresh(image, copyPath, "png") ? copyPath : std::wstring();
 }
 
@@ -41,7 +36,7 @@ std::wstring NormalCliPath(const std::string& argument) {
     std::error_code error;
     fs::path path(argument);
     if (path.is_relative()) path = fs::current_path(error) / path;
-    return Utf8ToWide(path.lexically_normal().string());
+    return PathBytesToWide(path.lexically_normal().string());
 }
 
 CliImages::CliImages(const std::vector<std::string>& arguments, const std::wstring& workRoot) {

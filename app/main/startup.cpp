@@ -78,7 +78,7 @@ std::vector<std::wstring> PictureArguments(int argc, char** argv) {
         const std::filesystem::path path =
             std::filesystem::absolute(argv[i], error).lexically_normal();
         if (!error && std::filesystem::is_regular_file(path, error))
-            pictures.push_back(Utf8ToWide(path.string()));
+            pictures.push_back(PathBytesToWide(path.string()));
     }
     return pictures;
 }

@@ -1,6 +1,7 @@
 // taviocr-cli end to end, as a user runs it, against the loopback services.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <QImage>
@@ -136,6 +137,26 @@ TEST_F(CliTest, AServiceHostWithoutHttpsIsRefusedAndNothingIsSent) {
         EXPECT_NE(run.err.find("does not use HTTPS"), std::string::npos) << run.err;
     }
     EXPECT_TRUE(cloud_->Requests().empty());
+}
+
+// A FIFO or a device named like a picture is refused at once instead of
+// waiting for a writer; a name that is not UTF-8 is opened by its own bytes.
+TEST_F(CliTest, PicturesThatAreNoFilesAreRefusedAndNamesOfAnyBytesAreRead) {
+    MakeImage("a.png");
+    ASSERT_EQ(::mkfifo(NarrowPath("pipe.png").c_str(), 0600), 0);
+    const Run fifo = Cli("a.png pipe.png");
+    EXPECT_EQ(fifo.status, 1);
+    EXPECT_NE(fifo.out.find("Hello TaviOCR"), std::string::npos);
+    EXPECT_NE(fifo.err.find("pipe.png: This picture is empty or cannot be read"), std::string::npos)
+        << fifo.err;
+    const Run device = Cli("/dev/zero");
+    EXPECT_EQ(device.status, 1);
+
+    fs::copy_file(NarrowPath("a.png"), NarrowPath("bad\377name.png"));
+    const Run odd = Cli("--out results 'bad\377name.png'");
+    EXPECT_EQ(odd.status, 0) << odd.err;
+    EXPECT_NE(odd.out.find("Hello TaviOCR"), std::string::npos);
+    EXPECT_TRUE(fs::exists(NarrowPath("results/TaviOCR/bad\377name.png.txt")));
 }
 
 TEST_F(CliTest, MergeGivesOneTextAndOneFileForTheBatch) {
