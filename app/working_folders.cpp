@@ -1,12 +1,17 @@
 #include "app/working_folders.h"
 
 #include <dirent.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <mutex>
+#include <vector>
 
 #include "app/process_globals.h"
+#include "platform/file_io.h"
 #include "platform/private_folder.h"
 #include "platform/text.h"
 
@@ -76,4 +81,25 @@ void CleanFolder(std::wstring_view folder, std::wstring_view extension, bool rem
     if (!wanted.empty() && wanted.front() == L'.') wanted.erase(0, 1);
     CleanTree(root, wanted, !extension.empty(), removeFolders);
     if (removeFolders) ::rmdir(root.c_str());
+}
+
+void CleanLeftoverWork(bool everything) {
+    const std::wstring root = WorkRootFolder();
+    if (everything) {
+        CleanFolder(CompressFolder(), L"", true);
+        CleanFolder(IdCardFolder(), L"", true);
+    }
+    DIR* dir = ::opendir(NarrowPath(root).c_str());
+    if (!dir) return;
+    std::vector<std::string> gone;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (!name.starts_with("cli-")) continue;
+        char* end = nullptr;
+        const long pid = std::strtol(name.c_str() + 4, &end, 10);
+        if (pid <= 0 || *end != '\0') continue;
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) gone.push_back(name);
+    }
+    ::closedir(dir);
+    for (const std::string& name : gone) CleanFolder(root + Utf8ToWide(name), L"", true);
 }

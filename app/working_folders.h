@@ -13,6 +13,12 @@ std::wstring IdCardFolder();    // stacked identity-card pairs
 std::wstring CaptureFolder();   // screen captures
 std::wstring ScannerFolder();   // scanned pages
 
+// Work left behind by runs that ended without cleaning up (killed, crashed,
+// a full disk): the command line's "cli-<pid>" copy folders of processes that
+// are gone, and with everything (the window program, one per user, at its
+// start and end) also the downscaled copies and the stacked identity cards.
+void CleanLeftoverWork(bool everything);
+
 // Deletes the files in folder (only those whose extension equals `extension`
 // without case, when one is given, with or without its dot), recursing into
 // sub-folders; with removeFolders each emptied sub-folder and finally the folder

@@ -28,6 +28,7 @@ void PrepareCliProcess() {
     LoadSettings();
     Endpoints() = ReadEndpoints(EndpointsFilePath(globals.ExeFolder));
     LoadCloudCredentials();
+    CleanLeftoverWork(false);
     if (!Endpoints().refusedHosts.empty()) PrintError(MessageText(L"InsecureServiceHost"));
     // The same log as the window program's, not a file in the shared temporary folder.
     CreateFolderTree(globals.AppFolder);

@@ -27,6 +27,7 @@
 #include "app/oem_info.h"
 #include "app/process_globals.h"
 #include "app/settings.h"
+#include "app/working_folders.h"
 #include "compare/diff_dlg.h"
 #include "net/curl_global.h"
 #include "net/endpoints.h"
@@ -193,6 +194,7 @@ int RunTaviOcr(int argc, char** argv) {
         box.exec();
         return 0;
     }
+    CleanLeftoverWork(true);
     PrepareToolkit(globals);
     CMainFrame::SetCompareView(&RunCompareView);
     SetFirstPaintHook(&WriteFirstPaintTime);
@@ -215,6 +217,7 @@ int RunTaviOcr(int argc, char** argv) {
         delete frame;
     }
     CancelPendingWork();
+    CleanLeftoverWork(true);
     // Today's recognitions wait in the settings for the next daily report.
     StoreTodaysCount(GlobalSettings().ConfigPath);
     // Cancelled transfers end within a second; a worker that still runs after

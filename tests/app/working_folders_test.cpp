@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -98,4 +99,25 @@ TEST_F(WorkingFoldersTest, MissingFolderIsNoError) {
     CleanFolder(Path("nothing-here"), L"", true);
     CleanFolder(L"", L"jpg", false);
     EXPECT_TRUE(Exists("outside/keep.jpg"));
+}
+
+// A killed command line leaves its copies; the next start takes them away,
+// never those of a run still going.
+TEST_F(WorkingFoldersTest, LeftoversOfEndedRunsAreCleanedAtTheNextStart) {
+    const pid_t ended = ::fork();
+    if (ended == 0) ::_exit(0);
+    ::waitpid(ended, nullptr, 0);
+    const std::wstring root = WorkRootFolder();
+    const std::wstring dead = root + L"cli-" + std::to_wstring(ended);
+    const std::wstring alive = root + L"cli-" + std::to_wstring(::getpid());
+    WriteBytes(dead + L"/0.png", "copy");
+    WriteBytes(alive + L"/0.png", "copy");
+    WriteBytes(CompressFolder() + L"abc/big.jpg", "copy");
+    CleanLeftoverWork(false);
+    EXPECT_FALSE(fs::exists(WideToUtf8(dead)));
+    EXPECT_TRUE(fs::exists(WideToUtf8(alive + L"/0.png")));
+    EXPECT_TRUE(fs::exists(WideToUtf8(CompressFolder() + L"abc/big.jpg")));
+    CleanLeftoverWork(true);
+    EXPECT_FALSE(fs::exists(WideToUtf8(CompressFolder())));
+    EXPECT_TRUE(fs::exists(WideToUtf8(alive + L"/0.png")));
 }
