@@ -14,7 +14,9 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/debug_trace.h"
 #include "platform/file_io.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -28,7 +30,16 @@ using GsfPtr = std::unique_ptr<T, GObjectUnref>;
 
 void EnsureGsf() {
     static std::once_flag once;
-    std::call_once(once, [] { gsf_init(); });
+    std::call_once(once, [] {
+        gsf_init();
+        // A damaged file is an answer ("cannot be read"), not console noise.
+        for (const char* domain : {"libgsf", "libgsf:msole", "libgsf:utils", "libgsf:zip"})
+            g_log_set_handler(domain, static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK),
+                              [](const gchar*, GLogLevelFlags, const gchar* message, gpointer) {
+                                  DebugTrace(L"libgsf: %s\n", Utf8ToWide(message ? message : ""));
+                              },
+                              nullptr);
+    });
 }
 
 GsfPtr<GsfInfile> OpenCompound(std::wstring_view path) {

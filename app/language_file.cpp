@@ -47,3 +47,13 @@ std::wstring LangMessage(std::wstring_view key) {
     ReadLangEntry(kMessageSection, key, L"", text, kLangTextCapacity, LanguageFilePath());
     return text;
 }
+
+bool LanguageFileReadable(std::wstring_view filePath) {
+    return !ReadLangSection(kTextSection, filePath).empty() &&
+           !ReadLangSection(kMessageSection, filePath).empty();
+}
+
+std::wstring UnreadableLanguageFileMessage(std::wstring_view filePath) {
+    return L"The language file \u201C" + std::wstring(filePath) +
+           L"\u201D cannot be read. Please reinstall TaviOCR.";
+}

@@ -29,6 +29,14 @@ bool ReadLangEntry(std::wstring_view section, std::wstring_view key, std::wstrin
 std::vector<std::pair<std::wstring, std::wstring>> ReadLangSection(std::wstring_view section,
                                                                    std::wstring_view filePath);
 
+// Whether the file holds both sections with entries: an empty, truncated or
+// foreign file (or a folder) would give a window without text and without
+// the service keys.
+bool LanguageFileReadable(std::wstring_view filePath);
+// What to say when the interface language's file cannot be read, naming the
+// file: in English, as no text of the user's language can be had then.
+std::wstring UnreadableLanguageFileMessage(std::wstring_view filePath);
+
 // Section "Text", default "", at most 259 characters.
 std::wstring LangText(std::wstring_view key);
 // LangText in the ANSI code page (credentials and other narrow values).

@@ -27,6 +27,10 @@ void PrepareCliProcess() {
     ReadOemIni(globals);
     LoadSettings();
     Endpoints() = ReadEndpoints(EndpointsFilePath(globals.ExeFolder));
+    // Without its language file the command line has neither service keys
+    // nor messages: say so once, and the run fails (RunCliRecognition).
+    if (!LanguageFileReadable(LanguageFilePath()))
+        PrintError(UnreadableLanguageFileMessage(LanguageFilePath()));
     LoadCloudCredentials();
     CleanLeftoverWork(false);
     if (!Endpoints().refusedHosts.empty()) PrintError(MessageText(L"InsecureServiceHost"));
@@ -36,6 +40,7 @@ void PrepareCliProcess() {
 }
 
 int RunCliRecognition(const CliOptions& options) {
+    if (!LanguageFileReadable(LanguageFilePath())) return kExitFailure;
     ConsoleMessages messages;
     RecognitionJob job;
     job.SetMessageDisplay(&messages);

@@ -187,12 +187,22 @@ int RunTaviOcr(int argc, char** argv) {
     SetCrashLanguageFile(LanguageFilePath());
     SetLogPath(globals.AppFolder + L"/run.log");
 
-    if (!CheckSkinPackage()) {
+    // A program that cannot show its window or its texts says so and fails,
+    // instead of ending as if all were well.
+    if (!CheckSkinPackage() || !SkinPackageReadable()) {
         QMessageBox box(QMessageBox::Critical, QStringLiteral("严重错误"),
                         QStringLiteral("软件皮肤资源丢失，无法运行，请重新安装！"),
                         QMessageBox::Ok);
         box.exec();
-        return 0;
+        return 1;
+    }
+    if (!LanguageFileReadable(LanguageFilePath())) {
+        WriteLogText(UnreadableLanguageFileMessage(LanguageFilePath()));
+        QMessageBox box(QMessageBox::Critical, QString::fromWCharArray(kProductName),
+                        QString::fromStdWString(UnreadableLanguageFileMessage(LanguageFilePath())),
+                        QMessageBox::Ok);
+        box.exec();
+        return 1;
     }
     CleanLeftoverWork(true);
     PrepareToolkit(globals);

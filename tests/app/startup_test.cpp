@@ -27,6 +27,11 @@ using namespace std::chrono_literals;
 
 namespace {
 
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 std::string Shell(const std::string& command) {
     std::string output;
     if (FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r")) {
@@ -141,20 +146,38 @@ TEST_F(StartupTest, AutorunStartsHiddenAndALaterStartShowsTheWindowEvenWithAutor
     EXPECT_TRUE(WaitFor([] { return VisibleWindows("TaviOCR").size() == 1; }));
 }
 
-TEST_F(StartupTest, AMissingSkinPackageShowsTheStartUpErrorAndEndsWithZero) {
-    // A program folder without skins: the program file and its language files only.
+// A skin package that is missing, empty or garbage, and a language file that
+// cannot be read: the program says so and fails instead of ending as if all
+// were well.
+TEST_F(StartupTest, ABrokenSkinPackageOrLanguageFileShowsAnErrorAndFails) {
     const std::string folder = root_ + "/broken";
-    fs::create_directories(folder);
-    fs::copy_file(program_, folder + "/taviocr");
-    fs::copy(std::string(TAVIOCR_OUT_DIR) + "/language", folder + "/language",
-             fs::copy_options::recursive);
-    ChildProcess& run = Start({}, folder + "/taviocr");
-    ASSERT_TRUE(WaitFor([] { return VisibleWindows("严重错误").size() == 1; }))
-        << "the fixed error box";
-    EXPECT_TRUE(VisibleWindows("TaviOCR").empty()) << "no main window";
-    Shell("xdotool search --name '^严重错误$' windowfocus --sync key --clearmodifiers Return");
-    ASSERT_TRUE(run.WaitFor(10s));
-    EXPECT_EQ(run.ExitCode(), 0);
+    const auto install = [&](const std::string& skin, const std::string& language) {
+        fs::remove_all(folder);
+        fs::create_directories(folder + "/skin");
+        fs::copy_file(program_, folder + "/taviocr");
+        fs::copy(std::string(TAVIOCR_OUT_DIR) + "/language", folder + "/language",
+                 fs::copy_options::recursive);
+        fs::copy(std::string(TAVIOCR_OUT_DIR) + "/skin", folder + "/skin",
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        if (skin == "missing") fs::remove(folder + "/skin/skin-en.skin");
+        else if (!skin.empty()) std::ofstream(folder + "/skin/skin-en.skin") << skin.substr(1);
+        if (!language.empty()) std::ofstream(folder + "/language/en.dat") << language;
+    };
+    const auto failsWithBox = [&](const std::string& title) {
+        ChildProcess& run = Start({}, folder + "/taviocr");
+        EXPECT_TRUE(WaitFor([&] { return VisibleWindows(title).size() == 1; })) << title;
+        Shell("xdotool search --name '^" + title + "$' windowfocus --sync key --clearmodifiers Return");
+        EXPECT_TRUE(run.WaitFor(10s));
+        EXPECT_EQ(run.ExitCode(), 1);
+    };
+    for (const char* skin : {"missing", "=", "=PK\x03\x04 not a zip at all"}) {
+        SCOPED_TRACE(skin);
+        install(skin, "");
+        failsWithBox("严重错误");
+    }
+    install("", "garbage that is no compound file");
+    failsWithBox("TaviOCR");
+    EXPECT_NE(ReadFile(root_ + "/data/TaviOCR/run.log").find("cannot be read"), std::string::npos);
 }
 
 TEST_F(StartupTest, InstallerSwitchesEndWithoutAWindowAndTheFirstSwitchDecides) {

@@ -159,6 +159,17 @@ TEST_F(CliTest, PicturesThatAreNoFilesAreRefusedAndNamesOfAnyBytesAreRead) {
     EXPECT_TRUE(fs::exists(NarrowPath("results/TaviOCR/bad\377name.png.txt")));
 }
 
+TEST_F(CliTest, AnUnreadableLanguageFileIsNamedOnceAndFailsTheRun) {
+    MakeImage("a.png");
+    std::ofstream(NarrowPath("app/language/en.dat"), std::ios::trunc) << "not a language file";
+    const Run run = Cli("a.png");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "taviocr-cli: The language file \xE2\x80\x9C" + NarrowPath("app/language/en.dat") +
+                           "\xE2\x80\x9D cannot be read. Please reinstall TaviOCR.\n")
+        << "no raw keys, no library warnings";
+    EXPECT_TRUE(cloud_->Requests().empty());
+}
+
 TEST_F(CliTest, MergeGivesOneTextAndOneFileForTheBatch) {
     MakeImage("a.png");
     MakeImage("b.png");
