@@ -1,5 +1,8 @@
 #include "app/settings.h"
 
+#include <functional>
+#include <mutex>
+
 #include "app/language_table.h"
 #include "app/process_globals.h"
 #include "app/setting_keys.h"
@@ -61,13 +64,41 @@ void LoadSettings() {
     if (language != globals.UiLanguage) globals.UiLanguage = language;
 }
 
+namespace {
+
+std::mutex g_notSavedMutex;
+std::function<void(const std::wstring&)> g_notSavedHandler;
+bool g_notSavedReported = false;
+
+// The first failed write of a run is reported; later ones would only repeat it.
+bool Reported(bool written) {
+    if (written) return true;
+    std::function<void(const std::wstring&)> handler;
+    {
+        const std::lock_guard lock(g_notSavedMutex);
+        if (g_notSavedReported || !g_notSavedHandler) return false;
+        g_notSavedReported = true;
+        handler = g_notSavedHandler;
+    }
+    handler(GlobalSettings().ConfigPath);
+    return false;
+}
+
+}  // namespace
+
+void SetSettingsNotSavedHandler(std::function<void(const std::wstring&)> handler) {
+    const std::lock_guard lock(g_notSavedMutex);
+    g_notSavedHandler = std::move(handler);
+    g_notSavedReported = false;
+}
+
 bool WriteSettingInt(std::wstring_view section, std::wstring_view key, int value) {
-    return WritePrivateProfileString(section, key, std::to_wstring(value),
-                                     GlobalSettings().ConfigPath);
+    return Reported(WritePrivateProfileString(section, key, std::to_wstring(value),
+                                              GlobalSettings().ConfigPath));
 }
 
 bool WriteSettingText(std::wstring_view section, std::wstring_view key, std::wstring_view text) {
-    return WritePrivateProfileString(section, key, text, GlobalSettings().ConfigPath);
+    return Reported(WritePrivateProfileString(section, key, text, GlobalSettings().ConfigPath));
 }
 
 bool WriteLanguageLcid(int languageCode) {

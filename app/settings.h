@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -46,8 +47,12 @@ int LoadSettings(AppSettings& settings, const ProcessGlobals& globals);
 // The same for the process-wide record; a stored Language replaces UiLanguage.
 void LoadSettings();
 
-// One key of config.ini, written at once ("%d" for integers); the success flag
-// is informative only, a failed write leaves the value in memory.
+// Told (once a run, with config.ini's path) when a setting cannot be written:
+// a full disk, no rights, a file too large to read. The value stays in memory.
+void SetSettingsNotSavedHandler(std::function<void(const std::wstring& configPath)> handler);
+
+// One key of config.ini, written at once ("%d" for integers); a failed write
+// leaves the value in memory and is reported to the handler above.
 bool WriteSettingInt(std::wstring_view section, std::wstring_view key, int value);
 bool WriteSettingText(std::wstring_view section, std::wstring_view key, std::wstring_view text);
 // [Setting] LCID of that interface language (1033 for unlisted codes).

@@ -211,6 +211,14 @@ int RunTaviOcr(int argc, char** argv) {
     instance.Listen(&ShowMainWindow);
 
     auto* frame = new CMainFrame;
+    SetSettingsNotSavedHandler([](const std::wstring& configPath) {
+        QTimer::singleShot(0, qApp, [configPath] {
+            CMainFrame* main = CMainFrame::Instance();
+            ShowMessageByKeyFormat(L"SettingsNotSaved", configPath,
+                                   main ? OwnerIfOnScreen(main->GetHWND()) : nullptr,
+                                   kStyleInformation);
+        });
+    });
     if (frame->Create(nullptr, kProductName, kMainWindowStyle, 0, 0, 0, 0, 0)) {
         frame->CenterWindow();
         if (!HasAutoRunSwitch(commandLine)) frame->ShowWindow(SW_SHOWDEFAULT);

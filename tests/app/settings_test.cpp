@@ -179,3 +179,19 @@ TEST_F(SettingsTest, EveryKeyIsDeclaredOnceInReadingOrder) {
         for (size_t j = i + 1; j < kIntSettings.size(); ++j)
             EXPECT_NE(kIntSettings[i].field, kIntSettings[j].field);
 }
+
+// A settings file too large to read (or a full disk) keeps its content, and
+// the user hears of it once a run instead of losing every change silently.
+TEST_F(SettingsTest, ASettingThatCannotBeSavedIsReportedOnce) {
+    GlobalSettings().ConfigPath = config();
+    WriteBytes(config(), std::string(kMaxProfileFileBytes + 1, 'x'));
+    std::vector<std::wstring> reports;
+    SetSettingsNotSavedHandler([&](const std::wstring& path) { reports.push_back(path); });
+    EXPECT_FALSE(ChangeSetting(kHideWhenClose, 1));
+    EXPECT_EQ(GlobalSettings().HideWhenClose, 1) << "the value stays for this run";
+    EXPECT_FALSE(ChangeSetting(kHideWhenClose, 0));
+    EXPECT_EQ(reports, std::vector<std::wstring>{config()});
+    EXPECT_EQ(std::filesystem::file_size(NarrowPath("data/TaviOCR/config.ini")),
+              kMaxProfileFileBytes + 1);
+    SetSettingsNotSavedHandler(nullptr);
+}
