@@ -20,7 +20,7 @@ std::wstring CCurlTextClient::Decode(const std::string& bytes) const {
 }
 
 CURLcode CCurlTextClient::PerformInto(CURL* handle, std::string& bytes) {
-    BoundedSink sink{&bytes};
+    BoundedSink sink{&bytes, kMaxTextAnswerBytes};
     ApplyBoundedWrite(handle, sink);
     ApplyCertificateChecks(handle);
     const CURLcode code = curl_easy_perform(handle);

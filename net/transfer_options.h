@@ -12,6 +12,9 @@
 // beyond a fixed bound, so a hostile or broken server cannot exhaust memory.
 
 inline constexpr std::size_t kMaxAnswerBytes = 64 * 1024 * 1024;
+// Short text answers (version page, account and report answers) are a few
+// hundred bytes; as wide text a 64 MB one would take a quarter of a gigabyte.
+inline constexpr std::size_t kMaxTextAnswerBytes = 1024 * 1024;
 
 // Certificate checks and the end of a cancelled transfer: every handle gets them.
 void ApplyCertificateChecks(CURL* handle);
@@ -21,6 +24,7 @@ void ApplyCertificateChecks(CURL* handle);
 struct BoundedSink {
     std::string* bytes;
     std::size_t limit = kMaxAnswerBytes;
+    CURL* handle = nullptr;  // set by ApplyBoundedWrite: the announced length sizes the buffer
 };
 std::size_t WriteToBoundedSink(char* data, std::size_t size, std::size_t count, void* sink);
 // Sets the write callback with a sink that must outlive the transfer.

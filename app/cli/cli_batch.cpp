@@ -44,18 +44,6 @@ Json::Value ResultRecord(const OcrResult& r, const std::wstring& image) {
     v["words_count"] = r.wordsCount;
     v["direction"] = r.direction;
     v["language"] = r.language;
-    Json::Value& lines = v["lines"] = Json::Value(Json::arrayValue);
-    for (const auto& line : r.textLines) lines.append(WideToUtf8(line));
-    Json::Value& locations = v["locations"] = Json::Value(Json::arrayValue);
-    for (const auto& l : r.locations) {
-        Json::Value& loc = locations.append(Json::Value(Json::objectValue));
-        loc["height"] = l.height, loc["left"] = l.left, loc["top"] = l.top, loc["width"] = l.width;
-    }
-    Json::Value& probabilities = v["probabilities"] = Json::Value(Json::arrayValue);
-    for (const auto& p : r.probabilities) {
-        Json::Value& prob = probabilities.append(Json::Value(Json::objectValue));
-        prob["average"] = p.average, prob["variance"] = p.variance, prob["min"] = p.min;
-    }
     if (!r.cardStatus.imageStatus.empty()) {
         v["image_status"] = r.cardStatus.imageStatus;
         v["risk_type"] = r.cardStatus.riskType;
@@ -115,7 +103,7 @@ void CliBatch::TakeTable(const OcrResult& result, const std::wstring& shown) {
     if (options_.json) {
         Json::Value record = ResultRecord(result, shown);
         record["file"] = WideToUtf8(result.filePath);
-        json_.append(std::move(record));
+        json_.Record(record, result, false);
     } else {
         std::printf("%s\n", WideToUtf8(result.filePath).c_str());
     }
@@ -125,11 +113,8 @@ void CliBatch::TakeText(const OcrResult& result, const std::wstring& shown) {
     const bool hasText = HasText(result);
     if (options_.json) {
         Json::Value record = ResultRecord(result, shown);
-        std::string text;
-        VisitResultText(result, [&](std::wstring_view piece) { text += WideToUtf8(piece); });
-        record["text"] = std::move(text);
         record["text_found"] = hasText;
-        json_.append(std::move(record));
+        json_.Record(record, result, true);
     }
     if (!hasText) {
         // Nothing to print or save: an empty file would look like a result.
@@ -171,8 +156,6 @@ int CliBatch::Finish() {
             Print("\n");
         }
     }
-    if (options_.json) {
-        Print(json_.toStyledString());
-    }
+    if (options_.json) json_.Finish();
     return failed_ ? kExitFailure : kExitOk;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/cli/cli_images.h"
+#include "app/cli/cli_json.h"
 #include "app/cli/cli_options.h"
 #include "app/cli/console_messages.h"
 #include "recognition/recognition_job.h"
@@ -38,7 +39,7 @@ private:
     ConsoleMessages& messages_;
     std::wstring outFolder_;
     BatchResultNames names_;
-    Json::Value json_{Json::arrayValue};
+    CliJsonWriter json_{stdout};
     std::wstring merged_;
     std::size_t failuresReported_ = 0;
     int position_ = 0;
