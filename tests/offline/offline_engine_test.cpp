@@ -83,6 +83,7 @@ TEST_F(OfflineEngineTest, TextComesBackThroughThePrivateFormat) {
     ASSERT_TRUE(engine.Recognize(Path("page.png"), text));
     EXPECT_EQ(text, L"Hello 世界");
     EXPECT_EQ(Starts(), std::vector<std::string>{NarrowPath("data/tmp.bmp")});
+    EXPECT_FALSE(fs::exists(NarrowPath("data/tmp.bmp"))) << "the bitmap goes with its attempt";
     // The block is taken: nothing is left for the next attempt.
     PrivateClipboard clipboard;
     EXPECT_FALSE(clipboard.GetData(RegisterClipboardFormat(L"THOCR_FMT")));

@@ -76,3 +76,18 @@ TEST_F(FoldersTest, ARuntimeFolderThatIsNotPrivateIsReplacedByAPrivateOne) {
     ::setenv("XDG_RUNTIME_DIR", NarrowPath("runtime").c_str(), 1);
     EXPECT_NE(QueryRuntimeFolder(), Path("runtime"));
 }
+
+// A link planted where a work file is about to be written is replaced, never
+// written through: the file it points at keeps its content.
+TEST_F(FoldersTest, FreshFilesReplaceAPlantedLinkInsteadOfWritingThroughIt) {
+    WriteBytes(Path("victim.txt"), "precious");
+    std::filesystem::create_directories(NarrowPath("work"));
+    std::filesystem::create_symlink(NarrowPath("victim.txt"), NarrowPath("work/copy.png"));
+    ASSERT_TRUE(WriteFreshFile(Path("work/copy.png"), "picture"));
+    EXPECT_EQ(ReadBytes(Path("victim.txt")), "precious");
+    EXPECT_FALSE(std::filesystem::is_symlink(NarrowPath("work/copy.png")));
+    EXPECT_EQ(ReadBytes(Path("work/copy.png")), "picture");
+    struct stat st {};
+    ASSERT_EQ(::stat(NarrowPath("work/copy.png").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}

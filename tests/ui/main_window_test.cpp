@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAbstractButton>
 #include <QClipboard>
@@ -448,9 +449,14 @@ TEST_F(MainWindowTest, BigPicturesAreDownscaledWhenAskedAndTheScanningStripAdvan
     EXPECT_NE(frame_->FileList[0], big) << "a downscaled copy stands in";
     EXPECT_EQ(QImage(QString::fromStdWString(frame_->FileList[0])).width(), 400 - 96);
     EXPECT_EQ(frame_->FileList[1], small);
+    WriteBytes(Path("not-an-image.png"), "garbage");
     frame_->AddImageFile(Path("not-an-image.png"));
+    ASSERT_EQ(frame_->FileList.size(), 3u);
     EXPECT_EQ(frame_->FileList[2], Path("not-an-image.png"))
         << "an unreadable file is listed as it is";
+    ASSERT_EQ(::mkfifo(NarrowPath("pipe.png").c_str(), 0600), 0);
+    EXPECT_FALSE(frame_->AddImageFile(Path("pipe.png"))) << "a FIFO is refused, not waited on";
+    EXPECT_EQ(frame_->FileList.size(), 3u);
 
     frame_->StartScanAnimation();
     EXPECT_EQ(frame_->ScanTimer, kScanTimerId);

@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <mutex>
 
 #include "platform/profile.h"
+#include "platform/text.h"
+#include "update/installer_download.h"
 #include "platform/registry.h"
 #include "update/usage_reporter.h"
 #include "update/version_compare.h"
@@ -113,6 +116,24 @@ TEST_F(CUpdateTest, EveryManualOutcomeIsSaid) {
     EXPECT_FALSE(FileExists(update_.InstallerPath())) << "no length, no success";
     EXPECT_EQ(display_.Keys(), (std::vector<std::wstring>{L"NoVersion", L"NotUpdate", L"UpdateFail",
                                                           L"UpdateFail"}));
+}
+
+// A download larger than its cap (announced, or streamed without a length) is
+// refused; nothing is kept, not even a partial or empty ".upd".
+TEST_F(CUpdateTest, DownloadsOverTheirCapAreRefusedAndLeaveNothing) {
+    servers_.installer = std::string(64 * 1024, 'x');
+    const std::wstring target = Path("data/TaviOCR/big.bin");
+    const std::wstring url = Utf8ToWide(servers_.Host() + "/ocr/windows/TaviOCRSetup.exe");
+    for (const bool announced : {true, false}) {
+        servers_.installerLength = announced;
+        EXPECT_FALSE(DownloadFile(url, target, 1024)) << announced;
+        EXPECT_FALSE(std::filesystem::exists(NarrowPath("data/TaviOCR/big.bin")));
+        EXPECT_FALSE(std::filesystem::exists(NarrowPath("data/TaviOCR/big.bin.upd")));
+    }
+    servers_.installerLength = true;
+    EXPECT_TRUE(DownloadFile(url, target, 64 * 1024));
+    EXPECT_EQ(ReadBytes(target), servers_.installer);
+    EXPECT_FALSE(std::filesystem::exists(NarrowPath("data/TaviOCR/big.bin.upd")));
 }
 
 TEST_F(CUpdateTest, TheDailyCheckRunsOnceADayAndAManualOneMeanwhileSaysSo) {
