@@ -34,11 +34,12 @@ void EnsureGsf() {
         gsf_init();
         // A damaged file is an answer ("cannot be read"), not console noise.
         for (const char* domain : {"libgsf", "libgsf:msole", "libgsf:utils", "libgsf:zip"})
-            g_log_set_handler(domain, static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK),
-                              [](const gchar*, GLogLevelFlags, const gchar* message, gpointer) {
-                                  DebugTrace(L"libgsf: %s\n", Utf8ToWide(message ? message : ""));
-                              },
-                              nullptr);
+            g_log_set_handler(
+                domain, static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK),
+                [](const gchar*, GLogLevelFlags, const gchar* message, gpointer) {
+                    DebugTrace(L"libgsf: %s\n", Utf8ToWide(message ? message : ""));
+                },
+                nullptr);
     });
 }
 

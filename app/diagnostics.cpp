@@ -49,9 +49,9 @@ std::wstring LogPath() { return LogPathStorage(); }
 
 std::string BuildLogLine(const std::tm& localTime, std::wstring_view message) {
     char prefix[64];
-    const int n = std::snprintf(prefix, sizeof prefix, "[%d/%d %d:%d:%d]-", localTime.tm_mon + 1,
-                                localTime.tm_mday, localTime.tm_hour, localTime.tm_min,
-                                localTime.tm_sec);
+    const int n =
+        std::snprintf(prefix, sizeof prefix, "[%d/%d %d:%d:%d]-", localTime.tm_mon + 1,
+                      localTime.tm_mday, localTime.tm_hour, localTime.tm_min, localTime.tm_sec);
     std::string line(prefix, static_cast<std::size_t>(n));
     // The line, CR LF and the terminating zero share the fixed line buffer.
     const std::size_t room = kLineBufferBytes - 1 - line.size() - 2;

@@ -38,5 +38,6 @@ bool SaveImageFresh(const QImage& image, const std::wstring& path, const char* f
     QImageWriter writer(&buffer, format);
     if (quality >= 0) writer.setQuality(quality);
     if (!writer.write(image)) return false;
-    return WriteFreshFile(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    return WriteFreshFile(
+        path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }

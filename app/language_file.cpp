@@ -15,8 +15,7 @@ std::wstring LanguageFilePath() { return LanguageFilePathFor(Globals().UiLanguag
 bool ReadLangEntry(std::wstring_view section, std::wstring_view key, std::wstring_view defaultText,
                    std::wstring& output, std::size_t capacity, std::wstring_view filePath) {
     std::optional<std::wstring> found;
-    if (const auto stream =
-            ReadCompoundStream(filePath, WideToUtf8(section), kMaxLangStreamBytes))
+    if (const auto stream = ReadCompoundStream(filePath, WideToUtf8(section), kMaxLangStreamBytes))
         found = LookupLangStream(*stream, key);
     const std::wstring_view value = found ? std::wstring_view(*found) : defaultText;
     output = capacity == 0 ? std::wstring() : std::wstring(value.substr(0, capacity - 1));

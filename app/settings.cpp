@@ -17,9 +17,12 @@ constexpr std::string_view kByteOrderMark = "\xFF\xFE";
 
 int DefaultFor(const IntSettingKey& setting, const ProcessGlobals& globals) {
     switch (setting.from) {
-        case DefaultFrom::OemOcrLanguage: return globals.Oem.OcrLanguage;
-        case DefaultFrom::UiLanguage: return globals.UiLanguage;
-        case DefaultFrom::Fixed: break;
+        case DefaultFrom::OemOcrLanguage:
+            return globals.Oem.OcrLanguage;
+        case DefaultFrom::UiLanguage:
+            return globals.UiLanguage;
+        case DefaultFrom::Fixed:
+            break;
     }
     return setting.fallback;
 }

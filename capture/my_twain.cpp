@@ -70,7 +70,8 @@ CMyTwain::~CMyTwain() { ClearScans(); }
 void CMyTwain::CopyImage(TW_HANDLE dib, const TW_IMAGEINFO& /*info*/) {
     if (!FolderExists(scanFolder_) && !CreateFolderTree(scanFolder_)) return;
     std::wstring path = scanFolder_ + L"/pic.jpg";
-    for (int n = 1; FileExists(path); ++n) path = scanFolder_ + L"/pic" + std::to_wstring(n) + L".jpg";
+    for (int n = 1; FileExists(path); ++n)
+        path = scanFolder_ + L"/pic" + std::to_wstring(n) + L".jpg";
     const QImage page = DibToImage(dib, kMaxDibBytes);
     if (page.isNull()) return;  // a page that cannot be read is dropped; the others go on
     if (SaveImageFresh(page, path, "jpeg", 60)) scannedFiles_.push_back(path);

@@ -85,7 +85,8 @@ std::string CCurlClient::PostWithHeaders(const std::string& url, const std::stri
     for (const auto& line : headerLines) AppendHeader(headers, line);
     curl_easy_setopt(handle.get(), CURLOPT_POST, 1L);
     curl_easy_setopt(handle.get(), CURLOPT_POSTFIELDS, body.data());
-    curl_easy_setopt(handle.get(), CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+    curl_easy_setopt(handle.get(), CURLOPT_POSTFIELDSIZE_LARGE,
+                     static_cast<curl_off_t>(body.size()));
     if (headers) curl_easy_setopt(handle.get(), CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(handle.get(), CURLOPT_HEADERFUNCTION, AppendHeaderLine);
     curl_easy_setopt(handle.get(), CURLOPT_HEADERDATA, &headers_);

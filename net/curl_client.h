@@ -1,9 +1,9 @@
 #pragma once
 
-#include "net/transfer_options.h"
-
 #include <string>
 #include <vector>
+
+#include "net/transfer_options.h"
 
 // Blocking byte-string transfers on the caller's thread, for the table service,
 // the account server and usage reports. HTTP statuses are not looked at: the

@@ -38,9 +38,9 @@ ServiceEndpoints ReadEndpoints(std::wstring_view path) {
     read(L"Update", endpoints.updateHost, true);
     read(L"Stats", endpoints.statsHost, true);
     if (const auto ca = doc.Get(L"TLS", L"CABundle")) endpoints.caBundle = WideToUtf8(*ca);
-    for (auto [key, host] : {std::pair{L"Ocr", &endpoints.ocrHost},
-                             std::pair{L"Table", &endpoints.tableHost},
-                             std::pair{L"Account", &endpoints.accountHost}}) {
+    for (auto [key, host] :
+         {std::pair{L"Ocr", &endpoints.ocrHost}, std::pair{L"Table", &endpoints.tableHost},
+          std::pair{L"Account", &endpoints.accountHost}}) {
         if (host->empty() || EqualsNoCase(Utf8ToWide(host->substr(0, 8)), L"https://")) continue;
         endpoints.refusedHosts.push_back(key);
         host->clear();

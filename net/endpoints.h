@@ -15,8 +15,8 @@
 //   Stats=http://stats.taviocr.com           ; usage reports (plain HTTP)
 //   Update=http://update.taviocr.com         ; version page and installers
 // Each value may name a port ("https://127.0.0.1:8443"); without one the
-// scheme's port is used. Ocr, Table and Account must be https, loopback too. An empty Account, SocialPage, Stats or Update turns
-// that service off.
+// scheme's port is used. Ocr, Table and Account must be https, loopback too. An empty Account,
+// SocialPage, Stats or Update turns that service off.
 //   [TLS]
 //   CABundle=/path/to/ca.pem      ; optional, else the system's trust store
 struct ServiceEndpoints {

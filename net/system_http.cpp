@@ -1,9 +1,9 @@
 #include "net/system_http.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
@@ -111,7 +111,8 @@ std::wstring GetStringFromUrl(const std::wstring& url, int timeoutMs) {
                 deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0) return false;
             pollfd watch{socket.fd(), events, 0};
-            const int n = ::poll(&watch, 1, static_cast<int>(std::min<long long>(left.count(), 200)));
+            const int n =
+                ::poll(&watch, 1, static_cast<int>(std::min<long long>(left.count(), 200)));
             if (n > 0) return true;
             if (n < 0 && errno != EINTR) return false;
         }

@@ -1,8 +1,8 @@
 #include "net/transfer_options.h"
 
 #include "net/endpoints.h"
-#include "platform/large_buffer.h"
 #include "platform/cancellation.h"
+#include "platform/large_buffer.h"
 
 namespace {
 

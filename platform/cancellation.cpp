@@ -11,8 +11,7 @@ void CancelPendingWork() { g_processCancelled = true; }
 
 bool WorkCancelled() { return g_processCancelled || (t_threadFlag && *t_threadFlag); }
 
-ScopedCancel::ScopedCancel(const std::atomic<bool>* flag)
-    : previous_(t_threadFlag) {
+ScopedCancel::ScopedCancel(const std::atomic<bool>* flag) : previous_(t_threadFlag) {
     t_threadFlag = flag;
 }
 

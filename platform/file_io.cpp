@@ -106,16 +106,20 @@ bool WriteAll(int fd, std::string_view bytes) {
 mode_t CurrentUmask() {
     if (const auto status = ReadWholeFile(L"/proc/self/status", 64 * 1024)) {
         const std::size_t at = status->find("\nUmask:");
-        if (at != std::string::npos) return static_cast<mode_t>(std::strtoul(status->c_str() + at + 8, nullptr, 8)) & 0777;
+        if (at != std::string::npos)
+            return static_cast<mode_t>(std::strtoul(status->c_str() + at + 8, nullptr, 8)) & 0777;
     }
     return 022;
 }
 
 mode_t ModeFor(const std::string& target, FileAccess access) {
     switch (access) {
-        case FileAccess::OwnerOnly: return 0600;
-        case FileAccess::EveryoneReads: return 0644;
-        case FileAccess::AsBefore: break;
+        case FileAccess::OwnerOnly:
+            return 0600;
+        case FileAccess::EveryoneReads:
+            return 0644;
+        case FileAccess::AsBefore:
+            break;
     }
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0) return st.st_mode & 07777;

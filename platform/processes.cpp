@@ -165,7 +165,8 @@ bool ChildProcess::WaitFor(std::chrono::milliseconds timeout) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0) break;
-            const int ready = ::poll(&waiting, 1, static_cast<int>(std::min<long>(200, left.count())));
+            const int ready =
+                ::poll(&waiting, 1, static_cast<int>(std::min<long>(200, left.count())));
             if (ready < 0 && errno == EINTR) continue;
             if (ready != 0) break;
         }

@@ -46,8 +46,7 @@ int GetPrivateProfileInt(std::wstring_view section, std::wstring_view key, int d
     return ProfileInt(ReadProfileDocument(path).Get(section, key), defaultValue);
 }
 
-std::vector<std::wstring> GetPrivateProfileKeys(std::wstring_view section,
-                                                std::wstring_view path) {
+std::vector<std::wstring> GetPrivateProfileKeys(std::wstring_view section, std::wstring_view path) {
     return ReadProfileDocument(path).Keys(section);
 }
 

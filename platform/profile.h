@@ -30,8 +30,7 @@ bool WritePrivateProfileString(std::wstring_view section, std::wstring_view key,
                                std::wstring_view value, std::wstring_view path);
 bool DeletePrivateProfileKey(std::wstring_view section, std::wstring_view key,
                              std::wstring_view path);
-std::vector<std::wstring> GetPrivateProfileKeys(std::wstring_view section,
-                                                std::wstring_view path);
+std::vector<std::wstring> GetPrivateProfileKeys(std::wstring_view section, std::wstring_view path);
 
 // Value as GetPrivateProfileString returns it, for callers that parsed the
 // document once: outer quotes removed, cut to capacity - 1 characters.

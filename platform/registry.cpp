@@ -16,11 +16,20 @@ std::wstring Escape(std::wstring_view text) {
     out.reserve(text.size());
     for (wchar_t c : text) {
         switch (c) {
-            case L'\\': out += L"\\\\"; break;
-            case L'\n': out += L"\\n"; break;
-            case L'\r': out += L"\\r"; break;
-            case L'\0': out += L"\\0"; break;
-            default: out += c;
+            case L'\\':
+                out += L"\\\\";
+                break;
+            case L'\n':
+                out += L"\\n";
+                break;
+            case L'\r':
+                out += L"\\r";
+                break;
+            case L'\0':
+                out += L"\\0";
+                break;
+            default:
+                out += c;
         }
     }
     // Blanks at either end would be trimmed by the INI reader.
@@ -37,11 +46,19 @@ std::wstring Unescape(std::wstring_view text) {
             continue;
         }
         switch (text[++i]) {
-            case L'n': out += L'\n'; break;
-            case L'r': out += L'\r'; break;
-            case L'0': out += L'\0'; break;
-            case L'e': break;
-            default: out += text[i];
+            case L'n':
+                out += L'\n';
+                break;
+            case L'r':
+                out += L'\r';
+                break;
+            case L'0':
+                out += L'\0';
+                break;
+            case L'e':
+                break;
+            default:
+                out += text[i];
         }
     }
     return out;

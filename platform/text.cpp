@@ -241,10 +241,14 @@ std::size_t ValidSequence(std::string_view bytes) {
     if (b(0) < 0x80) return 1;
     std::size_t length = 0;
     char32_t c = 0;
-    if ((b(0) & 0xE0) == 0xC0) length = 2, c = b(0) & 0x1F;
-    else if ((b(0) & 0xF0) == 0xE0) length = 3, c = b(0) & 0x0F;
-    else if ((b(0) & 0xF8) == 0xF0) length = 4, c = b(0) & 0x07;
-    else return 0;
+    if ((b(0) & 0xE0) == 0xC0)
+        length = 2, c = b(0) & 0x1F;
+    else if ((b(0) & 0xF0) == 0xE0)
+        length = 3, c = b(0) & 0x0F;
+    else if ((b(0) & 0xF8) == 0xF0)
+        length = 4, c = b(0) & 0x07;
+    else
+        return 0;
     if (n < length) return 0;
     for (std::size_t i = 1; i < length; ++i) {
         if ((b(i) & 0xC0) != 0x80) return 0;

@@ -29,9 +29,13 @@ std::optional<AnswerFailureInfo> FailureOf(const Json::Value& answer) {
 
 const wchar_t* TransferFailureKey(int curlCode) {
     switch (ClassifyTransfer(curlCode)) {
-        case TransferFailure::TimedOut: return L"CURL_TIMEOUT";
-        case TransferFailure::SecureConnection: return L"SecureConnectionFailed";
-        case TransferFailure::AnswerTooLarge: return L"AnswerTooLarge";
-        default: return L"CURL_NONETWORK";
+        case TransferFailure::TimedOut:
+            return L"CURL_TIMEOUT";
+        case TransferFailure::SecureConnection:
+            return L"SecureConnectionFailed";
+        case TransferFailure::AnswerTooLarge:
+            return L"AnswerTooLarge";
+        default:
+            return L"CURL_NONETWORK";
     }
 }

@@ -29,7 +29,7 @@ struct OcrResult {
     std::int64_t logId = 0;
     int wordsCount = 0;
     int language = 0;
-    int status = -1;  // 0 after a successful table run
+    int status = -1;          // 0 after a successful table run
     std::wstring failureKey;  // why a table run failed: a message key
     std::vector<std::wstring> textLines;
     std::vector<WordProbability> probabilities;  // only entries that carried one

@@ -1,9 +1,9 @@
 #include "recognition/table_service.h"
 
 #include <json/json.h>
-#include <zip.h>
 #include <openssl/hmac.h>
 #include <openssl/rand.h>
+#include <zip.h>
 
 #include <chrono>
 #include <cstdio>
@@ -31,8 +31,8 @@ bool IsWorkbook(const std::string& bytes) {
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
-    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error)
-                            : nullptr;
+    zip_t* archive =
+        source ? zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr;
     zip_error_fini(&error);
     if (!archive) {
         if (source) zip_source_free(source);
@@ -53,7 +53,6 @@ std::unique_ptr<OcrResult> Failed(std::unique_ptr<OcrResult> result, const wchar
     result->failureKey = key;
     return result;
 }
-
 
 std::wstring NameWithoutExtension(const std::wstring& path) {
     const size_t slash = path.rfind(L'/');

@@ -133,9 +133,9 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
     }
 
     if (IsTableMode(MainMode) && result->status != 0)
-        ShowMessageLater(result->failureKey.empty() ? std::wstring(L"OCRNotResult")
-                                                    : result->failureKey,
-                         kStyleInformation);
+        ShowMessageLater(
+            result->failureKey.empty() ? std::wstring(L"OCRNotResult") : result->failureKey,
+            kStyleInformation);
     // The place, not the path: the same picture twice in a batch is two results.
     const std::size_t n = FileList.size();
     const std::size_t i = place.position;

@@ -5,8 +5,8 @@
 #include "app/process_globals.h"
 #include "platform/text.h"
 #include "toolkit/paint_manager.h"
-#include "toolkit/skin_package.h"
 #include "toolkit/skin_manager.h"
+#include "toolkit/skin_package.h"
 #include "ui/main_frame.h"
 #include "ui/qt_translation.h"
 

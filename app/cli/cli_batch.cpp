@@ -95,9 +95,10 @@ void CliBatch::OnOcrResult(const OcrResult* result, const ResultPlace& place) {
 void CliBatch::TakeTable(const OcrResult& result, const std::wstring& shown) {
     if (result.status != 0) {
         failed_ = true;
-        PrintError(shown + L": " + (result.failureKey.empty()
-                                        ? std::wstring(L"the table could not be converted into a spreadsheet")
-                                        : MessageText(result.failureKey)));
+        PrintError(shown + L": " +
+                   (result.failureKey.empty()
+                        ? std::wstring(L"the table could not be converted into a spreadsheet")
+                        : MessageText(result.failureKey)));
         return;
     }
     if (options_.json) {

@@ -21,11 +21,21 @@ std::string Escaped(const std::string& utf8) {
     out.reserve(utf8.size() + 2);
     for (const char c : utf8) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (static_cast<unsigned char>(c) < 0x20) {
                     char code[8];
@@ -41,7 +51,9 @@ std::string Escaped(const std::string& utf8) {
 
 }  // namespace
 
-void CliJsonWriter::Put(const std::string& bytes) { std::fwrite(bytes.data(), 1, bytes.size(), out_); }
+void CliJsonWriter::Put(const std::string& bytes) {
+    std::fwrite(bytes.data(), 1, bytes.size(), out_);
+}
 
 void CliJsonWriter::Member(const char* name) { Put(std::string("    \"") + name + "\" : "); }
 

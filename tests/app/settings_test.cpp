@@ -41,8 +41,8 @@ TEST_F(SettingsTest, FreshRecordHoldsTheStartValues) {
     const AppSettings s;
     EXPECT_EQ(s.MaxImageSize, 4096);
     EXPECT_EQ(s.CanUpdate + s.AwareDPI + s.HideWhenClose + s.RemindWhenClose +
-                  s.CompressedSizeLimit + s.RemindWhenCopy + s.UseHighQuality +
-                  s.RemindMergeBatch + s.HotKey + s.OCRLanguage + s.Language,
+                  s.CompressedSizeLimit + s.RemindWhenCopy + s.UseHighQuality + s.RemindMergeBatch +
+                  s.HotKey + s.OCRLanguage + s.Language,
               0);
 }
 
@@ -71,8 +71,9 @@ TEST_F(SettingsTest, MissingFileIsCreatedAsBareBomAndDefaultsApply) {
 }
 
 TEST_F(SettingsTest, StoredValuesAreReadAndOutOfRangeValuesKept) {
-    WriteConfig(L"[General]\r\nCanUpdate=0\r\nHotKey=0\r\nMaxImageSize=999\r\n"
-                L"OCRLanguage=-1\r\nRemindWhenCopy=7\r\n[Main]\r\nAwareDPI=2\r\n");
+    WriteConfig(
+        L"[General]\r\nCanUpdate=0\r\nHotKey=0\r\nMaxImageSize=999\r\n"
+        L"OCRLanguage=-1\r\nRemindWhenCopy=7\r\n[Main]\r\nAwareDPI=2\r\n");
     const AppSettings s = Load();
     EXPECT_EQ(s.CanUpdate, 0);
     EXPECT_EQ(s.HotKey, 0);
@@ -151,7 +152,7 @@ TEST_F(SettingsTest, WritesGoToTheFileAtOnceKeepingOtherKeys) {
 
 TEST_F(SettingsTest, LanguageLcidIsWrittenFromTheLanguageTable) {
     LoadSettings();
-    const std::pair<int, int> cases[] = {{0, 1033}, {932, 1041}, {936, 2052}, {950, 1028},
+    const std::pair<int, int> cases[] = {{0, 1033},   {932, 1041}, {936, 2052}, {950, 1028},
                                          {864, 9217}, {860, 1046}, {1234, 1033}};
     for (const auto& [code, lcid] : cases) {
         ASSERT_TRUE(WriteLanguageLcid(code));

@@ -1,6 +1,6 @@
 // The window program as a user starts it, on the test X server.
-#include <gtest/gtest.h>
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
@@ -159,14 +159,17 @@ TEST_F(StartupTest, ABrokenSkinPackageOrLanguageFileShowsAnErrorAndFails) {
                  fs::copy_options::recursive);
         fs::copy(std::string(TAVIOCR_OUT_DIR) + "/skin", folder + "/skin",
                  fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-        if (skin == "missing") fs::remove(folder + "/skin/skin-en.skin");
-        else if (!skin.empty()) std::ofstream(folder + "/skin/skin-en.skin") << skin.substr(1);
+        if (skin == "missing")
+            fs::remove(folder + "/skin/skin-en.skin");
+        else if (!skin.empty())
+            std::ofstream(folder + "/skin/skin-en.skin") << skin.substr(1);
         if (!language.empty()) std::ofstream(folder + "/language/en.dat") << language;
     };
     const auto failsWithBox = [&](const std::string& title) {
         ChildProcess& run = Start({}, folder + "/taviocr");
         EXPECT_TRUE(WaitFor([&] { return VisibleWindows(title).size() == 1; })) << title;
-        Shell("xdotool search --name '^" + title + "$' windowfocus --sync key --clearmodifiers Return");
+        Shell("xdotool search --name '^" + title +
+              "$' windowfocus --sync key --clearmodifiers Return");
         EXPECT_TRUE(run.WaitFor(10s));
         EXPECT_EQ(run.ExitCode(), 1);
     };

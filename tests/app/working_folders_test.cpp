@@ -1,7 +1,6 @@
 #include "app/working_folders.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>

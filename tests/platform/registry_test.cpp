@@ -1,7 +1,6 @@
 #include "platform/registry.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <filesystem>

@@ -37,11 +37,10 @@ TEST_F(AnswerParserTest, TransportFailuresShowTheirMessages) {
     EXPECT_FALSE(Parse(R"({"curl_error_code": 60})"));
     // An answer over the size cap says so (libcurl's write error).
     EXPECT_FALSE(Parse(R"({"curl_error_code": 23})"));
-    EXPECT_EQ(messages_.Keys(), (std::vector<std::wstring>{L"CURL_TIMEOUT", L"OCRNotResult",
-                                                           L"CURL_NONETWORK", L"CURL_NONETWORK",
-                                                           L"CURL_NONETWORK",
-                                                           L"SecureConnectionFailed",
-                                                           L"AnswerTooLarge"}));
+    EXPECT_EQ(messages_.Keys(),
+              (std::vector<std::wstring>{L"CURL_TIMEOUT", L"OCRNotResult", L"CURL_NONETWORK",
+                                         L"CURL_NONETWORK", L"CURL_NONETWORK",
+                                         L"SecureConnectionFailed", L"AnswerTooLarge"}));
     EXPECT_EQ(messages_.shown[0].style, kStyleInformation);
 }
 
@@ -104,7 +103,8 @@ TEST_F(AnswerParserTest, InvalidUtf8AndHugeAnswersStayReadable) {
 
 TEST_F(AnswerParserTest, IdentityCardsRejectBadImagesAndAcceptUnknownStatuses) {
     const auto r = Parse(R"({"image_status": "normal", "risk_type": "copy", "edit_tool": "ps",
-        "words_result": {"姓名": {"words": "张三"}, "住址": {"words": "北京"}}})", 5, 6);
+        "words_result": {"姓名": {"words": "张三"}, "住址": {"words": "北京"}}})",
+                         5, 6);
     ASSERT_TRUE(r);
     // Member order is the byte order of the UTF-8 names: 住 (E4 BD) before 姓 (E5 A7).
     EXPECT_EQ(r->textLines, (std::vector<std::wstring>{L"住址：北京", L"姓名：张三"}));
@@ -112,8 +112,10 @@ TEST_F(AnswerParserTest, IdentityCardsRejectBadImagesAndAcceptUnknownStatuses) {
     EXPECT_EQ(r->kind, 6);
     EXPECT_TRUE(Parse(R"({"image_status": "brand_new", "words_result": {}})", 5));
     const std::pair<const char*, const wchar_t*> rejections[] = {
-        {"reversed_side", L"ExceptIdcardRS"}, {"non_idcard", L"ExceptIdcardNoIdcard"},
-        {"blurred", L"ExceptIdcardBlurred"},  {"over_exposure", L"ExceptIdcardOE"},
+        {"reversed_side", L"ExceptIdcardRS"},
+        {"non_idcard", L"ExceptIdcardNoIdcard"},
+        {"blurred", L"ExceptIdcardBlurred"},
+        {"over_exposure", L"ExceptIdcardOE"},
         {"unknown", L"ExceptIdcardUnknow"}};
     for (const auto& [status, key] : rejections) {
         messages_.shown.clear();

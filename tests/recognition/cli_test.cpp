@@ -164,7 +164,8 @@ TEST_F(CliTest, AnUnreadableLanguageFileIsNamedOnceAndFailsTheRun) {
     std::ofstream(NarrowPath("app/language/en.dat"), std::ios::trunc) << "not a language file";
     const Run run = Cli("a.png");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "taviocr-cli: The language file \xE2\x80\x9C" + NarrowPath("app/language/en.dat") +
+    EXPECT_EQ(run.err, "taviocr-cli: The language file \xE2\x80\x9C" +
+                           NarrowPath("app/language/en.dat") +
                            "\xE2\x80\x9D cannot be read. Please reinstall TaviOCR.\n")
         << "no raw keys, no library warnings";
     EXPECT_TRUE(cloud_->Requests().empty());
@@ -252,8 +253,7 @@ TEST_F(CliTest, PicturesTheCloudDoesNotTakeGoAsPng) {
 TEST_F(CliTest, ScannedPagesAreRecognisedInOrderLikeFiles) {
     UseTestScanner(NarrowPath("sane"));
 
-    EXPECT_NE(Cli("--scan").err.find("The scanner is not ready"),
-              std::string::npos)
+    EXPECT_NE(Cli("--scan").err.find("The scanner is not ready"), std::string::npos)
         << "without the module beside the program";
     fs::copy_file(fs::path(TAVIOCR_OUT_DIR) / "TWAIN_32.DLL", NarrowPath("app/TWAIN_32.DLL"));
 
@@ -266,7 +266,6 @@ TEST_F(CliTest, ScannedPagesAreRecognisedInOrderLikeFiles) {
     UseNoScanner(NarrowPath("sane"));
     const Run none = Cli("--scan");
     EXPECT_EQ(none.status, 1);
-    EXPECT_NE(none.err.find("No scanner support was found"), std::string::npos)
-        << none.err;
+    EXPECT_NE(none.err.find("No scanner support was found"), std::string::npos) << none.err;
     ForgetTestScanner();
 }

@@ -156,7 +156,8 @@ TEST_F(RecognitionJobTest, OfflineOnlyNeverAsksTheCloud) {
     GlobalSettings().UseHighQuality = 1;
     job_.SetOfflineOnly(true);
     const auto a = MakeImage("a.png");
-    job_.SetOfflineEngineFactory([] { return std::make_unique<ScriptedEngine>(true, false, true); });
+    job_.SetOfflineEngineFactory(
+        [] { return std::make_unique<ScriptedEngine>(true, false, true); });
     Run({a}, 0);
     ASSERT_EQ(window_.messages.size(), 1u);
     EXPECT_TRUE(window_.messages[0].hasResult);

@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <regex>
 
-#include "toolkit/skin_package.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
 #include "recognition/image_prep.h"
 #include "recognition_fixture.h"
+#include "toolkit/skin_package.h"
 
 TEST(TableSignature, SignsTheGatewayStringWithHmacSha256) {
     const HeaderMap headers{{"Accept", "application/json;charset=utf-8"},
@@ -19,17 +19,18 @@ TEST(TableSignature, SignsTheGatewayStringWithHmacSha256) {
                             {"X-Ca-Nonce", "N"},
                             {"X-Ca-Timestamp", "1700000000000"}};
     const std::string text = TableStringToSign(headers);
-    EXPECT_EQ(text,
-              "POST\napplication/json;charset=utf-8\n\napplication/octet-stream;charset=utf-8\n\n"
-              "X-Ca-Key:key\nX-Ca-Nonce:N\nX-Ca-Timestamp:1700000000000\n/api/predict/ocr_table_parse");
+    EXPECT_EQ(
+        text,
+        "POST\napplication/json;charset=utf-8\n\napplication/octet-stream;charset=utf-8\n\n"
+        "X-Ca-Key:key\nX-Ca-Nonce:N\nX-Ca-Timestamp:1700000000000\n/api/predict/ocr_table_parse");
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 8);
     // Reference value from `openssl dgst -sha256 -hmac secret -binary | base64`.
     EXPECT_EQ(TableSignature(headers, "secret"), "QivP/EvidWAqTkfVBrjeWw65g6J7LW2KKXARf4t7EU0=");
 }
 
 TEST(TableSignature, NonceAndTimestampHaveTheirShapes) {
-    EXPECT_TRUE(std::regex_match(MakeNonce(),
-                                 std::regex("[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}")));
+    EXPECT_TRUE(std::regex_match(
+        MakeNonce(), std::regex("[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}")));
     EXPECT_NE(MakeNonce(), MakeNonce());
     EXPECT_EQ(MakeTimestampMs().size(), 13u);
 }
@@ -107,9 +108,9 @@ TEST_F(TableServiceTest, FailuresGiveAResultMarkedFailedWithTheirOwnMessage) {
     for (std::size_t at = noSheet.find("xl/worksheets/"); at != std::string::npos;
          at = noSheet.find("xl/worksheets/", at + 1))
         noSheet.replace(at, 3, "zz/");
-    for (const std::string& tables : {std::string("!!!!"), std::string("===="), std::string("UEsDBA==!!!!"),
-                                      std::string("aGVsbG8gd29ybGQ="), Base64Encode(fakeZip),
-                                      Base64Encode(noSheet)}) {
+    for (const std::string& tables :
+         {std::string("!!!!"), std::string("===="), std::string("UEsDBA==!!!!"),
+          std::string("aGVsbG8gd29ybGQ="), Base64Encode(fakeZip), Base64Encode(noSheet)}) {
         cloud_->SetTableAnswer(R"({"success": true, "tables": ")" + tables + "\"}");
         EXPECT_EQ(failureOf(Recognize(image)), L"TableNotWorkbook") << tables;
     }

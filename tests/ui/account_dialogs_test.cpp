@@ -61,7 +61,8 @@ protected:
         Endpoints().caBundle = Certificates().caFile;
     }
     void TearDown() override {
-        if (CMainFrame* frame = CMainFrame::Instance()) frame->SendMessageW(WM_SYSCOMMAND, SC_CLOSE);
+        if (CMainFrame* frame = CMainFrame::Instance())
+            frame->SendMessageW(WM_SYSCOMMAND, SC_CLOSE);
         ProcessEventsUntil([] { return CMainFrame::Instance() == nullptr; });
         Endpoints() = endpoints_;
         CurrentUser() = SignedInUser{};
@@ -240,7 +241,7 @@ TEST_F(AccountDialogsTest, ChangingThePasswordReplacesTheStoredToken) {
     CChangePassDlg dialog;
     dialog.RunModal(nullptr);
     EXPECT_EQ(texts, (std::vector<QString>{Message(L"PassDiff"), Message(L"OldNewPassSame"),
-                                                   Message(L"ResetPassSuccess")}));
+                                           Message(L"ResetPassSuccess")}));
     EXPECT_EQ(CurrentUser().token, PasswordToken(L"new-pw"));
     SignedInUser stored;
     LoadSignedInUser(stored);
@@ -279,7 +280,8 @@ TEST_F(AccountDialogsTest, TheWindowChecksAStoredSignInAtStartAndARefusedOneIsFo
         DialogAnswerer answers;
         ASSERT_NE(frame = OpenMainWindow(), nullptr);
         window = frame->GetWidget();
-        ASSERT_TRUE(ProcessEventsUntil([&] { return Control(window, "userNickname")->isEnabled(); }));
+        ASSERT_TRUE(
+            ProcessEventsUntil([&] { return Control(window, "userNickname")->isEnabled(); }));
         EXPECT_TRUE(CurrentUser().IsSignedIn());
         EXPECT_TRUE(answers.texts.empty());
         frame->SendMessageW(WM_SYSCOMMAND, SC_CLOSE);

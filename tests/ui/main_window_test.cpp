@@ -3,11 +3,11 @@
 
 #include <QAbstractButton>
 #include <QClipboard>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QImage>
-#include <QTest>
-#include <QDialog>
 #include <QPushButton>
+#include <QTest>
 #include <filesystem>
 #include <fstream>
 

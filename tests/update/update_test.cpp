@@ -9,9 +9,9 @@
 #include <mutex>
 
 #include "platform/profile.h"
+#include "platform/registry.h"
 #include "platform/text.h"
 #include "update/installer_download.h"
-#include "platform/registry.h"
 #include "update/usage_reporter.h"
 #include "update/version_compare.h"
 #include "update_fixture.h"
