@@ -10,6 +10,7 @@
 #include "recognition/image_prep.h"
 #include "recognition/ocr_client.h"
 #include "recognition/table_service.h"
+#include "recognition/upload_picture.h"
 
 RecognitionJob::RecognitionJob()
     : offlineFactory_([] { return std::make_unique<OfflineEngine>(); }) {}
@@ -122,12 +123,13 @@ std::unique_ptr<OcrResult> RecognitionJob::RecognizeImage(const std::wstring& pa
         errorKey_ = L"InsecureServiceHost";
         return nullptr;
     }
-    std::string bytes;
-    ReadFileBytes(path, bytes);
-    if (bytes.empty()) {
-        errorKey_ = L"ImageSizeIsZero";
+    // Brought within what the service takes; a file that is no picture goes nowhere.
+    PreparedPicture picture = PreparePicture(path, kOcrUploadLimits);
+    if (picture.bytes.empty()) {
+        errorKey_ = picture.failureKey;
         return nullptr;
     }
+    const std::string bytes = std::move(picture.bytes);
     const int requestKind = callKind > kKindTable ? kKindText : callKind;
     const FormMap options =
         callKind > kKindTable ? FormMap{} : BuildKindOptions(callKind, textOptions_);

@@ -14,6 +14,7 @@
 #include "recognition/answer_failure.h"
 #include "recognition/image_prep.h"
 #include "recognition/ocr_client.h"
+#include "recognition/upload_picture.h"
 
 namespace {
 
@@ -111,10 +112,9 @@ std::unique_ptr<OcrResult> RecognizeTable(const std::wstring& outputFolder,
                                           const std::wstring& imagePath, const std::string& host,
                                           const TableCredentials& credentials) {
     auto result = std::make_unique<OcrResult>();
-    std::string image;
-    ReadFileBytes(imagePath, image);
-    if (image.empty() || LoadImageLimited(imagePath).isNull())
-        return Failed(std::move(result), L"ImageSizeIsZero");
+    PreparedPicture picture = PreparePicture(imagePath, kTableUploadLimits);
+    if (picture.bytes.empty()) return Failed(std::move(result), picture.failureKey.c_str());
+    const std::string image = std::move(picture.bytes);
 
     Json::Value body(Json::objectValue);
     body["configure"]["format"] = "xlsx";
