@@ -4,6 +4,8 @@
 #include <openssl/hmac.h>
 #include <zip.h>
 
+#include <QByteArray>
+#include <QImage>
 #include <chrono>
 #include <cstdlib>
 #include <regex>
@@ -134,6 +136,10 @@ FakeCloud::FakeCloud(bool useStrangerCertificate) {
             res.set_content(
                 R"({"error_code": 216201, "error_msg": "image format error", "log_id": 9})",
                 "application/json");
+            return;
+        }
+        if (const std::string refusal = PictureRefusal(r.form["image"]); !refusal.empty()) {
+            res.set_content(refusal, "application/json");
             return;
         }
         std::string answer;
@@ -373,4 +379,26 @@ std::string FakeCloud::MakeWorkbook(const std::vector<std::vector<std::string>>&
     }
     zip_source_free(buffer);
     return bytes;
+}
+
+std::string FakeCloud::PictureRefusal(const std::string& base64) {
+    std::optional<PictureLimits> limits;
+    {
+        std::lock_guard lock(mutex_);
+        limits = limits_;
+    }
+    if (!limits) return {};
+    const char* tooLarge =
+        R"({"error_code": 216202, "error_msg": "image size error", "log_id": 9})";
+    if (base64.size() > limits->maxBase64) return tooLarge;
+    const QImage image =
+        QImage::fromData(QByteArray::fromBase64(QByteArray::fromStdString(base64)));
+    if (image.isNull())
+        return R"({"error_code": 216201, "error_msg": "image format error", "log_id": 9})";
+    if (image.width() < limits->minSide || image.height() < limits->minSide ||
+        image.width() > limits->maxSide || image.height() > limits->maxSide)
+        return tooLarge;
+    std::lock_guard lock(mutex_);
+    lastPictureSize_ = {image.width(), image.height()};
+    return {};
 }

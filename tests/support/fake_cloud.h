@@ -6,8 +6,10 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 // A loopback HTTPS server that behaves like the cloud services: the OAuth
@@ -49,6 +51,23 @@ public:
         std::lock_guard lock(mutex_);
         logId_ = json;
     }
+    // The real service's picture limits, enforced while set: a picture whose
+    // Base64 text is longer, that cannot be decoded, or whose sides lie outside
+    // [minSide, maxSide] gets error 216202 (216201 when it is no picture).
+    struct PictureLimits {
+        std::size_t maxBase64 = 4 * 1024 * 1024;
+        int minSide = 15;
+        int maxSide = 4096;
+    };
+    void EnforcePictureLimits(std::optional<PictureLimits> limits) {
+        std::lock_guard lock(mutex_);
+        limits_ = limits;
+    }
+    // Width and height of the last picture that passed the limits.
+    std::pair<int, int> LastPictureSize() const {
+        std::lock_guard lock(mutex_);
+        return lastPictureSize_;
+    }
     // Table answers: a real workbook unless told otherwise.
     void SetTableAnswer(const std::string& json) { tableAnswer_ = json; }
 
@@ -63,6 +82,8 @@ private:
     void Record(const httplib::Request& req, Request& out, const std::string* body = nullptr);
     bool Misbehave(httplib::Response& res);
     std::string DefaultAnswer(const std::string& path, const Request& request) const;
+    // The service's error answer for a picture outside the limits, else empty.
+    std::string PictureRefusal(const std::string& base64);
 
     std::unique_ptr<httplib::SSLServer> server_;
     std::thread thread_;
@@ -75,4 +96,6 @@ private:
     std::string tableAnswer_;
     std::string logId_;
     int tokensIssued_ = 0;
+    std::optional<PictureLimits> limits_;
+    std::pair<int, int> lastPictureSize_{0, 0};
 };
