@@ -1,9 +1,11 @@
 #include "recognition/recognition_job.h"
 
+#include "app/language_file.h"
 #include "app/settings.h"
 #include "net/endpoints.h"
 #include "offline/offline_engine.h"
 #include "platform/cancellation.h"
+#include "platform/debug_trace.h"
 #include "platform/file_io.h"
 #include "recognition/answer_parser.h"
 #include "recognition/credentials.h"
@@ -38,6 +40,8 @@ bool RecognitionJob::StartRecognition(std::vector<std::wstring> paths, int kind)
     if (worker_.joinable()) worker_.join();  // reap the finished one
     errorKey_.clear();
     failedImages_.clear();
+    failures_.clear();
+    batch_ = false;
     highQuality_ = GlobalSettings().UseHighQuality != 0;
     paths_ = std::move(paths);
     kind_ = kind;
@@ -55,16 +59,44 @@ void RecognitionJob::Send(const OcrResult* result, std::size_t position) {
     notifyWindow_->OnOcrResult(result, ResultPlace{paths_[position], position});
 }
 
+int RecognitionJob::ReasonCollector::ShowMessageByKey(std::wstring_view key, int,
+                                                     std::optional<std::wstring> fallback) {
+    std::wstring text = LangMessage(key);
+    if (text.empty()) text = fallback ? *fallback : std::wstring(key);
+    reasons.push_back(std::move(text));
+    return kAnswerClosed;
+}
+
+int RecognitionJob::ReasonCollector::ShowMessageByKeyFormat(std::wstring_view key,
+                                                           std::wstring_view argument, int) {
+    const std::wstring format = LangMessage(key);
+    reasons.push_back(format.empty() ? std::wstring(key)
+                                     : SafeWideSprintf(format, std::wstring(argument)));
+    return kAnswerClosed;
+}
+
 void RecognitionJob::RunWorker() {
     if (!notifyWindow_->IsWindow() || paths_.empty()) return;
     if (kind_ != kKindIdCardBothSides) {
+        // A batch goes on past a failing picture; its reason is kept for the
+        // summary at the end instead of a box that holds the batch.
+        batch_ = paths_.size() > 1;
         for (std::size_t position = 0; position < paths_.size(); ++position) {
             // A closed window takes no more results; the rest of the batch is dropped.
             if (!notifyWindow_->IsWindow() || cancelled_) return;
+            collector_.reasons.clear();
+            errorKey_.clear();
             const auto result = RecognizeImage(paths_[position], kind_);
-            if (!result) failedImages_.push_back(paths_[position]);
+            if (!result) {
+                failedImages_.push_back(paths_[position]);
+                if (batch_) RecordFailure(position);
+            } else if (batch_ && result->status != 0 && !result->failureKey.empty()) {
+                // A table the service could not make arrives as a failed result.
+                collector_.ShowMessageByKey(result->failureKey, 0, std::nullopt);
+                RecordFailure(position);
+            }
             Send(result.get(), position);
-            if (!result) return;
+            if (!result && !batch_) return;
         }
         return;
     }
@@ -84,6 +116,14 @@ void RecognitionJob::RunWorker() {
             failedImages_.push_back(paths_[1]);
     }
     Send(front.get(), last);
+}
+
+void RecognitionJob::RecordFailure(std::size_t position) {
+    std::wstring reason;
+    for (const std::wstring& text : collector_.reasons) reason += (reason.empty() ? L"" : L" ") + text;
+    if (reason.empty() && !errorKey_.empty()) reason = LangMessage(errorKey_);
+    if (reason.empty()) reason = LangMessage(L"OCRNotResult");
+    failures_.push_back({paths_[position], position, std::move(reason)});
 }
 
 std::unique_ptr<OcrResult> RecognitionJob::RecognizeImage(const std::wstring& path, int kind) {
@@ -146,6 +186,6 @@ std::unique_ptr<OcrResult> RecognitionJob::RecognizeImage(const std::wstring& pa
     context.callKind = callKind;
     context.useHighQuality = highQuality;
     // A cancelled run says nothing: nobody waits for its outcome any more.
-    context.messages = cancelled_ ? nullptr : messages_;
+    context.messages = cancelled_ ? nullptr : batch_ ? &collector_ : messages_;
     return ParseOcrAnswer(answer, context);
 }

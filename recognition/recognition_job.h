@@ -13,8 +13,9 @@
 
 // The recognition job the main window owns: a run recognises a list of images
 // one after another on one worker thread and reports each outcome to the
-// notify window. There is no cancel: a run ends when every image is done, when
-// one fails, or when the window has gone.
+// notify window. A run ends when every image is done, when the window has
+// gone or the run was cancelled; a single picture's failure ends it with its
+// message, a batch goes on past failing pictures and keeps their reasons.
 class RecognitionJob {
 public:
     using OfflineEngineFactory = std::function<std::unique_ptr<LocalTextEngine>()>;
@@ -54,6 +55,15 @@ public:
     // rejected back side of an identity card (whose front still arrives).
     // Read once the run has ended.
     const std::vector<std::wstring>& FailedImages() const { return failedImages_; }
+    // A batch's failing pictures with their reasons (messages in the
+    // interface language), in order. Read from the notify window's callback
+    // or once the run has ended.
+    struct PictureFailure {
+        std::wstring path;
+        std::size_t position;
+        std::wstring reason;
+    };
+    const std::vector<PictureFailure>& Failures() const { return failures_; }
     int Kind() const { return kind_; }
 
     // Whether the local engine could take plain text now.
@@ -64,7 +74,19 @@ public:
     std::unique_ptr<OcrResult> RecognizeImage(const std::wstring& path, int kind);
 
 private:
+    // Keeps the messages of a batch's picture instead of showing them.
+    class ReasonCollector : public MessageDisplay {
+    public:
+        int ShowMessageByKey(std::wstring_view key, int style,
+                             std::optional<std::wstring> fallback) override;
+        int ShowMessageByKeyFormat(std::wstring_view key, std::wstring_view argument,
+                                   int style) override;
+        std::vector<std::wstring> reasons;
+    };
+    static constexpr int kAnswerClosed = 7;
+
     void RunWorker();
+    void RecordFailure(std::size_t position);
     void Send(const OcrResult* result, std::size_t position);
 
     std::vector<std::wstring> paths_;
@@ -76,6 +98,9 @@ private:
     OfflineEngineFactory offlineFactory_;
     std::wstring errorKey_;
     std::vector<std::wstring> failedImages_;
+    std::vector<PictureFailure> failures_;
+    ReasonCollector collector_;
+    bool batch_ = false;
     // Taken from the settings at every start: the worker never reads settings
     // the window may change while it runs.
     bool highQuality_ = true;

@@ -119,6 +119,7 @@ public:
     // --- running a recognition (recognition_run.cpp) ---
     void OnButtonOCR();
     void HandleOcrResult(const OcrResult* result, const ResultPlace& place);
+    void EndBatch();
     std::wstring BuildResultText(const OcrResult& result, int kind);
 
     // --- results (result_actions.cpp) ---

@@ -1,4 +1,6 @@
 // Starting a recognition from the main window and taking its results.
+#include <unistd.h>
+
 #include <QCoreApplication>
 
 #include "app/lang_format.h"
@@ -107,8 +109,43 @@ std::wstring CMainFrame::BuildResultText(const OcrResult& result, int) {
     return text;
 }
 
+// The end of a batch: one summary names every picture that failed with its
+// reason, and a result folder that received nothing is not left behind.
+void CMainFrame::EndBatch() {
+    if (!OutputFolder.empty()) ::rmdir(NarrowPath(OutputFolder).c_str());  // only when empty
+    const auto& failures = job_.Failures();
+    if (failures.empty()) return;
+    std::wstring list;
+    for (const auto& failure : failures)
+        list += L"\n" + FileNamePart(failure.path) + L": " + failure.reason;
+    ShowMessageLater(L"BatchFailures", kStyleInformation, list);
+}
+
 void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& place) {
     const std::wstring& imagePath = place.imagePath;
+    const bool batch = FileList.size() > 1 && MainMode != kModeIdCard;
+    if (!result && batch) {
+        // The batch goes on; the picture is named in the summary at the end.
+        const std::size_t k = place.position + 1;
+        if (k < FileList.size()) {
+            SetProgressText(k, FileList.size());
+            return;
+        }
+        StopScanAnimation();
+        SetEnabled(L"buttonOCR", true);
+        SetVisible(L"cancleFiles", true);
+        if (IsTableMode(MainMode)) {
+            SelectPage(kPageResultList);
+        } else if (MergeMode) {
+            ShowMergedText();
+        } else {
+            SelectPage(kPageResultList);
+            for (const std::wstring& file : FileList) AddResultListItem(file);
+        }
+        RefreshFileArea();
+        EndBatch();
+        return;
+    }
     if (!result) {
         StopScanAnimation();
         SetEnabled(L"buttonOCR", true);
@@ -132,7 +169,8 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
         return;
     }
 
-    if (IsTableMode(MainMode) && result->status != 0)
+    const bool tableFailed = IsTableMode(MainMode) && result->status != 0;
+    if (tableFailed && !batch)
         ShowMessageLater(
             result->failureKey.empty() ? std::wstring(L"OCRNotResult") : result->failureKey,
             kStyleInformation);
@@ -145,7 +183,11 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
         StopScanAnimation();
         SetEnabled(L"buttonOCR", true);
         SetVisible(L"cancleFiles", true);
-        if (IsTableMode(MainMode)) {
+        if (IsTableMode(MainMode) && n == 1 && tableFailed) {
+            // A capture or a picture that gave no table: its message, and back.
+            if (!OutputFolder.empty()) ::rmdir(NarrowPath(OutputFolder).c_str());
+            SelectPage(MainMode == kModeCaptureTable ? kPageHome : kPageAddImages);
+        } else if (IsTableMode(MainMode)) {
             SelectPage(kPageResultList);
             if (n == 1) {
                 AddResultListItem(result->filePath);
@@ -163,10 +205,14 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
         }
         RefreshFileArea();
     }
-    if (n < 2 || MainMode == kModeIdCard) return;
+    if (!batch) return;
     if (IsTableMode(MainMode)) {
-        AddResultListItem(result->filePath);
-        ResultMap[i] = result->filePath;
+        // Rows are the tables made, in order; a row finds its file by its index.
+        if (!tableFailed) {
+            ResultMap[ResultMap.size()] = result->filePath;
+            AddResultListItem(result->filePath);
+        }
+        if (k >= n) EndBatch();
         return;
     }
     const std::wstring text = ResultTextOf(*result);
@@ -194,4 +240,5 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
         unsavedResults_ = 0;
     }
     if (k >= n && MergeMode) ShowMergedText();
+    if (k >= n) EndBatch();
 }

@@ -73,6 +73,10 @@ void CliBatch::ReportFailures() {
         failed_ = true;
         const std::wstring shown = images_.ShownPath(failed[failuresReported_]);
         std::vector<std::wstring> reasons = messages_.Take();
+        // In a batch the job keeps each picture's reason; the failure reported
+        // now is the one it recorded last (results arrive as they are made).
+        if (reasons.empty() && !job_.Failures().empty())
+            reasons.push_back(job_.Failures().back().reason);
         if (reasons.empty() && !job_.ErrorKey().empty())
             reasons.push_back(MessageText(job_.ErrorKey()));
         if (reasons.empty()) reasons.push_back(L"could not be recognised");

@@ -5,7 +5,7 @@
 
 // The pictures of a command line: each as the user named it (made absolute
 // and normal, "./" and "../" resolved) and as it goes to the recognition
-// (a PNG copy when the picture is in a format the cloud does not take).
+// (the same file: pictures are brought within the service's reach in memory).
 struct CliImage {
     std::wstring shown;
     std::wstring sent;
@@ -13,10 +13,7 @@ struct CliImage {
 
 class CliImages {
 public:
-    // Copies are made in a folder of their own under the private workRoot, removed again
-    // when this object ends.
-    CliImages(const std::vector<std::string>& arguments, const std::wstring& workRoot);
-    ~CliImages();
+    explicit CliImages(const std::vector<std::string>& arguments);
     CliImages(const CliImages&) = delete;
     CliImages& operator=(const CliImages&) = delete;
 
@@ -27,7 +24,6 @@ public:
 
 private:
     std::vector<CliImage> images_;
-    std::wstring copyFolder_;
 };
 
 // The absolute, lexically normal form of a command-line path.

@@ -66,7 +66,7 @@ int RunCliRecognition(const CliOptions& options) {
     GlobalSettings().UseHighQuality = useCloud ? 1 : 0;
     job.SetOfflineOnly(options.engine == CliOptions::Engine::Offline);
 
-    const CliImages images(options.images, WorkRootFolder());
+    const CliImages images(options.images);
     std::wstring outFolder;
     if (!options.outFolder.empty() || options.kind == kKindTable) {
         const std::wstring base =

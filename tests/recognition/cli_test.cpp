@@ -144,7 +144,7 @@ TEST_F(CliTest, AServiceHostWithoutHttpsIsRefusedAndNothingIsSent) {
 TEST_F(CliTest, PicturesThatAreNoFilesAreRefusedAndNamesOfAnyBytesAreRead) {
     MakeImage("a.png");
     ASSERT_EQ(::mkfifo(NarrowPath("pipe.png").c_str(), 0600), 0);
-    const Run fifo = Cli("a.png pipe.png");
+    const Run fifo = Cli("pipe.png a.png");  // the batch goes on past it
     EXPECT_EQ(fifo.status, 1);
     EXPECT_NE(fifo.out.find("Hello TaviOCR"), std::string::npos);
     EXPECT_NE(fifo.err.find("pipe.png: This picture is empty or cannot be read"), std::string::npos)
@@ -244,6 +244,11 @@ TEST_F(CliTest, PicturesTheCloudDoesNotTakeGoAsPng) {
             << run.out;
         const std::string sent = Base64Decode(cloud_->Requests().back().form.at("image"));
         EXPECT_EQ(sent.substr(0, 4), "\x89PNG") << format;
+        // A table keeps the picture's own name (not the name of a copy).
+        EXPECT_EQ(Cli("--kind table --out tables " + name).status, 0);
+        EXPECT_TRUE(fs::exists(NarrowPath("tables/scan.xlsx")) ||
+                    fs::exists(NarrowPath("tables/scan-1.xlsx")))
+            << format;
     }
     EXPECT_FALSE(fs::exists(NarrowPath("tmp/taviOCR")) && !fs::is_empty(NarrowPath("tmp/taviOCR")))
         << "the copies are removed";

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "app/language_file.h"
 #include "app/settings.h"
 #include "platform/file_io.h"
 #include "recognition_fixture.h"
@@ -55,17 +56,32 @@ TEST_F(RecognitionJobTest, EachImageIsReportedInOrder) {
     EXPECT_EQ(cloud_->CountRequests("/oauth/2.0/token"), 2);  // one client per image
 }
 
-TEST_F(RecognitionJobTest, AFailedImageEndsTheRunAndLaterImagesAreNotRead) {
+// A failing picture is named with its reason and skipped; the batch goes on
+// and no box holds it (the reasons wait for the summary).
+TEST_F(RecognitionJobTest, ABatchGoesOnPastFailingPicturesAndKeepsTheirReasons) {
     const auto a = MakeImage("a.png"), c = MakeImage("c.png");
-    Run({a, Path("missing.png"), c}, 1);
-    ASSERT_EQ(window_.messages.size(), 2u);
+    WriteBytes(Path("noise.png"), std::string(4000, 'x'));
+    cloud_->QueueAnswer("/rest/2.0/ocr/v1/general_basic", R"({"words_result": []})");
+    cloud_->QueueAnswer("/rest/2.0/ocr/v1/general_basic",
+                        R"({"error_code": 17, "error_msg": "limit"})");
+    Run({a, Path("noise.png"), c, Path("missing.png")}, 1);
+    ASSERT_EQ(window_.messages.size(), 4u);
     EXPECT_TRUE(window_.messages[0].hasResult);
     EXPECT_FALSE(window_.messages[1].hasResult);
-    EXPECT_EQ(job_.ErrorKey(), L"ImageSizeIsZero");
-    EXPECT_EQ(cloud_->CountRequests("/rest/2.0/ocr/v1/general_basic"), 1);
-    // The next start empties the error key.
+    EXPECT_FALSE(window_.messages[2].hasResult);
+    EXPECT_FALSE(window_.messages[3].hasResult);
+    ASSERT_EQ(job_.Failures().size(), 3u);
+    EXPECT_EQ(job_.Failures()[0].path, Path("noise.png"));
+    EXPECT_EQ(job_.Failures()[0].reason, LangMessage(L"ImageSizeIsZero"));
+    EXPECT_EQ(job_.Failures()[1].position, 2u);
+    EXPECT_EQ(job_.Failures()[1].reason, LangMessage(L"AIPError17"));
+    EXPECT_EQ(job_.Failures()[2].reason, LangMessage(L"ImageSizeIsZero"));
+    EXPECT_TRUE(messages_.Keys().empty());
+    EXPECT_EQ(cloud_->CountRequests("/rest/2.0/ocr/v1/general_basic"), 2);
+    // The next start empties what the last one kept.
     Run({a}, 1);
     EXPECT_EQ(job_.ErrorKey(), L"");
+    EXPECT_TRUE(job_.Failures().empty());
 }
 
 TEST_F(RecognitionJobTest, AWindowClosedMidBatchTakesNoFurtherImages) {
@@ -187,11 +203,11 @@ TEST_F(RecognitionJobTest, EveryDocumentKindReachesItsEndpointWithItsOptions) {
     EXPECT_EQ(window_.messages[5].result.textLines.back().substr(0, 2), L"墨盒");
 }
 
-TEST_F(RecognitionJobTest, ServiceAndTransportErrorsStopTheRunWithTheirMessage) {
+TEST_F(RecognitionJobTest, ServiceAndTransportErrorsOfOnePictureShowTheirMessage) {
     const auto image = MakeImage("doc.png");
     cloud_->SetAnswer("/rest/2.0/ocr/v1/general_basic",
                       R"({"error_code": 216202, "error_msg": "image size error"})");
-    Run({image, image}, 1);
+    Run({image}, 1);
     EXPECT_EQ(window_.messages.size(), 1u);
     EXPECT_EQ(messages_.Keys(), std::vector<std::wstring>{L"AIPError216202"});
     messages_.shown.clear();

@@ -327,28 +327,33 @@ TEST_F(MainWindowTest, APictureWithoutTextGetsARowButNoFileAndProofreadingItSays
     EXPECT_EQ(answers.texts[0], QString::fromStdWString(LangMessage(L"OCRNotResult")));
 }
 
-TEST_F(MainWindowTest, AFailureMidBatchKeepsTheSavedFilesAndResetsTheList) {
+// A picture failing in the middle of a batch is skipped: the others are
+// recognised and saved, and one summary at the end names it with its reason.
+TEST_F(MainWindowTest, AFailureMidBatchIsSkippedAndNamedInOneSummary) {
     ChangeSetting(kRemindMergeBatch, 0);
     cloud_->QueueAnswer(
         "/rest/2.0/ocr/v1/general_basic",
         R"({"log_id": 1, "words_result_num": 1, "words_result": [{"words": "One"}]})");
     cloud_->QueueAnswer("/rest/2.0/ocr/v1/general_basic",
-                        R"({"error_code": 216202, "error_msg": "image size error"})");
+                        R"({"error_code": 282000, "error_msg": "internal error"})");
     frame_->OnDropFilesForTest({Image("1.png"), Image("2.png"), Image("3.png")});
     DialogAnswerer answers;
     ClickControl("buttonOCR");
     ASSERT_TRUE(WaitUntilIdle());
     ProcessEventsUntil([&] { return !answers.texts.empty(); }, std::chrono::seconds(2));
-    EXPECT_FALSE(answers.texts.empty()) << "the failure is told";
-    EXPECT_TRUE(frame_->FileList.empty());
-    EXPECT_TRUE(frame_->ResultMap.empty());
-    EXPECT_TRUE(fs::exists(WideToUtf8(frame_->OutputFolder) + "/1.png.txt"))
-        << "what was saved stays";
+    ASSERT_EQ(answers.texts.size(), 1u) << "one summary, no box per failure";
+    EXPECT_TRUE(answers.texts[0].contains(QStringLiteral("2.png: ") +
+                                          QString::fromStdWString(LangMessage(L"AIPError282000"))))
+        << answers.texts[0].toStdString();
+    EXPECT_EQ(frame_->CurrentPage(), kPageResultList);
+    EXPECT_EQ(frame_->ResultMap.size(), 2u);
+    EXPECT_TRUE(fs::exists(WideToUtf8(frame_->OutputFolder) + "/1.png.txt"));
+    EXPECT_TRUE(fs::exists(WideToUtf8(frame_->OutputFolder) + "/3.png.txt"));
     EXPECT_TRUE(frame_->PaintManager().FindControl(L"buttonOCR")->isEnabled());
     EXPECT_EQ(frame_->ScanTimer, 0u);
 }
 
-TEST_F(MainWindowTest, AMergedBatchFailingMidwayStillShowsTheTextsThatArrived) {
+TEST_F(MainWindowTest, AMergedBatchWithAFailureMergesTheOthersAndNamesIt) {
     ChangeSetting(kRemindMergeBatch, 1);
     cloud_->QueueAnswer(
         "/rest/2.0/ocr/v1/general_basic",
@@ -356,6 +361,9 @@ TEST_F(MainWindowTest, AMergedBatchFailingMidwayStillShowsTheTextsThatArrived) {
     cloud_->QueueAnswer(
         "/rest/2.0/ocr/v1/general_basic",
         R"({"error_code": 17, "error_msg": "Open api daily request limit reached"})");
+    cloud_->QueueAnswer(
+        "/rest/2.0/ocr/v1/general_basic",
+        R"({"log_id": 3, "words_result_num": 1, "words_result": [{"words": "Three"}]})");
     frame_->OnDropFilesForTest({Image("1.png"), Image("2.png"), Image("3.png")});
     DialogAnswerer answers([](QWidget* dialog) {
         if (Control(dialog, "optMerge"))
@@ -366,12 +374,10 @@ TEST_F(MainWindowTest, AMergedBatchFailingMidwayStillShowsTheTextsThatArrived) {
     ClickControl("buttonOCR");
     ASSERT_TRUE(WaitUntilIdle());
     ProcessEventsUntil([&] { return answers.texts.size() >= 2; }, std::chrono::seconds(2));
-    ASSERT_GE(answers.texts.size(), 2u) << "the merge question, then the failure";
-    EXPECT_EQ(answers.texts[1], QString::fromStdWString(LangMessage(L"AIPError17")));
+    ASSERT_EQ(answers.texts.size(), 2u) << "the merge question, then the summary";
+    EXPECT_TRUE(answers.texts[1].contains(QString::fromStdWString(LangMessage(L"AIPError17"))));
     EXPECT_EQ(frame_->CurrentPage(), kPageResult);
-    EXPECT_EQ(ResultText(), L"One\r\n\r\n") << "the first picture's text is kept";
-    EXPECT_EQ(frame_->CurrentText, L"One\r\n\r\n");
-    EXPECT_TRUE(frame_->FileList.empty());
+    EXPECT_EQ(ResultText(), L"One\r\n\r\nThree\r\n\r\n");
 }
 
 TEST_F(MainWindowTest, ACaptureWithTabHeldIsRecognisedAsATableAndLeavingGoesHome) {
@@ -388,6 +394,24 @@ TEST_F(MainWindowTest, ACaptureWithTabHeldIsRecognisedAsATableAndLeavingGoesHome
     ClickControl("BackResultOK");
     EXPECT_EQ(frame_->CurrentPage(), kPageHome);
     EXPECT_EQ(frame_->MainMode, kModeScreenshot);
+}
+
+// A table capture the service refuses says why and goes home: no results page
+// with an empty row, no empty result folder.
+TEST_F(MainWindowTest, ATableCaptureThatFailsSaysWhyAndLeavesNoFolder) {
+    cloud_->SetTableAnswer(R"({"success": false})");
+    SetKeyboardStateForTest([](int key) { return key == VK_TAB; });
+    ClickControl("Screenshot-OCR");
+    DialogAnswerer answers;
+    frame_->OnCaptureDone(Image("capture.jpg"));
+    ASSERT_TRUE(WaitUntilIdle());
+    ProcessEventsUntil([&] { return !answers.texts.empty(); }, std::chrono::seconds(2));
+    SetKeyboardStateForTest(nullptr);
+    ASSERT_EQ(answers.texts.size(), 1u);
+    EXPECT_EQ(answers.texts[0], QString::fromStdWString(LangMessage(L"TableRefused")));
+    EXPECT_EQ(frame_->CurrentPage(), kPageHome);
+    EXPECT_EQ(Rows(), 0);
+    EXPECT_FALSE(fs::exists(WideToUtf8(frame_->OutputFolder)));
 }
 
 TEST_F(MainWindowTest, AnIdentityCardNeedsItsFrontAndRecognisesThePairOnce) {
