@@ -1,5 +1,6 @@
 #include "recognition/answer_parser.h"
 
+#include "app/diagnostics.h"
 #include "app/language_file.h"
 #include "platform/debug_trace.h"
 #include "platform/text.h"
@@ -143,6 +144,14 @@ std::unique_ptr<OcrResult> ParseOcrAnswer(const ServiceAnswer& service,
                 break;
             default:
                 ParsePlainText(service, *result);
+                // "{}" is a picture without text; any other answer without
+                // lines (only a log_id, a shape of its own) is kept for diagnosis.
+                if (!answer.isMember("words_result") && !answer.empty()) {
+                    std::wstring members;
+                    for (const std::string& name : answer.getMemberNames())
+                        members += (members.empty() ? L"" : L", ") + Utf8ToWide(name);
+                    WriteLog(L"[ParseOcrAnswer] answer without words_result: %s", members);
+                }
                 break;
         }
         if (context.jobKind != kKindTable)

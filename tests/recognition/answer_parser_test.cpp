@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "app/diagnostics.h"
+
 #include "app/process_globals.h"
 #include "platform/text.h"
 #include "recognition/daily_count.h"
@@ -51,6 +55,28 @@ TEST_F(AnswerParserTest, ServiceErrorsShowTheirCodeKeyWithTheDefaultText) {
     EXPECT_EQ(messages_.shown[0].key, L"AIPError17");
     EXPECT_EQ(messages_.shown[0].style, kStyleError);
     EXPECT_NE(messages_.shown[0].text.find(L"could not process"), std::wstring::npos);
+}
+
+// "{}" is a picture without text; an answer that only carries a log_id (or a
+// shape of its own) is no text either, but is noted in the log for diagnosis.
+TEST_F(AnswerParserTest, AnswersWithoutLinesAreNoTextAndOddShapesAreLogged) {
+    std::string folder = (std::filesystem::temp_directory_path() / "taviocr-log.XXXXXX").string();
+    ASSERT_NE(::mkdtemp(folder.data()), nullptr);
+    const std::wstring previous = LogPath();
+    SetLogPath(Utf8ToWide(folder + "/run.log"));
+    const auto empty = Parse("{}");
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->textLines.empty());
+    EXPECT_FALSE(std::filesystem::exists(folder + "/run.log"));
+    const auto odd = Parse(R"({"log_id": 77, "result": {"x": 1}})");
+    ASSERT_TRUE(odd);
+    EXPECT_TRUE(odd->textLines.empty());
+    EXPECT_NE(ReadBytes(Utf8ToWide(folder + "/run.log"))
+                  .find("answer without words_result: log_id, result"),
+              std::string::npos);
+    EXPECT_TRUE(messages_.Keys().empty());
+    SetLogPath(previous);
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(AnswerParserTest, PlainTextKeepsLinesPositionsAndProbabilities) {
