@@ -139,10 +139,10 @@ std::wstring DayKey(int year, int month, int day) {
 }
 
 void StoreTodaysCount(const std::wstring& configPath) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    const std::wstring key = DayKey(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
-    const int sum = GetPrivateProfileInt(kCountSection, key, 0, configPath) + RecognitionsToday();
-    if (sum > 0) WritePrivateProfileString(kCountSection, key, std::to_wstring(sum), configPath);
+    // Every day of the run: one that passed midnight has two.
+    for (const DayCount& day : TakeRecognitionCounts()) {
+        const std::wstring key = DayKey(day.year, day.month, day.day);
+        const int sum = GetPrivateProfileInt(kCountSection, key, 0, configPath) + day.count;
+        if (sum > 0) WritePrivateProfileString(kCountSection, key, std::to_wstring(sum), configPath);
+    }
 }

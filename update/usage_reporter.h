@@ -57,6 +57,7 @@ std::int64_t AdvertisingId(bool deriveAdId);
 
 // The key of a day in the settings' "Count" section: "2026-12-8".
 std::wstring DayKey(int year, int month, int day);
-// At the end of a run: adds today's recognitions to today's stored count
-// (written only when the sum is above 0).
+// At the end of a run: adds each day's recognitions of the run to that day's
+// stored count (written only when there were any); the counts are taken, so a
+// second call adds nothing.
 void StoreTodaysCount(const std::wstring& configPath);

@@ -105,7 +105,23 @@ TEST_F(UsageReporterTest, TodaysRecognitionsAreAddedToTheStoredDayOnlyWhenThereA
     StoreTodaysCount(config);
     const auto keys = GetPrivateProfileKeys(L"Count", config);
     ASSERT_EQ(keys.size(), 1u);
-    EXPECT_EQ(GetPrivateProfileInt(L"Count", keys[0], 0, config), 2 * (before + 2));
+    EXPECT_EQ(GetPrivateProfileInt(L"Count", keys[0], 0, config), before + 2) << "counted once";
+}
+
+// A run that passes midnight keeps the recognitions of both days.
+TEST_F(UsageReporterTest, ARunPastMidnightStoresTheCountOfEachDay) {
+    const std::wstring& config = GlobalSettings().ConfigPath;
+    TakeRecognitionCounts();
+    std::tm evening{};
+    evening.tm_year = 2026 - 1900, evening.tm_mon = 11, evening.tm_mday = 8;
+    evening.tm_hour = 23, evening.tm_min = 59, evening.tm_isdst = -1;
+    const std::time_t late = std::mktime(&evening);
+    AddRecognitionAt(late);
+    AddRecognitionAt(late);
+    AddRecognitionAt(late + 120);
+    StoreTodaysCount(config);
+    EXPECT_EQ(GetPrivateProfileInt(L"Count", L"2026-12-8", 0, config), 2);
+    EXPECT_EQ(GetPrivateProfileInt(L"Count", L"2026-12-9", 0, config), 1);
 }
 
 TEST_F(UsageReporterTest, UninstallingSendsItsReport) {
