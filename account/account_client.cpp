@@ -151,7 +151,10 @@ bool AccountClient::Register(const std::wstring& user, const std::wstring& passw
     Json::Value answer;
     if (Send("/v1.0/register.php", build(EscapedUserName(user)), build(user), true, answer))
         return true;
-    if (errorMessage_.empty()) errorKey_ = L"RegisterFail";
+    if (errorKey_ == L"VerifyFailed")
+        errorKey_ = L"VerifyCodeIsError";
+    else if (errorMessage_.empty())
+        errorKey_ = L"RegisterFail";
     return false;
 }
 

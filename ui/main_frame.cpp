@@ -280,6 +280,7 @@ LRESULT CMainFrame::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lPar
     handled = true;
     switch (message) {
         case WM_LOGIN_STATE:
+            if (lParam == kForgetSignIn) SignOut(CurrentUser());
             ShowSignedInState(wParam == 1);
             SetEnabled(L"userNickname", true);
             SetEnabled(L"btnLogin", true);

@@ -69,11 +69,11 @@ void CMainFrame::RevalidateSignIn() {
         // Unreachable is no refusal: an offline start keeps the sign-in for
         // the next check instead of throwing it away.
         if (!ok && client.ErrorKey() == L"ErrNetworkLost") ok = true;
-        if (!ok) {
+        if (!ok)
             WindowMessageDisplay(window).ShowMessageByKey(AccountErrorKey(client), 0,
                                                           client.ErrorMessage());
-            SignOut(CurrentUser());
-        }
-        ::PostMessageW(window, WM_LOGIN_STATE, ok ? 1 : 0, 0);
+        // The stored sign-in is the window's to forget, on its own thread,
+        // where the account area reads it.
+        ::PostMessageW(window, WM_LOGIN_STATE, ok ? 1 : 0, ok ? 0 : kForgetSignIn);
     }).detach();
 }

@@ -99,10 +99,9 @@ TEST_F(AccountClientTest, FailuresBecomeTheKeysTheDialogsShow) {
     EXPECT_FALSE(client.SignIn(L"me@example.com", L"wrong", false, 0));
     EXPECT_EQ(client.ErrorKey(), L"PassIsError");
     EXPECT_EQ(client.ErrorMessage(), L"The password is wrong.");
-    // A registration refused without a message gets the general key, one
-    // with a message keeps the server's words.
+    // A wrong code is the wrong-code message also when registering.
     EXPECT_FALSE(client.Register(L"new@example.com", L"pw", L"1", 0));
-    EXPECT_EQ(client.ErrorKey(), L"RegisterFail");
+    EXPECT_EQ(client.ErrorKey(), L"VerifyCodeIsError");
     client.SendCaptcha(L"me@example.com", false);
     EXPECT_FALSE(client.Register(L"me@example.com", L"pw", Utf8ToWide(AccountServer::kCode), 0));
     EXPECT_EQ(client.ErrorKey(), L"UserExist");

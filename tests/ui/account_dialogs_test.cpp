@@ -148,8 +148,8 @@ TEST_F(AccountDialogsTest, AWaitIsShownOnThePressedButtonAndARefusalKeepsTheInpu
         EXPECT_EQ(qobject_cast<QLineEdit*>(Control(dialog, "userPassword"))->text(),
                   QStringLiteral("wrong"));
         ASSERT_EQ(answers.texts.size(), 1u);
-        EXPECT_EQ(answers.texts[0], QStringLiteral("The password is wrong."))
-            << "the server's words where the language file has no text for its key";
+        EXPECT_EQ(answers.texts[0], Message(L"PassIsError"))
+            << "the interface language's words, not the server's English";
         dialog->close();
     });
     EXPECT_FALSE(RunSignInDialog(nullptr));
@@ -297,7 +297,7 @@ TEST_F(AccountDialogsTest, TheWindowChecksAStoredSignInAtStartAndARefusedOneIsFo
         return Shown(window, "btnLogin") && Control(window, "btnLogin")->isEnabled() &&
                !answers.texts.empty();
     }));
-    EXPECT_EQ(answers.texts[0], QStringLiteral("The password is wrong."));
+    EXPECT_EQ(answers.texts[0], Message(L"PassIsError"));
     EXPECT_FALSE(CurrentUser().IsSignedIn());
     SignedInUser stored;
     LoadSignedInUser(stored);
