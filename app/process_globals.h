@@ -18,6 +18,9 @@ struct ProcessGlobals {
     std::wstring DesktopFolder;   // no trailing separator
     std::wstring TempWorkFolder;  // always ends in "/"
     int UiLanguage = 0;           // a Windows code-page number
+    // Read once, after the window has made sure of it (empty until then, or
+    // when it could not be made); every service that sends it takes it here.
+    std::wstring MachineCode;
     OemInfo Oem;
 };
 

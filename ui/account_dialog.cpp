@@ -6,7 +6,6 @@
 #include <QWidget>
 #include <thread>
 
-#include "account/machine_identity.h"
 #include "app/language.h"
 #include "app/language_file.h"
 #include "app/language_table.h"
@@ -23,7 +22,7 @@ AccountClient MakeAccountClient() {
     context.host = Endpoints().accountHost;
     context.locale = std::wstring(LanguageFor(Globals().UiLanguage).localeName);
     context.version = AccountVersion(TAVIOCR_VERSION);
-    context.machineCode = ReadMachineUid().value_or(std::wstring());
+    context.machineCode = Globals().MachineCode;
     const std::int64_t adId = AdvertisingId(false);
     if (adId != 0) context.adId = std::to_wstring(adId);
     context.partnerId = Globals().Oem.PartnerId;

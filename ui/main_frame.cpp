@@ -29,6 +29,7 @@
 #include "ui/update_ui.h"
 #include "ui/window_messages.h"
 #include "update/update.h"
+#include "update/usage_reporter.h"
 
 namespace {
 constexpr int kCloseFadeMilliseconds = 100;
@@ -74,6 +75,9 @@ void CMainFrame::InitWindow() {
         Close();
         return;
     }
+    // The first start's reports carry the code made a moment ago, too.
+    Globals().MachineCode = ReadMachineUid().value_or(std::wstring());
+    UsageReporter().SetMachineCode(Globals().MachineCode);
     MainWindowUpdateDisplay().SetOwner(GetHWND());
     CUpdate& update = Updater();
     update.SetDisplay(&MainWindowUpdateDisplay());

@@ -6,7 +6,6 @@
 #include <ctime>
 #include <exception>
 
-#include "account/machine_identity.h"
 #include "app/language_file.h"
 #include "app/process_globals.h"
 #include "app/settings.h"
@@ -40,7 +39,7 @@ std::wstring InstalledVersion() {
 
 }  // namespace
 
-CUpdate::CUpdate() : machineCode_(ReadMachineUid().value_or(std::wstring())) {
+CUpdate::CUpdate() {
     // Loaded when present and never called, as installations expect.
     const std::string library = NarrowPath(Globals().ExeFolder + L"/LiveUpdate.dll");
     if (FileExists(Utf8ToWide(library))) updateLibrary_ = ::dlopen(library.c_str(), RTLD_LAZY);

@@ -40,7 +40,6 @@ public:
     // Waits at most `timeout` for a running check; true when none runs any more.
     bool WaitFor(std::chrono::milliseconds timeout);
 
-    const std::wstring& MachineCode() const { return machineCode_; }
     std::wstring InstallerPath() const;
     std::wstring RemoteConfigPath() const;
 
@@ -58,7 +57,6 @@ private:
     bool DownloadInstaller();
     void Show(std::wstring_view key, int style);
 
-    std::wstring machineCode_;
     void* updateLibrary_ = nullptr;
     std::string host_;
     UpdateDisplay* display_ = nullptr;

@@ -92,6 +92,8 @@ void FillUsageReporter(const ProcessGlobals& globals) {
     reporter.SetVersion(
         RegReadString(RegistryHive::LocalMachine, L"Software\\TaviOCR", L"Version", 520)
             .value_or(std::wstring()));
+    // The window reads the machine code once it has made sure of it; the
+    // uninstall report has only what is stored.
     reporter.SetMachineCode(ReadMachineUid().value_or(std::wstring()));
     std::wstring os;
     if (GetOsName(os)) reporter.SetOs(os);

@@ -11,8 +11,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "account/machine_identity.h"
 #include "app/lang_format.h"
 #include "app/language_file.h"
+#include "app/process_globals.h"
 #include "app/setting_keys.h"
 #include "app/settings.h"
 #include "capture/screen_cutting.h"
@@ -33,6 +35,7 @@
 #include "ui/main_modes.h"
 #include "ui/select_dsm_dlg.h"
 #include "ui/window_messages.h"
+#include "update/usage_reporter.h"
 #include "ui_fixture.h"
 
 namespace fs = std::filesystem;
@@ -398,6 +401,16 @@ TEST_F(MainWindowTest, ACaptureWithTabHeldIsRecognisedAsATableAndLeavingGoesHome
 
 // A table capture the service refuses says why and goes home: no results page
 // with an empty row, no empty result folder.
+// The first start makes the machine code (here without elevation, as root),
+// and the reports of that very start carry it.
+TEST_F(MainWindowTest, TheFirstStartsReportsCarryTheMachineCodeMadeAtThatStart) {
+    const auto uid = ReadMachineUid();
+    ASSERT_TRUE(uid) << "made when the window opened";
+    EXPECT_EQ(Globals().MachineCode, *uid);
+    EXPECT_EQ(UsageReporter().ActionReport(CUsageReporter::kDailyStart, false)["MachineCode"],
+              WideToUtf8(*uid));
+}
+
 TEST_F(MainWindowTest, ATableCaptureThatFailsSaysWhyAndLeavesNoFolder) {
     cloud_->SetTableAnswer(R"({"success": false})");
     SetKeyboardStateForTest([](int key) { return key == VK_TAB; });
