@@ -124,7 +124,12 @@ void CSettingDlg::TakeOverAndClose() {
         int key = 0, flags = 0;
         hotKey->GetHotKey(key, flags);
         const HotKeyWord word = key == 0 ? 0 : MakeHotKeyWord(key, flags);
-        if (word != GlobalSettings().HotKey) {
+        // The control shows neither Win nor NoRepeat: a key the user left as
+        // it was keeps the flags it was stored with.
+        const auto stored = static_cast<std::uint32_t>(GlobalSettings().HotKey);
+        const auto shown = static_cast<HotKeyWord>(
+            (stored & 0xFFFF0000u) | (stored & (kModAlt | kModControl | kModShift)));
+        if (word != shown) {
             ChangeSetting(kHotKey, word);
             if (registerHotKey_) registerHotKey_(word);  // 0 registers none
         }

@@ -105,4 +105,12 @@ TEST_F(SettingDialogTest, TheHotKeyControlKeepsAltAndShiftApart) {
         Click(dialog, "btnClose");
     });
     EXPECT_EQ(GlobalSettings().HotKey, (0x41 << 16) | 1 | 2) << "unchanged by a round trip";
+    // Win (8) and NoRepeat (0x4000), which the control cannot show, survive a
+    // save that leaves the key as it was.
+    const HotKeyWord withHiddenFlags = (0x73 << 16) | 2 | 8 | 0x4000;
+    ChangeSetting(kHotKey, withHiddenFlags);
+    Run([](QWidget* dialog) { Click(dialog, "btnClose"); });
+    EXPECT_EQ(GlobalSettings().HotKey, withHiddenFlags);
+    EXPECT_EQ(StoredSetting(L"HotKey"), withHiddenFlags);
+    EXPECT_TRUE(registered_.empty()) << "nothing to register again";
 }
