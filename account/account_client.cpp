@@ -11,6 +11,7 @@
 
 #include "account/md5_hex.h"
 #include "net/curl_client.h"
+#include "net/curl_error_text.h"
 #include "net/curl_global.h"
 #include "net/system_http.h"
 #include "platform/debug_trace.h"
@@ -23,8 +24,11 @@ constexpr int kFallbackTimeoutMs = 20000;
 class SystemAccountTransport : public AccountTransport {
 public:
     std::string Fetch(const std::string& url, bool fallbacks) override {
-        std::string answer = CCurlClient().Get(url, "root", "kemo");
-        if (!answer.empty() || !fallbacks) return answer;
+        CCurlClient client;
+        std::string answer = client.Get(url, "root", "kemo");
+        secureConnectionFailed_ = answer.empty() && ClassifyTransfer(client.LastResult()) ==
+                                                        TransferFailure::SecureConnection;
+        if (!answer.empty() || !fallbacks || secureConnectionFailed_) return answer;
         const std::wstring wideUrl = Utf8ToWide(url);
         // The plain-socket stage speaks unencrypted HTTP: it would put the
         // password hash of an https request on the wire in the clear.
@@ -33,6 +37,10 @@ public:
         if (answer.empty()) answer = WideToUtf8(WinInetGetText(wideUrl, false, kFallbackTimeoutMs));
         return answer;
     }
+    bool SecureConnectionFailed() const override { return secureConnectionFailed_; }
+
+private:
+    bool secureConnectionFailed_ = false;
 };
 
 // The name's UTF-8 bytes percent-encoded (letters, digits and "-._~" stay).
@@ -113,7 +121,8 @@ bool AccountClient::Send(std::string_view path, const std::wstring& query,
     const std::string text = transport_->Fetch(RequestUrl(path, query, signedText), fallbacks);
     // An error page of a proxy or web server is no answer of the account service.
     if (text.empty() || text.front() != '{') {
-        errorKey_ = L"ErrNetworkLost";
+        errorKey_ = text.empty() && transport_->SecureConnectionFailed() ? L"SecureConnectionFailed"
+                                                                         : L"ErrNetworkLost";
         return false;
     }
     Json::CharReaderBuilder builder;

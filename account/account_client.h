@@ -31,6 +31,9 @@ public:
     virtual ~AccountTransport() = default;
     // fallbacks: the system helpers are tried when libcurl brought nothing.
     virtual std::string Fetch(const std::string& url, bool fallbacks) = 0;
+    // After an empty Fetch: the server's certificate was refused (rather than
+    // the server being out of reach).
+    virtual bool SecureConnectionFailed() const { return false; }
 };
 std::unique_ptr<AccountTransport> MakeSystemAccountTransport();
 

@@ -60,7 +60,7 @@ void RecognitionJob::Send(const OcrResult* result, std::size_t position) {
 }
 
 int RecognitionJob::ReasonCollector::ShowMessageByKey(std::wstring_view key, int,
-                                                     std::optional<std::wstring> fallback) {
+                                                      std::optional<std::wstring> fallback) {
     std::wstring text = LangMessage(key);
     if (text.empty()) text = fallback ? *fallback : std::wstring(key);
     reasons.push_back(std::move(text));
@@ -68,7 +68,7 @@ int RecognitionJob::ReasonCollector::ShowMessageByKey(std::wstring_view key, int
 }
 
 int RecognitionJob::ReasonCollector::ShowMessageByKeyFormat(std::wstring_view key,
-                                                           std::wstring_view argument, int) {
+                                                            std::wstring_view argument, int) {
     const std::wstring format = LangMessage(key);
     reasons.push_back(format.empty() ? std::wstring(key)
                                      : SafeWideSprintf(format, std::wstring(argument)));
@@ -120,7 +120,8 @@ void RecognitionJob::RunWorker() {
 
 void RecognitionJob::RecordFailure(std::size_t position) {
     std::wstring reason;
-    for (const std::wstring& text : collector_.reasons) reason += (reason.empty() ? L"" : L" ") + text;
+    for (const std::wstring& text : collector_.reasons)
+        reason += (reason.empty() ? L"" : L" ") + text;
     if (reason.empty() && !errorKey_.empty()) reason = LangMessage(errorKey_);
     if (reason.empty()) reason = LangMessage(L"OCRNotResult");
     failures_.push_back({paths_[position], position, std::move(reason)});

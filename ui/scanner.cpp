@@ -36,8 +36,9 @@ void CMainFrame::OnTwainEvent() {
 }
 
 void CMainFrame::OnScanCommand() {
+    // No scanner library at all, or no scanner connected: each says what is true.
     if (!scanner_ || !scanner_->IsLoaded()) {
-        ShowMessageByKey(L"ScannerIsInvalid", GetHWND(), kStyleInformation);
+        ShowMessageByKey(L"NotFoundDSM", GetHWND(), kStyleInformation);
         return;
     }
     MainMode = kModeScanner;
@@ -48,13 +49,12 @@ void CMainFrame::OnScanCommand() {
     }
     std::vector<TW_IDENTITY> sources;
     if (!scanner_->EnumerateSources(sources)) {
-        ShowMessageByKey(L"NotFoundDSM", GetHWND(), kStyleInformation);
+        ShowMessageByKey(L"ScannerIsInvalid", GetHWND(), kStyleInformation);
         return;
     }
     CSelectDSMDlg chooser(std::move(sources));
     chooser.RunModal(GetHWND());
-    if (!chooser.Chosen() || !scanner_->OpenSource(&*chooser.Chosen()) ||
-        !scanner_->SourceKnown())
+    if (!chooser.Chosen() || !scanner_->OpenSource(&*chooser.Chosen()) || !scanner_->SourceKnown())
         return;
     CCopyingHintDlg::ShowOnce(GetHWND());
     if (!scanner_->Acquire(-1)) CCopyingHintDlg::CloseOpen();

@@ -14,7 +14,8 @@
 #include "ui/window_messages.h"
 
 void CMainFrame::OnLoginClick() {
-    const std::optional<CNewRegDlg::SignedIn> signedIn = RunSignInDialog(OwnerIfOnScreen(GetHWND()));
+    const std::optional<CNewRegDlg::SignedIn> signedIn =
+        RunSignInDialog(OwnerIfOnScreen(GetHWND()));
     if (!signedIn) return;
     const std::wstring* password = signedIn->password ? &*signedIn->password : nullptr;
     SaveSignIn(CurrentUser(), signedIn->account, signedIn->nickName, password,
@@ -64,11 +65,15 @@ void CMainFrame::RevalidateSignIn() {
         // Social accounts sign in with the fixed password, hashed like a typed one.
         const bool email = stored.loginType == 0;
         const std::wstring password = email ? stored.token : std::wstring(kSocialPassword);
-        bool ok = client.SignIn(stored.account, password, email,
-                                static_cast<int>(stored.loginType));
+        bool ok =
+            client.SignIn(stored.account, password, email, static_cast<int>(stored.loginType));
         // Unreachable is no refusal: an offline start keeps the sign-in for
         // the next check instead of throwing it away.
-        if (!ok && client.ErrorKey() == L"ErrNetworkLost") ok = true;
+        // A refused certificate (a captive portal, a wrong clock) is no
+        // refusal of the account either.
+        if (!ok && (client.ErrorKey() == L"ErrNetworkLost" ||
+                    client.ErrorKey() == L"SecureConnectionFailed"))
+            ok = true;
         if (!ok)
             WindowMessageDisplay(window).ShowMessageByKey(AccountErrorKey(client), 0,
                                                           client.ErrorMessage());

@@ -12,7 +12,7 @@ void CliScanner::AcquisitionFinished() { finished_ = true; }
 
 std::vector<std::wstring> CliScanner::Scan(const std::string& device, int pages) {
     if (!InitSourceManager(waiter_.Parent(), Globals().ExeFolder)) {
-        PrintError(MessageText(L"ScannerIsInvalid"));
+        PrintError(MessageText(L"NotFoundDSM"));  // no scanner library
         return {};
     }
     ClearScans();
@@ -25,7 +25,7 @@ std::vector<std::wstring> CliScanner::Scan(const std::string& device, int pages)
             break;
         }
     if (!chosen) {
-        PrintError(sources.empty() ? MessageText(L"NotFoundDSM")
+        PrintError(sources.empty() ? MessageText(L"ScannerIsInvalid")  // none connected
                                    : L"no scanner named " + Utf8ToWide(device));
         return {};
     }

@@ -120,6 +120,13 @@ TEST_F(AccountClientTest, FailuresBecomeTheKeysTheDialogsShow) {
     server_.SetRawAnswer("{\"result\": 1,");
     EXPECT_FALSE(client.SignIn(L"me@example.com", L"right", false, 0));
     EXPECT_EQ(client.ErrorKey(), L"");
+
+    // A certificate nobody trusts: the secure connection failed, which is not
+    // a lost network (and no fallback tries the address another way).
+    Endpoints().caBundle.clear();
+    EXPECT_FALSE(client.SignIn(L"me@example.com", L"right", false, 0));
+    EXPECT_EQ(client.ErrorKey(), L"SecureConnectionFailed");
+    Endpoints().caBundle = Certificates().caFile;
 }
 
 TEST_F(AccountClientTest, SocialSignInCompletesOnlyOnceTheServerReportsIt) {
@@ -159,12 +166,12 @@ TEST_F(AccountClientTest, AStoredSignInNeedsNameAndNickAndSignOutForgetsIt) {
 TEST(EmailCheckTest, TakesPlainAddressesOnly) {
     EXPECT_TRUE(IsValidEmail(L"a@b.c"));
     EXPECT_TRUE(IsValidEmail(L"first.last-1_x@mail.example.co.uk"));
-    EXPECT_FALSE(IsValidEmail(L"a@bcd"));            // no dot after the at sign
-    EXPECT_FALSE(IsValidEmail(L"a@b.c.d.e.f"));      // four dots after it
-    EXPECT_FALSE(IsValidEmail(L"ab.@c.d"));          // a dot right before it
+    EXPECT_FALSE(IsValidEmail(L"a@bcd"));        // no dot after the at sign
+    EXPECT_FALSE(IsValidEmail(L"a@b.c.d.e.f"));  // four dots after it
+    EXPECT_FALSE(IsValidEmail(L"ab.@c.d"));      // a dot right before it
     EXPECT_FALSE(IsValidEmail(L"ab@.cd"));
     EXPECT_FALSE(IsValidEmail(L"a@b@c.d"));
     EXPECT_FALSE(IsValidEmail(L"ab@cd."));
     EXPECT_FALSE(IsValidEmail(L"a b@c.d"));
-    EXPECT_FALSE(IsValidEmail(L"a@.c"));             // too short as well
+    EXPECT_FALSE(IsValidEmail(L"a@.c"));  // too short as well
 }
