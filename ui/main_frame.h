@@ -80,6 +80,9 @@ public:
     // --- state (read by tests and the parts below) ---
     std::vector<std::wstring> FileList;
     std::map<std::size_t, std::wstring> ResultMap;  // place in FileList → result file
+    // The place in FileList of each row of the result list (failed pictures
+    // have no row); empty: rows and places coincide.
+    std::vector<std::size_t> RowPlaces;
     bool MergeMode = false;
     std::wstring MergeBuffer;
     UINT ScanTimer = 0;
@@ -120,6 +123,7 @@ public:
     void OnButtonOCR();
     void HandleOcrResult(const OcrResult* result, const ResultPlace& place);
     void EndBatch();
+    void AddSucceededRows();
     std::wstring BuildResultText(const OcrResult& result, int kind);
 
     // --- results (result_actions.cpp) ---

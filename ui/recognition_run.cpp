@@ -43,6 +43,7 @@ void CMainFrame::OnButtonOCR() {
     if (n == 0) return;
     const bool batch = MainMode != kModeIdCard && n > 1;
     MergeMode = false;
+    RowPlaces.clear();
     unsavedResults_ = 0;
     resultNames_ = {};
     if (batch && !IsTableMode(MainMode) && GlobalSettings().RemindMergeBatch == 1) {
@@ -109,6 +110,18 @@ std::wstring CMainFrame::BuildResultText(const OcrResult& result, int) {
     return text;
 }
 
+// One row per picture of the batch that did not fail, in order.
+void CMainFrame::AddSucceededRows() {
+    std::vector<bool> failed(FileList.size(), false);
+    for (const auto& failure : job_.Failures())
+        if (failure.position < failed.size()) failed[failure.position] = true;
+    for (std::size_t place = 0; place < FileList.size(); ++place) {
+        if (failed[place]) continue;
+        RowPlaces.push_back(place);
+        AddResultListItem(FileList[place]);
+    }
+}
+
 // The end of a batch: one summary names every picture that failed with its
 // reason, and a result folder that received nothing is not left behind.
 void CMainFrame::EndBatch() {
@@ -140,7 +153,7 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
             ShowMergedText();
         } else {
             SelectPage(kPageResultList);
-            for (const std::wstring& file : FileList) AddResultListItem(file);
+            AddSucceededRows();
         }
         RefreshFileArea();
         EndBatch();
@@ -201,7 +214,7 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
             SelectPage(kPageResult);
         } else if (!MergeMode) {
             SelectPage(kPageResultList);
-            for (const std::wstring& file : FileList) AddResultListItem(file);
+            AddSucceededRows();
         }
         RefreshFileArea();
     }
@@ -209,7 +222,8 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
     if (IsTableMode(MainMode)) {
         // Rows are the tables made, in order; a row finds its file by its index.
         if (!tableFailed) {
-            ResultMap[ResultMap.size()] = result->filePath;
+            ResultMap[i] = result->filePath;
+            RowPlaces.push_back(i);
             AddResultListItem(result->filePath);
         }
         if (k >= n) EndBatch();

@@ -126,9 +126,13 @@ void CMainFrame::OnListButtonDiff(QWidget* button) {
     auto* list = m_pm.FindControl<CListUI>(L"listFiles");
     QWidget* row = list ? list->RowOf(button) : nullptr;
     const int index = row ? list->GetItemIndex(row) : -1;
-    if (index < 0 || static_cast<std::size_t>(index) >= FileList.size()) return;
-    const std::wstring source = FileList[index];
-    const auto found = ResultMap.find(static_cast<std::size_t>(index));
+    if (index < 0) return;
+    const std::size_t place = static_cast<std::size_t>(index) < RowPlaces.size()
+                                  ? RowPlaces[static_cast<std::size_t>(index)]
+                                  : static_cast<std::size_t>(index);
+    if (place >= FileList.size()) return;
+    const std::wstring source = FileList[place];
+    const auto found = ResultMap.find(place);
     const std::wstring result = found == ResultMap.end() ? std::wstring() : found->second;
     if (result.empty()) {
         ShowMessageByKey(L"OCRNotResult", GetHWND(), kStyleInformation);

@@ -349,6 +349,7 @@ TEST_F(MainWindowTest, AFailureMidBatchIsSkippedAndNamedInOneSummary) {
                                           QString::fromStdWString(LangMessage(L"AIPError282000"))))
         << answers.texts[0].toStdString();
     EXPECT_EQ(frame_->CurrentPage(), kPageResultList);
+    EXPECT_EQ(Rows(), 2) << "rows for the pictures that were recognised";
     EXPECT_EQ(frame_->ResultMap.size(), 2u);
     EXPECT_TRUE(fs::exists(WideToUtf8(frame_->OutputFolder) + "/1.png.txt"));
     EXPECT_TRUE(fs::exists(WideToUtf8(frame_->OutputFolder) + "/3.png.txt"));
