@@ -51,7 +51,9 @@ TEST_F(WorkingFoldersTest, ARootOthersOwnOrMayEnterIsNeverUsed) {
         }
         fs::create_directory(planted);
         ::chmod(planted.c_str(), variant == 0 ? 0777 : 0755);
-        if (variant == 0) ASSERT_EQ(::chown(planted.c_str(), 65534, 65534), 0);
+        if (variant == 0) {
+            ASSERT_EQ(::chown(planted.c_str(), 65534, 65534), 0);
+        }
     };
     for (int variant : {0, 1, 2}) {
         SCOPED_TRACE(variant);
