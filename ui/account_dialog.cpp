@@ -50,14 +50,19 @@ bool CAccountDialog::Request(std::wstring_view pressedButton,
     QApplication::setOverrideCursor(Qt::BusyCursor);
 
     bool ok = false;
+    std::atomic<bool> answered{false};
     QEventLoop wait;
     waiting_ = &wait;
     std::thread worker([&] {
         const ScopedCancel cancel(&cancelled_);
         ok = request();
+        answered = true;
         QMetaObject::invokeMethod(&wait, &QEventLoop::quit, Qt::QueuedConnection);
     });
     wait.exec();
+    // The loop also ends when the program quits (Exit from the tray): the
+    // request is given up then too, instead of waited for.
+    if (!answered) cancelled_ = true;
     // A cancelled request ends within a second (its transfer watches the flag).
     worker.join();
     waiting_ = nullptr;

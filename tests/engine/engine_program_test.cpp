@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "app/process_globals.h"
 #include "app/settings.h"
 #include "engine/tesseract_reader.h"
 #include "engine_fixture.h"
@@ -55,17 +56,15 @@ TEST_F(EngineTest, FailuresExitNonZeroAndLeaveNothing) {
     EXPECT_EQ(RunEngine(""), 4);
 }
 
-TEST_F(EngineTest, AHugePictureIsAnsweredOrGivenUpInTime) {
+// How long it takes belongs to the benchmarks; here: the attempt ends, leaves
+// no engine running and no 100-megabyte bitmap behind.
+TEST_F(EngineTest, AHugePictureIsAnsweredOrGivenUpAndLeavesNothingBehind) {
     QImage huge(10000, 10000, QImage::Format_RGB32);
     huge.fill(Qt::white);
     ASSERT_TRUE(huge.save(QString::fromStdString(NarrowPath("huge.png"))));
-    const auto start = std::chrono::steady_clock::now();
     Read("huge.png");
-    const auto took = std::chrono::steady_clock::now() - start;
-    std::cout << "10000 x 10000: "
-              << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms\n";
-    EXPECT_LT(took, std::chrono::seconds(12));
     EXPECT_FALSE(AnyEngineRunning());
+    EXPECT_FALSE(fs::exists(WideToUtf8(Globals().AppFolder + L"/tmp.bmp")));
 }
 
 TEST_F(EngineTest, TheJobUsesTheEngineAndFallsBackToTheCloud) {
