@@ -59,22 +59,6 @@ void RecognitionJob::Send(const OcrResult* result, std::size_t position) {
     notifyWindow_->OnOcrResult(result, ResultPlace{paths_[position], position});
 }
 
-int RecognitionJob::ReasonCollector::ShowMessageByKey(std::wstring_view key, int,
-                                                      std::optional<std::wstring> fallback) {
-    std::wstring text = LangMessage(key);
-    if (text.empty()) text = fallback ? *fallback : std::wstring(key);
-    reasons.push_back(std::move(text));
-    return kAnswerClosed;
-}
-
-int RecognitionJob::ReasonCollector::ShowMessageByKeyFormat(std::wstring_view key,
-                                                            std::wstring_view argument, int) {
-    const std::wstring format = LangMessage(key);
-    reasons.push_back(format.empty() ? std::wstring(key)
-                                     : SafeWideSprintf(format, std::wstring(argument)));
-    return kAnswerClosed;
-}
-
 void RecognitionJob::RunWorker() {
     if (!notifyWindow_->IsWindow() || paths_.empty()) return;
     if (kind_ != kKindIdCardBothSides) {
@@ -84,7 +68,7 @@ void RecognitionJob::RunWorker() {
         for (std::size_t position = 0; position < paths_.size(); ++position) {
             // A closed window takes no more results; the rest of the batch is dropped.
             if (!notifyWindow_->IsWindow() || cancelled_) return;
-            collector_.reasons.clear();
+            collector_.Take();
             errorKey_.clear();
             const auto result = RecognizeImage(paths_[position], kind_);
             if (!result) {
@@ -120,7 +104,7 @@ void RecognitionJob::RunWorker() {
 
 void RecognitionJob::RecordFailure(std::size_t position) {
     std::wstring reason;
-    for (const std::wstring& text : collector_.reasons)
+    for (const std::wstring& text : collector_.Take())
         reason += (reason.empty() ? L"" : L" ") + text;
     if (reason.empty() && !errorKey_.empty()) reason = LangMessage(errorKey_);
     if (reason.empty()) reason = LangMessage(L"OCRNotResult");

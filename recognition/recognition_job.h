@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "recognition/collected_messages.h"
 #include "recognition/kinds.h"
 #include "recognition/ocr_result.h"
 #include "recognition/recognition_interfaces.h"
@@ -74,17 +75,6 @@ public:
     std::unique_ptr<OcrResult> RecognizeImage(const std::wstring& path, int kind);
 
 private:
-    // Keeps the messages of a batch's picture instead of showing them.
-    class ReasonCollector : public MessageDisplay {
-    public:
-        int ShowMessageByKey(std::wstring_view key, int style,
-                             std::optional<std::wstring> fallback) override;
-        int ShowMessageByKeyFormat(std::wstring_view key, std::wstring_view argument,
-                                   int style) override;
-        std::vector<std::wstring> reasons;
-    };
-    static constexpr int kAnswerClosed = 7;
-
     void RunWorker();
     void RecordFailure(std::size_t position);
     void Send(const OcrResult* result, std::size_t position);
@@ -99,7 +89,7 @@ private:
     std::wstring errorKey_;
     std::vector<std::wstring> failedImages_;
     std::vector<PictureFailure> failures_;
-    ReasonCollector collector_;
+    CollectedMessages collector_;  // a batch picture's messages, kept instead of shown
     bool batch_ = false;
     // Taken from the settings at every start: the worker never reads settings
     // the window may change while it runs.
