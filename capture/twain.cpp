@@ -130,6 +130,7 @@ bool CTwain::SetTransferCount(int pageCount) {
 }
 
 bool CTwain::Acquire(int pageCount) {
+    scanFailure_ = TWCC_SUCCESS;
     if ((!library_ || !managerOpen_ || !sourceOpen_) && !OpenSource()) return false;
     if (!SetTransferCount(pageCount)) return false;
     if (enabled_) return false;
@@ -148,6 +149,8 @@ int CTwain::ProcessEvent() {
     if (event.TWMessage == MSG_XFERREADY) {
         TransferImages();
     } else if (event.TWMessage == MSG_CLOSEDSREQ && CanClose()) {
+        // The status that came with the event says why the scan ended.
+        scanFailure_ = status_.ConditionCode;
         CloseSource();
         AcquisitionFinished();
     }
@@ -194,9 +197,9 @@ void CTwain::TransferImages() {
             }
             std::free(dib);
         }
-        pending = CallSourceManager(&source_, DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER,
-                                    &transfers) &&
-                  transfers.Count != 0;
+        pending =
+            CallSourceManager(&source_, DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &transfers) &&
+            transfers.Count != 0;
     }
 }
 
@@ -216,8 +219,7 @@ void CTwain::CloseSource() {
 
 void CTwain::ShutdownSourceManager() {
     CloseSource();
-    if (managerOpen_ &&
-        CallSourceManager(nullptr, DG_CONTROL, DAT_PARENT, MSG_CLOSEDSM, &parent_))
+    if (managerOpen_ && CallSourceManager(nullptr, DG_CONTROL, DAT_PARENT, MSG_CLOSEDSM, &parent_))
         managerOpen_ = false;
     if (library_) {
         // The module's threads are gone once the manager closed; unloading it

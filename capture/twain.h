@@ -47,6 +47,9 @@ public:
     TW_UINT16 LastReturnCode() const { return returnCode_; }
     const TW_STATUS& Status() const { return status_; }
     int PageCount() const { return pageCount_; }
+    // Why the last acquisition ended early (a TWAIN condition: paper jam,
+    // cover open, no paper, busy, device error); TWCC_SUCCESS when it did not.
+    TW_UINT16 ScanFailure() const { return scanFailure_; }
     const TW_IDENTITY& AppIdentity() const { return appIdentity_; }
 
 private:
@@ -67,4 +70,5 @@ private:
     TW_UINT16 modalUi_ = 1;
     bool newManager_ = false;
     short pageCount_ = -1;
+    TW_UINT16 scanFailure_ = TWCC_SUCCESS;
 };

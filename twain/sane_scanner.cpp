@@ -57,7 +57,8 @@ std::vector<std::uint8_t> MakeDib(const std::vector<std::uint8_t>& pixels, int w
 
 // A SANE line in 8 bits per sample: line art (1 = black) and 16-bit samples
 // are brought down to it.
-void AppendLine(const std::uint8_t* line, const SANE_Parameters& p, std::vector<std::uint8_t>& out) {
+void AppendLine(const std::uint8_t* line, const SANE_Parameters& p,
+                std::vector<std::uint8_t>& out) {
     const int samples = p.pixels_per_line * (p.format == SANE_FRAME_RGB ? 3 : 1);
     for (int i = 0; i < samples; ++i) {
         if (p.depth == 1)
@@ -99,7 +100,8 @@ int SaneScanner::FindOption(const char* name) const {
     for (SANE_Int i = 1;; ++i) {
         const SANE_Option_Descriptor* option = sane_get_option_descriptor(handle_, i);
         if (!option) return -1;
-        if (option->name && std::strcmp(option->name, name) == 0 && SANE_OPTION_IS_ACTIVE(option->cap))
+        if (option->name && std::strcmp(option->name, name) == 0 &&
+            SANE_OPTION_IS_ACTIVE(option->cap))
             return i;
     }
 }
@@ -151,17 +153,19 @@ bool SaneScanner::Apply(const ScanSettings& settings) {
         std::vector<char> buffer(value.begin(), value.end());
         buffer.push_back('\0');
         ok = sane_control_option(handle_, index, SANE_ACTION_SET_VALUE, buffer.data(), nullptr) ==
-                 SANE_STATUS_GOOD && ok;
+                 SANE_STATUS_GOOD &&
+             ok;
     };
     setString(SANE_NAME_SCAN_MODE, settings.mode);
     setString(SANE_NAME_SCAN_SOURCE, settings.source);
     const int index = FindOption(SANE_NAME_SCAN_RESOLUTION);
     if (settings.resolution > 0 && index >= 0) {
         const SANE_Option_Descriptor* option = sane_get_option_descriptor(handle_, index);
-        SANE_Word value = option->type == SANE_TYPE_FIXED ? SANE_FIX(settings.resolution)
-                                                          : settings.resolution;
+        SANE_Word value =
+            option->type == SANE_TYPE_FIXED ? SANE_FIX(settings.resolution) : settings.resolution;
         ok = sane_control_option(handle_, index, SANE_ACTION_SET_VALUE, &value, nullptr) ==
-                 SANE_STATUS_GOOD && ok;
+                 SANE_STATUS_GOOD &&
+             ok;
     }
     return ok;
 }
@@ -169,10 +173,14 @@ bool SaneScanner::Apply(const ScanSettings& settings) {
 std::optional<ScanPage> SaneScanner::ReadPage(bool& noMoreDocuments) {
     noMoreDocuments = false;
     cancelled_ = false;
+    lastStatus_ = SANE_STATUS_IO_ERROR;
     if (!handle_) return std::nullopt;
     const SANE_Status started = sane_start(handle_);
     if (started == SANE_STATUS_NO_DOCS) noMoreDocuments = true;
-    if (started != SANE_STATUS_GOOD) return std::nullopt;
+    if (started != SANE_STATUS_GOOD) {
+        lastStatus_ = started;
+        return std::nullopt;
+    }
     SANE_Parameters p{};
     if (sane_get_parameters(handle_, &p) != SANE_STATUS_GOOD || p.pixels_per_line <= 0 ||
         p.bytes_per_line <= 0 || (p.format != SANE_FRAME_GRAY && p.format != SANE_FRAME_RGB) ||
@@ -187,9 +195,12 @@ std::optional<ScanPage> SaneScanner::ReadPage(bool& noMoreDocuments) {
     std::vector<SANE_Byte> block(64 * 1024);
     for (;;) {
         SANE_Int got = 0;
-        const SANE_Status status = sane_read(handle_, block.data(), static_cast<SANE_Int>(block.size()), &got);
+        const SANE_Status status =
+            sane_read(handle_, block.data(), static_cast<SANE_Int>(block.size()), &got);
         if (status == SANE_STATUS_EOF) break;
         if (status != SANE_STATUS_GOOD || cancelled_) {
+            // A page cut short, by the user or the device, is no page.
+            lastStatus_ = cancelled_ ? SANE_STATUS_CANCELLED : status;
             sane_cancel(handle_);
             return std::nullopt;
         }
@@ -207,6 +218,7 @@ std::optional<ScanPage> SaneScanner::ReadPage(bool& noMoreDocuments) {
         }
     }
     if (lines == 0) return std::nullopt;
+    lastStatus_ = SANE_STATUS_GOOD;
     const bool colour = p.format == SANE_FRAME_RGB;
     const int dpi = std::max(CurrentResolution(), 1);
     ScanPage page;

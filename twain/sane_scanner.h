@@ -59,6 +59,10 @@ public:
     std::optional<ScanPage> ReadPage(bool& noMoreDocuments);
     // From another thread: ends a read under way.
     void Cancel();
+    // Why the last ReadPage gave nothing: SANE_STATUS_GOOD after a page,
+    // SANE_STATUS_CANCELLED after Cancel, else the device's own status
+    // (jammed, cover open, no documents, busy, I/O error, ...).
+    SANE_Status LastStatus() const { return lastStatus_; }
 
 private:
     int FindOption(const char* name) const;
@@ -67,4 +71,5 @@ private:
 
     SANE_Handle handle_ = nullptr;
     std::atomic<bool> cancelled_{false};
+    SANE_Status lastStatus_ = SANE_STATUS_GOOD;
 };

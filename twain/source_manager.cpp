@@ -12,6 +12,7 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "twain/sane_scanner.h"
 #include "twain/source_dialog.h"
@@ -22,8 +23,14 @@ namespace {
 // A feeder asked for every page stops here even if it never runs empty.
 constexpr int kMostPagesOfAFeeder = 500;
 
-enum State { kLoaded = 2, kManagerOpen = 3, kSourceOpen = 4, kEnabled = 5, kXferReady = 6,
-             kTransferring = 7 };
+enum State {
+    kLoaded = 2,
+    kManagerOpen = 3,
+    kSourceOpen = 4,
+    kEnabled = 5,
+    kXferReady = 6,
+    kTransferring = 7
+};
 
 class SourceManager {
 public:
@@ -66,7 +73,28 @@ private:
     std::mutex mutex_;  // guards what the worker hands over
     std::deque<ScanPage> pages_;
     bool closeRequested_ = false;
+    TW_UINT16 scanCondition_ = TWCC_SUCCESS;  // why the last scan ended early
 };
+
+// A device status as a TWAIN condition; success for an ordinary end.
+TW_UINT16 ConditionOf(SANE_Status status, int pagesRead) {
+    switch (status) {
+        case SANE_STATUS_GOOD:
+        case SANE_STATUS_EOF:
+        case SANE_STATUS_CANCELLED:
+            return TWCC_SUCCESS;
+        case SANE_STATUS_NO_DOCS:
+            return pagesRead > 0 ? TWCC_SUCCESS : TWCC_NOMEDIA;
+        case SANE_STATUS_JAMMED:
+            return TWCC_PAPERJAM;
+        case SANE_STATUS_COVER_OPEN:
+            return TWCC_INTERLOCK;
+        case SANE_STATUS_DEVICE_BUSY:
+            return TWCC_DENIED;
+        default:
+            return TWCC_CHECKDEVICEONLINE;
+    }
+}
 
 void CopyName(TW_STR32& target, const std::string& text) {
     std::memset(target, 0, sizeof(TW_STR32));
@@ -229,11 +257,11 @@ TW_UINT16 SourceManager::UserInterface(TW_UINT16 message, TW_USERINTERFACE* ui) 
             StartScan(ScanSettings{}, xferCount_);
             return TWRC_SUCCESS;
         }
-        const std::string title(source_.ProductName, strnlen(source_.ProductName, sizeof(TW_STR32)));
-        dialog_ = new SourceDialog(scanner_, title, xferCount_,
-                                   [this](const ScanSettings& settings, int pages) {
-                                       StartScan(settings, pages);
-                                   });
+        const std::string title(source_.ProductName,
+                                strnlen(source_.ProductName, sizeof(TW_STR32)));
+        dialog_ = new SourceDialog(
+            scanner_, title, xferCount_,
+            [this](const ScanSettings& settings, int pages) { StartScan(settings, pages); });
         QObject::connect(dialog_, &QObject::destroyed, [this] {
             {
                 std::lock_guard lock(mutex_);
@@ -273,22 +301,35 @@ void SourceManager::StartScan(const ScanSettings& settings, int pages) {
         while (untilEmpty ? read < kMostPagesOfAFeeder : read < pages) {
             bool noMore = false;
             std::optional<ScanPage> page = scanner_.ReadPage(noMore);
-            if (!page) break;
+            if (!page) {
+                // An empty feeder after pages is the normal end; anything
+                // else the application hears of with the close request.
+                const TW_UINT16 condition = ConditionOf(scanner_.LastStatus(), read);
+                std::lock_guard lock(mutex_);
+                scanCondition_ = condition;
+                break;
+            }
             ++read;
             {
                 std::lock_guard lock(mutex_);
                 pages_.push_back(std::move(*page));
             }
             if (withDialog_)
-                QMetaObject::invokeMethod(qApp, [this, read] {
-                    if (dialog_) dialog_->OnPageRead(read);
-                }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    qApp,
+                    [this, read] {
+                        if (dialog_) dialog_->OnPageRead(read);
+                    },
+                    Qt::QueuedConnection);
             Wake();
         }
         if (withDialog_) {
-            QMetaObject::invokeMethod(qApp, [this] {
-                if (dialog_) dialog_->OnScanEnded();
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                qApp,
+                [this] {
+                    if (dialog_) dialog_->OnScanEnded();
+                },
+                Qt::QueuedConnection);
         } else {
             {
                 std::lock_guard lock(mutex_);
@@ -318,6 +359,8 @@ TW_UINT16 SourceManager::ProcessEvent(TW_EVENT* event) {
     }
     if (closeRequested_) {
         closeRequested_ = false;
+        // Why the scan ended, for the DAT_STATUS that follows.
+        status_.ConditionCode = std::exchange(scanCondition_, TWCC_SUCCESS);
         event->TWMessage = MSG_CLOSEDSREQ;
         return TWRC_DSEVENT;
     }

@@ -111,7 +111,9 @@ inline constexpr TW_UINT16 TWRC_SUCCESS = 0, TWRC_FAILURE = 1, TWRC_CHECKSTATUS 
 
 inline constexpr TW_UINT16 TWCC_SUCCESS = 0, TWCC_BUMMER = 1, TWCC_LOWMEMORY = 2, TWCC_NODS = 3,
                            TWCC_OPERATIONERROR = 5, TWCC_BADCAP = 6, TWCC_BADPROTOCOL = 9,
-                           TWCC_BADVALUE = 10, TWCC_SEQERROR = 11, TWCC_BADDEST = 12;
+                           TWCC_BADVALUE = 10, TWCC_SEQERROR = 11, TWCC_BADDEST = 12,
+                           TWCC_DENIED = 16, TWCC_PAPERJAM = 20, TWCC_CHECKDEVICEONLINE = 23,
+                           TWCC_INTERLOCK = 24, TWCC_NOMEDIA = 29;
 
 inline constexpr TW_UINT16 CAP_XFERCOUNT = 0x1;
 inline constexpr TW_UINT16 TWON_ONEVALUE = 5, TWON_DONTCARE16 = 0xFFFF;

@@ -12,6 +12,7 @@
 #include "app/process_globals.h"
 #include "app/settings.h"
 #include "capture/global_hot_key.h"
+#include "capture/scan_failure.h"
 #include "capture/screen_cutting.h"
 #include "net/endpoints.h"
 #include "recognition/kinds.h"
@@ -253,9 +254,17 @@ void CMainFrame::OnCaptureDone(const std::wstring& capturePath) {
     }
 }
 
-void CMainFrame::OnScannedImages(const std::vector<std::wstring>& images) {
+void CMainFrame::OnScannedImages(const std::vector<std::wstring>& images,
+                                 const std::wstring& failureKey) {
     if (const HWND hint = FindWindowByClass(L"TaviOCRCopyDialogClass"))
         ::SendMessageW(hint, WM_CLOSE, 0, 0);
+    // The scanner's own reason when it stopped early; the pages before it go on.
+    if (!failureKey.empty()) {
+        if (images.empty())
+            ShowMessageLater(failureKey, kStyleInformation);
+        else
+            ShowMessageLater(kScanPartialKey, kStyleInformation, LangMessage(failureKey));
+    }
     if (images.empty()) return;
     FileList.clear();
     for (const std::wstring& image : images) AddImageFile(image);

@@ -101,7 +101,9 @@ public:
     void OnBack();
     void OnBackResultOK();
     void OnCaptureDone(const std::wstring& capturePath);
-    void OnScannedImages(const std::vector<std::wstring>& images);
+    // failureKey: why the scanner stopped early (empty when it did not).
+    void OnScannedImages(const std::vector<std::wstring>& images,
+                         const std::wstring& failureKey = {});
 
     // --- input list (file_area.cpp) ---
     bool AddImageFile(const std::wstring& path);

@@ -3,6 +3,7 @@
 // closes.
 
 #include "app/process_globals.h"
+#include "capture/scan_failure.h"
 #include "ui/info_dialogs.h"
 #include "ui/main_frame.h"
 #include "ui/main_modes.h"
@@ -11,7 +12,9 @@
 #include "ui/select_dsm_dlg.h"
 #include "ui/window_messages.h"
 
-void MainWindowScanner::AcquisitionFinished() { frame_.OnScannedImages(ScannedFiles()); }
+void MainWindowScanner::AcquisitionFinished() {
+    frame_.OnScannedImages(ScannedFiles(), ScanFailureKey(ScanFailure()));
+}
 
 namespace {
 

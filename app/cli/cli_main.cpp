@@ -37,5 +37,7 @@ int main(int argc, char** argv) {
     if (pages.empty()) return kExitFailure;
     CliOptions withPages = options;
     for (const std::wstring& page : pages) withPages.images.push_back(WideToUtf8(page));
-    return RunCliRecognition(withPages);
+    const int recognised = RunCliRecognition(withPages);
+    // A batch the scanner cut short is recognised as far as it goes, and fails.
+    return scanner.ScanFailure() != TWCC_SUCCESS ? kExitFailure : recognised;
 }

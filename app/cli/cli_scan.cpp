@@ -4,6 +4,7 @@
 
 #include "app/cli/console_messages.h"
 #include "app/process_globals.h"
+#include "capture/scan_failure.h"
 #include "platform/text.h"
 
 CliScanner::~CliScanner() { ShutdownSourceManager(); }
@@ -38,6 +39,11 @@ std::vector<std::wstring> CliScanner::Scan(const std::string& device, int pages)
         waiter_.Wait();
         ProcessEvent();
     }
-    if (ScannedFiles().empty()) PrintError(L"the scanner delivered no page");
+    const std::wstring failure = ScanFailureKey(ScanFailure());
+    if (!failure.empty())
+        PrintError(ScannedFiles().empty() ? MessageText(failure)
+                                          : MessageText(kScanPartialKey, MessageText(failure)));
+    else if (ScannedFiles().empty())
+        PrintError(L"the scanner delivered no page");
     return ScannedFiles();
 }

@@ -268,6 +268,17 @@ TEST_F(CliTest, ScannedPagesAreRecognisedInOrderLikeFiles) {
     EXPECT_TRUE(fs::exists(NarrowPath("results/TaviOCR/pic1.jpg.txt")));
     EXPECT_LT(run.out.find("pic.jpg"), run.out.find("pic1.jpg")) << run.out;
 
+    // A scanner that stops with a jam or an open cover says so, and the run fails.
+    for (const auto& [status, message] :
+         {std::pair{"SANE_STATUS_JAMMED", "The paper is jammed in the scanner."},
+          std::pair{"SANE_STATUS_COVER_OPEN", "The scanner's cover is open."}}) {
+        UseTestScanner(NarrowPath("sane"), status);
+        const Run stopped = Cli("--scan --device test:0");
+        EXPECT_EQ(stopped.status, 1) << status;
+        EXPECT_NE(stopped.err.find(message), std::string::npos) << stopped.err;
+        EXPECT_EQ(stopped.out, "");
+    }
+
     UseNoScanner(NarrowPath("sane"));
     const Run none = Cli("--scan");
     EXPECT_EQ(none.status, 1);
