@@ -217,6 +217,12 @@ std::optional<ScanPage> SaneScanner::ReadPage(bool& noMoreDocuments) {
             return std::nullopt;
         }
     }
+    // A cancel may end the data with an ordinary end of file: the half page
+    // that arrived is still no page.
+    if (cancelled_) {
+        lastStatus_ = SANE_STATUS_CANCELLED;
+        return std::nullopt;
+    }
     if (lines == 0) return std::nullopt;
     lastStatus_ = SANE_STATUS_GOOD;
     const bool colour = p.format == SANE_FRAME_RGB;
