@@ -127,8 +127,8 @@ void CSettingDlg::TakeOverAndClose() {
         // The control shows neither Win nor NoRepeat: a key the user left as
         // it was keeps the flags it was stored with.
         const auto stored = static_cast<std::uint32_t>(GlobalSettings().HotKey);
-        const auto shown = static_cast<HotKeyWord>(
-            (stored & 0xFFFF0000u) | (stored & (kModAlt | kModControl | kModShift)));
+        const auto shown = static_cast<HotKeyWord>((stored & 0xFFFF0000u) |
+                                                   (stored & (kModAlt | kModControl | kModShift)));
         if (word != shown) {
             ChangeSetting(kHotKey, word);
             if (registerHotKey_) registerHotKey_(word);  // 0 registers none

@@ -143,6 +143,7 @@ void StoreTodaysCount(const std::wstring& configPath) {
     for (const DayCount& day : TakeRecognitionCounts()) {
         const std::wstring key = DayKey(day.year, day.month, day.day);
         const int sum = GetPrivateProfileInt(kCountSection, key, 0, configPath) + day.count;
-        if (sum > 0) WritePrivateProfileString(kCountSection, key, std::to_wstring(sum), configPath);
+        if (sum > 0)
+            WritePrivateProfileString(kCountSection, key, std::to_wstring(sum), configPath);
     }
 }

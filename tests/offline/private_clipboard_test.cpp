@@ -6,7 +6,6 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
-
 #include <chrono>
 
 #include "support/child_process.h"
@@ -20,7 +19,10 @@ TEST_F(PrivateClipboardTest, FormatIdsAreSharedByEveryProcessAndIgnoreCase) {
     EXPECT_GE(id, 0xC000u);
     EXPECT_EQ(RegisterClipboardFormat(L"thocr_fmt"), id);
     const ChildResult child = RunInChild([&] {
-        return RegisterClipboardFormat(L"Thocr_Fmt") == id && RegisterClipboardFormat(L"Other") != id ? 0 : 1;
+        return RegisterClipboardFormat(L"Thocr_Fmt") == id &&
+                       RegisterClipboardFormat(L"Other") != id
+                   ? 0
+                   : 1;
     });
     EXPECT_EQ(child.exitCode, 0);
     EXPECT_NE(RegisterClipboardFormat(L"Other"), 0u);
@@ -92,7 +94,8 @@ TEST_F(PrivateClipboardTest, EmptyingNeverTouchesTheUsersTextClipboard) {
     QGuiApplication::clipboard()->setText(QStringLiteral("the user's text"));
     {
         PrivateClipboard clipboard;
-        ASSERT_TRUE(clipboard.SetData(RegisterClipboardFormat(L"THOCR_FMT"), std::string("x\0", 2)));
+        ASSERT_TRUE(
+            clipboard.SetData(RegisterClipboardFormat(L"THOCR_FMT"), std::string("x\0", 2)));
         EXPECT_TRUE(clipboard.Empty());
     }
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("the user's text"));

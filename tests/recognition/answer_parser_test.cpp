@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "app/diagnostics.h"
-
 #include "app/process_globals.h"
 #include "platform/text.h"
 #include "recognition/daily_count.h"

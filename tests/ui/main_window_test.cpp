@@ -35,8 +35,8 @@
 #include "ui/main_modes.h"
 #include "ui/select_dsm_dlg.h"
 #include "ui/window_messages.h"
-#include "update/usage_reporter.h"
 #include "ui_fixture.h"
+#include "update/usage_reporter.h"
 
 namespace fs = std::filesystem;
 
