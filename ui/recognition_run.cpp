@@ -122,9 +122,26 @@ void CMainFrame::AddSucceededRows() {
     }
 }
 
-// The end of a batch: one summary names every picture that failed with its
-// reason, and a result folder that received nothing is not left behind.
+// The end of a batch, whether its last picture succeeded or not: the merged
+// text or the list of what was recognised, a word about results that could not
+// be written, one summary naming every picture that failed with its reason,
+// and no result folder left behind that received nothing.
 void CMainFrame::EndBatch() {
+    StopScanAnimation();
+    SetEnabled(L"buttonOCR", true);
+    SetVisible(L"cancleFiles", true);
+    if (MergeMode) {
+        ShowMergedText();
+    } else {
+        SelectPage(kPageResultList);
+        if (!IsTableMode(MainMode)) AddSucceededRows();
+    }
+    RefreshFileArea();
+    if (unsavedResults_ > 0) {
+        ShowMessageLater(L"SaveResultFailed", kStyleError,
+                         OutputFolder.empty() ? GlobalSettings().SavePath : OutputFolder);
+        unsavedResults_ = 0;
+    }
     if (!OutputFolder.empty()) ::rmdir(NarrowPath(OutputFolder).c_str());  // only when empty
     const auto& failures = job_.Failures();
     if (failures.empty()) return;
@@ -140,23 +157,10 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
     if (!result && batch) {
         // The batch goes on; the picture is named in the summary at the end.
         const std::size_t k = place.position + 1;
-        if (k < FileList.size()) {
+        if (k < FileList.size())
             SetProgressText(k, FileList.size());
-            return;
-        }
-        StopScanAnimation();
-        SetEnabled(L"buttonOCR", true);
-        SetVisible(L"cancleFiles", true);
-        if (IsTableMode(MainMode)) {
-            SelectPage(kPageResultList);
-        } else if (MergeMode) {
-            ShowMergedText();
-        } else {
-            SelectPage(kPageResultList);
-            AddSucceededRows();
-        }
-        RefreshFileArea();
-        EndBatch();
+        else
+            EndBatch();
         return;
     }
     if (!result) {
@@ -192,7 +196,8 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
     const std::size_t i = place.position;
     const std::size_t k = i + 1;
     if (k < n) SetProgressText(k, n);
-    if (k >= n) {
+    if (!batch) {
+        // One picture (or the two sides of an identity card).
         StopScanAnimation();
         SetEnabled(L"buttonOCR", true);
         SetVisible(L"cancleFiles", true);
@@ -202,25 +207,20 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
             SelectPage(MainMode == kModeCaptureTable ? kPageHome : kPageAddImages);
         } else if (IsTableMode(MainMode)) {
             SelectPage(kPageResultList);
-            if (n == 1) {
-                AddResultListItem(result->filePath);
-                ResultMap[i] = result->filePath;
-                OutputFolder = result->filePath;
-                OpenWithDefaultApp(result->filePath);
-            }
-        } else if (n == 1 || MainMode == kModeIdCard) {
+            AddResultListItem(result->filePath);
+            ResultMap[i] = result->filePath;
+            OutputFolder = result->filePath;
+            OpenWithDefaultApp(result->filePath);
+        } else {
             if (auto* text = m_pm.FindControl<CRichEditUI>(L"ocrText"))
                 text->SetText(BuildResultText(*result, job_.Kind()));
             SelectPage(kPageResult);
-        } else if (!MergeMode) {
-            SelectPage(kPageResultList);
-            AddSucceededRows();
         }
         RefreshFileArea();
+        return;
     }
-    if (!batch) return;
     if (IsTableMode(MainMode)) {
-        // Rows are the tables made, in order; a row finds its file by its index.
+        // A row for each table made; RowPlaces ties it to its picture.
         if (!tableFailed) {
             ResultMap[i] = result->filePath;
             RowPlaces.push_back(i);
@@ -246,13 +246,6 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
             if (!saved) ++unsavedResults_;
         }
     }
-    // A recognised text that could not be written would otherwise be lost
-    // without a word: say so once, at the end of the batch.
-    if (k >= n && unsavedResults_ > 0) {
-        ShowMessageLater(L"SaveResultFailed", kStyleError,
-                         OutputFolder.empty() ? GlobalSettings().SavePath : OutputFolder);
-        unsavedResults_ = 0;
-    }
-    if (k >= n && MergeMode) ShowMergedText();
+    // A recognised text that could not be written is counted: EndBatch says so once.
     if (k >= n) EndBatch();
 }
