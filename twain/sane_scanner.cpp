@@ -170,7 +170,8 @@ bool SaneScanner::Apply(const ScanSettings& settings) {
     return ok;
 }
 
-std::optional<ScanPage> SaneScanner::ReadPage(bool& noMoreDocuments) {
+std::optional<ScanPage> SaneScanner::ReadPage(bool& noMoreDocuments,
+                                              const std::function<void(int percent)>& progress) {
     noMoreDocuments = false;
     cancelled_ = false;
     lastStatus_ = SANE_STATUS_IO_ERROR;
@@ -192,6 +193,7 @@ std::optional<ScanPage> SaneScanner::ReadPage(bool& noMoreDocuments) {
     std::vector<std::uint8_t> pixels;
     std::size_t filled = 0;
     int lines = 0;
+    int reported = -1;
     std::vector<SANE_Byte> block(64 * 1024);
     for (;;) {
         SANE_Int got = 0;
@@ -211,6 +213,10 @@ std::optional<ScanPage> SaneScanner::ReadPage(bool& noMoreDocuments) {
                 filled = 0;
                 ++lines;
             }
+        }
+        if (progress && p.lines > 0) {
+            const int percent = static_cast<int>(std::min<long long>(100, 100LL * lines / p.lines));
+            if (percent != reported) progress(reported = percent);
         }
         if (pixels.size() > kMaxPageBytes) {
             sane_cancel(handle_);

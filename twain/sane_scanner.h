@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,8 +56,10 @@ public:
     bool Apply(const ScanSettings& settings);
 
     // One page; nothing when the feeder is empty (noMoreDocuments) or the
-    // read failed or was cancelled.
-    std::optional<ScanPage> ReadPage(bool& noMoreDocuments);
+    // read failed or was cancelled. progress hears the share read so far in
+    // percent, each value once, when the device says how long the page is.
+    std::optional<ScanPage> ReadPage(bool& noMoreDocuments,
+                                     const std::function<void(int percent)>& progress = {});
     // From another thread: ends a read under way.
     void Cancel();
     // Why the last ReadPage gave nothing: SANE_STATUS_GOOD after a page,

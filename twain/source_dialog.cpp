@@ -2,8 +2,9 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFormLayout>
+#include <QGridLayout>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -26,6 +27,7 @@ SourceDialog::SourceDialog(const SaneScanner& scanner, const std::string& title,
     : start_(std::move(start)) {
     setWindowTitle(QString::fromStdString(title));
     setAttribute(Qt::WA_DeleteOnClose);
+    setProperty("look", QStringLiteral("program"));
     mode_ = ChoiceBox(scanner.Modes(), scanner.CurrentMode());
     source_ = ChoiceBox(scanner.Sources(), "");
     resolution_ = new QSpinBox;
@@ -36,36 +38,77 @@ SourceDialog::SourceDialog(const SaneScanner& scanner, const std::string& title,
     pages_ = new QSpinBox;
     pages_->setRange(1, 500);
     pages_->setValue(pages > 0 ? pages : 1);
-    progress_ = new QLabel;
-    auto* form = new QFormLayout;
-    form->addRow(tr("Mode"), mode_);
-    form->addRow(tr("Resolution"), resolution_);
-    form->addRow(tr("Paper source"), source_);
-    form->addRow(tr("Pages"), pages_);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
+    progress_ = new QProgressBar;
+    progress_->setTextVisible(true);
+    progress_->hide();  // until the scan starts; the window keeps its size
+    QSizePolicy keepRoom = progress_->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    progress_->setSizePolicy(keepRoom);
+
+    auto* form = new QGridLayout;
+    form->setHorizontalSpacing(16);
+    form->setVerticalSpacing(10);
+    form->setColumnStretch(1, 1);
+    const std::pair<QString, QWidget*> rows[] = {{tr("Mode"), mode_},
+                                                 {tr("Resolution"), resolution_},
+                                                 {tr("Paper source"), source_},
+                                                 {tr("Pages"), pages_}};
+    int row = 0;
+    for (const auto& [name, field] : rows) {
+        auto* label = new QLabel(name);
+        label->setBuddy(field);
+        field->setMinimumHeight(32);  // as tall as the buttons' text rows
+        form->addWidget(label, row, 0, Qt::AlignLeft | Qt::AlignVCenter);
+        form->addWidget(field, row++, 1);
+    }
+    auto* buttons = new QDialogButtonBox;
     scan_ = buttons->addButton(tr("Scan"), QDialogButtonBox::AcceptRole);
+    scan_->setProperty("role", QStringLiteral("primary"));
+    QPushButton* cancel = buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
+    // Enter scans wherever the focus is; Cancel never becomes the default.
+    cancel->setAutoDefault(false);
     scan_->setDefault(true);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
-    connect(scan_, &QPushButton::clicked, this, [this] {
-        scan_->setEnabled(false);
-        for (QWidget* field : {static_cast<QWidget*>(mode_), static_cast<QWidget*>(resolution_),
-                               static_cast<QWidget*>(source_), static_cast<QWidget*>(pages_)})
-            field->setEnabled(false);
-        progress_->setText(tr("Scanning…"));
-        start_(ScanSettings{mode_->currentText().toStdString(), resolution_->value(),
-                            source_->currentText().toStdString()},
-               pages_->value());
-    });
+    connect(scan_, &QPushButton::clicked, this, &SourceDialog::Start);
+
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 18, 20, 16);
-    layout->setSpacing(12);
+    layout->setContentsMargins(24, 20, 24, 20);
+    layout->setSpacing(16);
     layout->addLayout(form);
     layout->addWidget(progress_);
     layout->addWidget(buttons);
+    setMinimumWidth(380);
+    scan_->setFocus();
+}
+
+void SourceDialog::Start() {
+    scan_->setEnabled(false);
+    for (QWidget* field : {static_cast<QWidget*>(mode_), static_cast<QWidget*>(resolution_),
+                           static_cast<QWidget*>(source_), static_cast<QWidget*>(pages_)})
+        field->setEnabled(false);
+    OnPageProgress(1, -1);
+    progress_->show();
+    start_(ScanSettings{mode_->currentText().toStdString(), resolution_->value(),
+                        source_->currentText().toStdString()},
+           pages_->value());
+}
+
+void SourceDialog::OnPageProgress(int page, int percent) {
+    progress_->setFormat(tr("Reading page %1…").arg(page));
+    if (percent < 0) {
+        progress_->setRange(0, 0);  // busy, length unknown
+    } else {
+        progress_->setRange(0, 100);
+        progress_->setValue(percent);
+    }
 }
 
 void SourceDialog::OnPageRead(int pagesRead) {
-    progress_->setText(tr("%n page(s) scanned", nullptr, pagesRead));
+    // Above the program's own windows, which may have opened for the page.
+    raise();
+    progress_->setRange(0, 100);
+    progress_->setValue(100);
+    progress_->setFormat(tr("Pages scanned: %1").arg(pagesRead));
 }
 
 void SourceDialog::OnScanEnded() { close(); }

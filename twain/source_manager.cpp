@@ -57,6 +57,17 @@ private:
     void Wake() {
         if (parent_.wake) parent_.wake(parent_.window);
     }
+    // From the worker: runs on the dialog's thread while it is open.
+    template <typename Update>
+    void ShowOnDialog(Update update) {
+        if (!withDialog_) return;
+        QMetaObject::invokeMethod(
+            qApp,
+            [this, update] {
+                if (dialog_) update(*dialog_);
+            },
+            Qt::QueuedConnection);
+    }
 
     int state_ = kLoaded;
     TW_STATUS status_{};
@@ -300,7 +311,11 @@ void SourceManager::StartScan(const ScanSettings& settings, int pages) {
         int read = 0;
         while (untilEmpty ? read < kMostPagesOfAFeeder : read < pages) {
             bool noMore = false;
-            std::optional<ScanPage> page = scanner_.ReadPage(noMore);
+            std::optional<ScanPage> page = scanner_.ReadPage(noMore, [this, read](int percent) {
+                ShowOnDialog([read, percent](SourceDialog& dialog) {
+                    dialog.OnPageProgress(read + 1, percent);
+                });
+            });
             if (!page) {
                 // An empty feeder after pages is the normal end; anything
                 // else the application hears of with the close request.
@@ -314,22 +329,13 @@ void SourceManager::StartScan(const ScanSettings& settings, int pages) {
                 std::lock_guard lock(mutex_);
                 pages_.push_back(std::move(*page));
             }
-            if (withDialog_)
-                QMetaObject::invokeMethod(
-                    qApp,
-                    [this, read] {
-                        if (dialog_) dialog_->OnPageRead(read);
-                    },
-                    Qt::QueuedConnection);
+            // The application first, so the window can stay above whatever
+            // the page made it open.
             Wake();
+            ShowOnDialog([read](SourceDialog& dialog) { dialog.OnPageRead(read); });
         }
         if (withDialog_) {
-            QMetaObject::invokeMethod(
-                qApp,
-                [this] {
-                    if (dialog_) dialog_->OnScanEnded();
-                },
-                Qt::QueuedConnection);
+            ShowOnDialog([](SourceDialog& dialog) { dialog.OnScanEnded(); });
         } else {
             {
                 std::lock_guard lock(mutex_);

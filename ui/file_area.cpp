@@ -1,5 +1,7 @@
 // The main window's input list: adding images, the add-file area, the
 // identity-card slots, result rows and the scanning animation.
+#include <unistd.h>
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -14,6 +16,7 @@
 #include "app/language_file.h"
 #include "app/process_globals.h"
 #include "app/settings.h"
+#include "app/working_folders.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
 #include "recognition/image_prep.h"
@@ -76,9 +79,19 @@ void CMainFrame::RefreshFileArea() {
     }
 }
 
+void CMainFrame::ForgetFiles() {
+    const std::wstring copies = CompressFolder();
+    for (const std::wstring& file : FileList)
+        if (file.starts_with(copies)) {
+            std::remove(NarrowPath(file).c_str());
+            ::rmdir(NarrowPath(file.substr(0, file.rfind(L'/'))).c_str());
+        }
+    FileList.clear();
+}
+
 void CMainFrame::ClearFiles() {
     if (FileList.empty()) return;
-    FileList.clear();
+    ForgetFiles();
     ResultMap.clear();
     RefreshFileArea();
 }
@@ -154,7 +167,7 @@ bool CMainFrame::TakesDropsNow() const {
 void CMainFrame::OnDropFiles(const std::vector<std::wstring>& paths) {
     if (!TakesDropsNow()) return;
     const int page = CurrentPage();
-    FileList.clear();
+    ForgetFiles();
     ResultMap.clear();
     if (MainMode == kModeIdCard) {
         ShakeWindow(GetWidget());

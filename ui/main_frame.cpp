@@ -218,7 +218,7 @@ void CMainFrame::OnBackResultOK() {
     if (CurrentPage() == kPageResultList)
         if (auto* list = m_pm.FindControl<CListUI>(L"listFiles")) list->RemoveAll();
     ResultMap.clear();
-    FileList.clear();
+    ForgetFiles();
     ShowSpreadsheetMark(false);
     switch (MainMode) {
         case kModeScreenshot:
@@ -247,7 +247,7 @@ void CMainFrame::OnBackResultOK() {
 
 void CMainFrame::OnCaptureDone(const std::wstring& capturePath) {
     SelectPage(kPageAddImages);
-    FileList.clear();
+    ForgetFiles();
     if (AddImageFile(capturePath)) {
         RefreshFileArea();
         m_pm.SendNotify(m_pm.FindControl(L"buttonOCR"), kNotifyClick);
@@ -266,7 +266,7 @@ void CMainFrame::OnScannedImages(const std::vector<std::wstring>& images,
             ShowMessageLater(kScanPartialKey, kStyleInformation, LangMessage(failureKey));
     }
     if (images.empty()) return;
-    FileList.clear();
+    ForgetFiles();
     for (const std::wstring& image : images) AddImageFile(image);
     SelectPage(kPageAddImages);
     RefreshFileArea();

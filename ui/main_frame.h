@@ -112,6 +112,8 @@ public:
     void ClearIdCardSlots();  // both sides back to "not chosen"
     void AddResultListItem(const std::wstring& path);
     void ClearFiles();
+    // Empties the list; downscaled copies made for it are removed with it.
+    void ForgetFiles();
     void AddFilesWithDialog();
     void ChooseIdCardImage(bool front);
     void StartScanAnimation();

@@ -168,7 +168,7 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
         SetEnabled(L"buttonOCR", true);
         SetEnabled(L"Back", true);
         SetVisible(L"cancleFiles", true);
-        FileList.clear();
+        ForgetFiles();
         ResultMap.clear();
         RefreshFileArea();
         if (MainMode == kModeIdCard) {

@@ -12,6 +12,11 @@
 #include "ui/select_dsm_dlg.h"
 #include "ui/window_messages.h"
 
+void MainWindowScanner::CopyImage(TW_HANDLE dib, const TW_IMAGEINFO& info) {
+    CMyTwain::CopyImage(dib, info);
+    if (ScannedFiles().size() == 1) CCopyingHintDlg::ShowOnce(frame_.GetHWND());
+}
+
 void MainWindowScanner::AcquisitionFinished() {
     frame_.OnScannedImages(ScannedFiles(), ScanFailureKey(ScanFailure()));
 }
@@ -59,8 +64,7 @@ void CMainFrame::OnScanCommand() {
     chooser.RunModal(GetHWND());
     if (!chooser.Chosen() || !scanner_->OpenSource(&*chooser.Chosen()) || !scanner_->SourceKnown())
         return;
-    CCopyingHintDlg::ShowOnce(GetHWND());
-    if (!scanner_->Acquire(-1)) CCopyingHintDlg::CloseOpen();
+    scanner_->Acquire(-1);
 }
 
 MainWindowScanner* CMainFrame::Scanner() const { return scanner_.get(); }

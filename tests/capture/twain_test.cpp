@@ -1,12 +1,12 @@
 // The data source manager module and the application side of TWAIN against
 // SANE's test scanner.
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <condition_variable>
 #include <cstdlib>
-#include <dlfcn.h>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -131,6 +131,30 @@ TEST_F(TwainTest, AFlatbedAskedForEveryPageGetsItsOwnCountBack) {
     EXPECT_EQ(scanner.ScannedFiles().size(), 1u);
 }
 
+// Line art (one bit) and 16-bit grey come as 8-bit pages: the test device's
+// checkerboard keeps its black and white squares, nothing is dropped.
+TEST_F(TwainTest, LineArtAndSixteenBitPagesArriveAsReadablePages) {
+    for (const std::string depth : {"1", "16"}) {
+        SCOPED_TRACE("depth " + depth);
+        UseTestScanner(NarrowPath("sane"), "", "depth " + depth + "\ntest-picture \"Grid\"\n");
+        PumpedScanner scanner;
+        ASSERT_TRUE(scanner.Init(ModuleFolder()));
+        ASSERT_TRUE(scanner.OpenSource());
+        ASSERT_TRUE(scanner.Acquire(1));
+        scanner.Pump();
+        ASSERT_EQ(scanner.ScannedFiles().size(), 1u);
+        const QImage page(QString::fromStdWString(scanner.ScannedFiles().front()));
+        ASSERT_FALSE(page.isNull());
+        int dark = 0, light = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x) (qGray(page.pixel(x, y)) < 64 ? dark : light)++;
+        const int quarter = page.width() * page.height() / 4;
+        EXPECT_GT(dark, quarter);
+        EXPECT_GT(light, quarter);
+        scanner.ClearScans();
+    }
+}
+
 TEST_F(TwainTest, WithoutTheModuleOrWithoutDevicesNothingIsScanned) {
     PumpedScanner missing;
     EXPECT_FALSE(missing.Init(Path("nowhere")));
@@ -147,13 +171,13 @@ TEST_F(TwainTest, WithoutTheModuleOrWithoutDevicesNothingIsScanned) {
 TEST(DibToImageTest, RefusesHeadersThatDoNotFitTheirBytes) {
     std::vector<std::uint8_t> dib(40 + 1024 + 4 * 2, 0);
     dib[0] = 40;
-    dib[4] = 3;   // width 3: rows of 4 bytes
-    dib[8] = 2;   // height 2, bottom-up
+    dib[4] = 3;  // width 3: rows of 4 bytes
+    dib[8] = 2;  // height 2, bottom-up
     dib[12] = 1;
     dib[14] = 8;
     for (int i = 0; i < 256; ++i) dib[40 + 4 * i] = dib[41 + 4 * i] = dib[42 + 4 * i] = i;
-    dib[40 + 1024] = 10;      // bottom row, first pixel
-    dib[40 + 1024 + 4] = 200; // top row, first pixel
+    dib[40 + 1024] = 10;       // bottom row, first pixel
+    dib[40 + 1024 + 4] = 200;  // top row, first pixel
     const QImage image = DibToImage(dib.data(), dib.size());
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(qGray(image.pixel(0, 0)), 200);

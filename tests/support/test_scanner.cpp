@@ -3,7 +3,8 @@
 #include <cstdlib>
 #include <fstream>
 
-void UseTestScanner(const std::filesystem::path& folder, const std::string& readStatus) {
+void UseTestScanner(const std::filesystem::path& folder, const std::string& readStatus,
+                    const std::string& options) {
     std::filesystem::create_directories(folder);
     std::ofstream(folder / "dll.conf", std::ios::trunc) << "test\n";
     std::filesystem::copy_file("/etc/sane.d/test.conf", folder / "test.conf",
@@ -13,6 +14,7 @@ void UseTestScanner(const std::filesystem::path& folder, const std::string& read
     if (!readStatus.empty())
         std::ofstream(folder / "test.conf", std::ios::app)
             << "read-status-code \"" << readStatus << "\"\n";
+    std::ofstream(folder / "test.conf", std::ios::app) << options;
     ::setenv("SANE_CONFIG_DIR", folder.c_str(), 1);
 }
 

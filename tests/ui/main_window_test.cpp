@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QGuiApplication>
 #include <QImage>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
@@ -33,6 +34,7 @@
 #include "toolkit/keyboard_state.h"
 #include "ui/main_frame.h"
 #include "ui/main_modes.h"
+#include "ui/qt_translation.h"
 #include "ui/select_dsm_dlg.h"
 #include "ui/window_messages.h"
 #include "ui_fixture.h"
@@ -507,6 +509,11 @@ TEST_F(MainWindowTest, BigPicturesAreDownscaledWhenAskedAndTheScanningStripAdvan
     frame_->StopScanAnimation();
     EXPECT_EQ(frame_->ScanTimer, 0u);
     EXPECT_FALSE(Shown(window_, "scanAni"));
+
+    const std::wstring copy = frame_->FileList[0];
+    frame_->ClearFiles();
+    EXPECT_FALSE(FileExists(copy)) << "the copy goes with its list";
+    EXPECT_TRUE(FileExists(big));
 }
 
 TEST_F(MainWindowTest, ATableBatchListsItsSpreadsheetsAndTheirRowsOpenThem) {
@@ -670,7 +677,11 @@ TEST_F(MainWindowTest, TheScreenshotCardCutsARegionAndRecognisesIt) {
     EXPECT_EQ(sent.size(), QSize(200, 100));
 }
 
+// The scanner's own window speaks the interface language, wears the
+// program's look and scans on Enter; the copying hint waits for a page.
 TEST_F(MainWindowTest, AScannedPageIsRecognisedLikeAFile) {
+    Globals().UiLanguage = 950;
+    FollowInterfaceLanguageInQtDialogs();
     WhenWindowShown(L"TaviOCRDialogClass", [](QWidget* chooser) {
         EXPECT_TRUE(TextOf(chooser, "caption").size() > 0);
         Click(chooser, "btnYes");  // the first scanner is chosen already
@@ -684,12 +695,25 @@ TEST_F(MainWindowTest, AScannedPageIsRecognisedLikeAFile) {
                 source = dialog;
         return source != nullptr;
     }));
-    EXPECT_NE(FindWindowByClass(L"TaviOCRCopyDialogClass"), nullptr) << "the copying hint";
+    EXPECT_EQ(FindWindowByClass(L"TaviOCRCopyDialogClass"), nullptr) << "no page yet";
+    QPushButton* scan = nullptr;
     for (QPushButton* button : source->findChildren<QPushButton*>())
-        if (button->text() == QLatin1String("Scan")) button->click();
+        if (button->isDefault()) scan = button;
+    ASSERT_NE(scan, nullptr);
+    EXPECT_EQ(scan->text(), QString::fromStdWString(LangText(L"@qt/SourceDialog/Scan")));
+    const QImage face = scan->grab().toImage();
+    EXPECT_EQ(QColor(face.pixel(face.width() / 2, 3)), QColor(0x2F5BEA)) << "the accent colour";
+    auto* bar = source->findChild<QProgressBar*>();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_FALSE(bar->isVisible());
+
+    QTest::keyClick(source, Qt::Key_Return);
+    EXPECT_TRUE(bar->isVisible()) << "the page being read";
     ASSERT_TRUE(ProcessEventsUntil([&] { return frame_->CurrentPage() == kPageResult; },
                                    std::chrono::seconds(60)));
     ASSERT_TRUE(WaitUntilIdle());
+    Globals().UiLanguage = 0;
+    FollowInterfaceLanguageInQtDialogs();
     EXPECT_EQ(ResultText(), kFirstText);
     EXPECT_EQ(frame_->FileList.size(), 1u);
     EXPECT_EQ(FindWindowByClass(L"TaviOCRCopyDialogClass"), nullptr);
