@@ -719,6 +719,20 @@ TEST_F(MainWindowTest, AScannedPageIsRecognisedLikeAFile) {
     EXPECT_EQ(FindWindowByClass(L"TaviOCRCopyDialogClass"), nullptr);
 }
 
+// A jam after some pages: those pages are recognised and the user is told
+// the batch is partial, naming the jam.
+TEST_F(MainWindowTest, PagesBeforeAJamAreRecognisedAndTheBatchIsCalledPartial) {
+    ChangeSetting(kRemindMergeBatch, 0);
+    DialogAnswerer answers;
+    frame_->OnScannedImages({Image("scan/pic.jpg"), Image("scan/pic1.jpg")}, L"ScanPaperJam");
+    ASSERT_TRUE(WaitUntilIdle());
+    ProcessEventsUntil([&] { return !answers.texts.empty(); });
+    EXPECT_EQ(Rows(), 2) << "both pages have results";
+    ASSERT_FALSE(answers.texts.empty());
+    EXPECT_EQ(answers.texts[0], QString::fromStdWString(FormatLangText(
+                                    LangMessage(L"ScanPartial"), LangMessage(L"ScanPaperJam"))));
+}
+
 TEST_F(MainWindowTest, TheScannerChooserWantsARow) {
     CSelectDSMDlg chooser({});
     std::vector<QString> texts;
