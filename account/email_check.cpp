@@ -17,7 +17,8 @@ bool IsValidEmail(std::wstring_view address) {
     const std::size_t at = address.find(L'@');
     if (at == std::wstring_view::npos || address.find(L'@', at + 1) != std::wstring_view::npos)
         return false;
-    const auto dots = std::count(address.begin() + static_cast<std::ptrdiff_t>(at), address.end(), L'.');
+    const auto dots =
+        std::count(address.begin() + static_cast<std::ptrdiff_t>(at), address.end(), L'.');
     if (dots < 1 || dots > 3) return false;
     if (address.back() == L'.' || address.back() == L'@') return false;
     return address.find(L"@.", 1) == std::wstring_view::npos &&

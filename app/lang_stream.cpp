@@ -38,7 +38,8 @@ bool WalkEntries(std::string_view stored, Visit visit) {
 void ScrambleLangStream(std::string& bytes) {
     const std::size_t n = bytes.size();
     for (std::size_t offset = 0; offset + 4 < n; offset += 4) {
-        bytes[offset] = static_cast<char>(static_cast<unsigned char>(bytes[offset]) ^ kScrambleByte);
+        bytes[offset] =
+            static_cast<char>(static_cast<unsigned char>(bytes[offset]) ^ kScrambleByte);
         bytes[offset + 1] =
             static_cast<char>(static_cast<unsigned char>(bytes[offset + 1]) ^ kScrambleByte);
     }

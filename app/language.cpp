@@ -47,4 +47,6 @@ void SelectLanguageByMenu(std::wstring_view menuItem) {
     WriteLanguageLcid(globals.UiLanguage);
 }
 
-void SetInterfaceReloadHandler(std::function<void()> reload) { ReloadHandler() = std::move(reload); }
+void SetInterfaceReloadHandler(std::function<void()> reload) {
+    ReloadHandler() = std::move(reload);
+}

@@ -7,7 +7,7 @@ namespace {
 constexpr std::array<int, 0> kNoLcids{};
 constexpr std::array kPortuguese{1046, 2070};
 constexpr std::array kFrench{1036};
-constexpr std::array kArabic{1025, 2049, 3073, 4097, 5121, 6145, 7169, 8193,
+constexpr std::array kArabic{1025, 2049,  3073,  4097,  5121,  6145,  7169,  8193,
                              9217, 10241, 11265, 12289, 13313, 14337, 15361, 16385};
 constexpr std::array kRussian{1049};
 constexpr std::array kJapanese{1041};
@@ -25,8 +25,8 @@ const std::array<LanguageInfo, 12> kLanguages{{
     {864, L"Arabic", kArabic, L"skin/skin-ar.skin", L"en.dat", L"ar_EG", L"menuAR", 9217},
     {866, L"Russian", kRussian, L"skin/skin-ru.skin", L"en.dat", L"ru_RU", L"menuRU", 1049},
     {932, L"Japanese", kJapanese, L"skin/skin-jp.skin", L"en.dat", L"ja_JP", L"menuJP", 1041},
-    {936, L"Simplified Chinese", kSimplifiedChinese, L"skin/skin-en.skin", L"en.dat", L"en_GB",
-     L"", 2052},
+    {936, L"Simplified Chinese", kSimplifiedChinese, L"skin/skin-en.skin", L"en.dat", L"en_GB", L"",
+     2052},
     {950, L"Traditional Chinese", kTraditionalChinese, L"skin/skin-tr.skin", L"tr.dat", L"zh_HK",
      L"menuTR", 1028},
     {1057, L"Indonesian", kIndonesian, L"skin/skin-id.skin", L"en.dat", L"en_GB", L"menuID", 1057},

@@ -8,12 +8,12 @@
 struct LanguageInfo {
     int code;
     std::wstring_view language;
-    std::span<const int> lcids;            // oem.ini LCIDs mapped to this code
-    std::wstring_view skinPackagePath;     // checked at start, relative to ExeFolder
-    std::wstring_view languageFile;        // in ExeFolder/language/
-    std::wstring_view localeName;          // five characters, e.g. "en_GB"
-    std::wstring_view menuItem;            // empty when the menu has no item for it
-    int lcid;                              // written back to config.ini [Setting] LCID
+    std::span<const int> lcids;         // oem.ini LCIDs mapped to this code
+    std::wstring_view skinPackagePath;  // checked at start, relative to ExeFolder
+    std::wstring_view languageFile;     // in ExeFolder/language/
+    std::wstring_view localeName;       // five characters, e.g. "en_GB"
+    std::wstring_view menuItem;         // empty when the menu has no item for it
+    int lcid;                           // written back to config.ini [Setting] LCID
 };
 
 std::span<const LanguageInfo> LanguageTable();

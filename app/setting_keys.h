@@ -35,8 +35,7 @@ inline constexpr IntSettingKey kRemindWhenCopy{L"General", L"RemindWhenCopy",
                                                &AppSettings::RemindWhenCopy, 1};
 inline constexpr IntSettingKey kCompressedSizeLimit{L"General", L"CompressedSizeLimit",
                                                     &AppSettings::CompressedSizeLimit, 0};
-inline constexpr IntSettingKey kHotKey{L"General", L"HotKey", &AppSettings::HotKey,
-                                       kDefaultHotKey};
+inline constexpr IntSettingKey kHotKey{L"General", L"HotKey", &AppSettings::HotKey, kDefaultHotKey};
 inline constexpr IntSettingKey kMaxImageSize{L"General", L"MaxImageSize",
                                              &AppSettings::MaxImageSize, 4096};
 inline constexpr IntSettingKey kUseHighQuality{L"General", L"UseHighQuality",
@@ -53,10 +52,10 @@ inline constexpr std::wstring_view kLcidKey = L"LCID";
 
 // The integer keys in the order start-up reads them (SavePath is read between
 // AwareDPI and HideWhenClose).
-inline constexpr std::array kIntSettings{kCanUpdate,    kAwareDpi,        kHideWhenClose,
-                                         kRemindWhenClose, kRemindWhenCopy, kCompressedSizeLimit,
-                                         kHotKey,       kMaxImageSize,    kUseHighQuality,
-                                         kRemindMergeBatch, kOcrLanguage,  kLanguage};
+inline constexpr std::array kIntSettings{kCanUpdate,        kAwareDpi,       kHideWhenClose,
+                                         kRemindWhenClose,  kRemindWhenCopy, kCompressedSizeLimit,
+                                         kHotKey,           kMaxImageSize,   kUseHighQuality,
+                                         kRemindMergeBatch, kOcrLanguage,    kLanguage};
 
 // Assigns the field of the process-wide record and writes the key at once.
 bool ChangeSetting(const IntSettingKey& setting, int value);

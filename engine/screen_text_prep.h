@@ -8,7 +8,7 @@ struct Pix;
 struct PreparedPage {
     Pix* pix = nullptr;  // owned by the caller (pixDestroy)
     float scale = 1.0f;
-    int resolution = 0;  // dots per inch to declare to Tesseract
+    int resolution = 0;   // dots per inch to declare to Tesseract
     int glyphHeight = 0;  // before scaling
 };
 

@@ -20,8 +20,9 @@ bool HasModel(const std::string& folder, const char* language) {
 
 std::string FindTessdataFolder() {
     if (const char* prefix = std::getenv("TESSDATA_PREFIX"); prefix && *prefix) return prefix;
-    for (const char* folder : {"/usr/share/tesseract-ocr/5/tessdata", "/usr/share/tesseract-ocr/4.00/tessdata",
-                               "/usr/share/tessdata", "/usr/local/share/tessdata"})
+    for (const char* folder :
+         {"/usr/share/tesseract-ocr/5/tessdata", "/usr/share/tesseract-ocr/4.00/tessdata",
+          "/usr/share/tessdata", "/usr/local/share/tessdata"})
         if (HasModel(folder, "eng") || HasModel(folder, "chi_sim")) return folder;
     return {};
 }
@@ -63,8 +64,8 @@ std::optional<std::string> TesseractReader::ReadFile(const std::string& path) {
     PreparedPage page = PrepareScreenText(source);
     pixDestroy(&source);
     if (!page.pix) return std::nullopt;
-    DebugTrace(L"glyphs %d px, scale %.2f, %d dpi", page.glyphHeight, static_cast<double>(page.scale),
-               page.resolution);
+    DebugTrace(L"glyphs %d px, scale %.2f, %d dpi", page.glyphHeight,
+               static_cast<double>(page.scale), page.resolution);
     api_->SetImage(page.pix);
     // An unscaled picture is left to Tesseract's own estimate, which reads
     // ordinary screen text best; a scaled one is declared, since the

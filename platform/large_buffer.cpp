@@ -19,6 +19,5 @@ void ReserveLargeBuffer(std::string& buffer, std::size_t size) {
     const auto begin = reinterpret_cast<std::uintptr_t>(buffer.data());
     const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
     const std::uintptr_t end = (begin + buffer.capacity()) & ~(kHugePage - 1);
-    if (end > first)
-        ::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+    if (end > first) ::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
 }

@@ -73,7 +73,8 @@ PrivateClipboard::PrivateClipboard(std::chrono::milliseconds timeout)
 
 bool PrivateClipboard::SetData(unsigned format, std::string_view block) {
     if (!IsOpen() || format < kFirstFormatId || block.size() > kMaxBlockBytes) return false;
-    return WriteFileAtomically(BlockPath(PrivateClipboardFolder(), format), block, FlushMode::NoFlush);
+    return WriteFileAtomically(BlockPath(PrivateClipboardFolder(), format), block,
+                               FlushMode::NoFlush);
 }
 
 std::optional<std::string> PrivateClipboard::GetData(unsigned format) const {

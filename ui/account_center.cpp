@@ -6,7 +6,8 @@
 #include "account/signed_in_user.h"
 #include "ui/message_box.h"
 
-CChangePassDlg::CChangePassDlg() : CAccountDialog(L"dlg_changepass"), client_(MakeAccountClient()) {}
+CChangePassDlg::CChangePassDlg()
+    : CAccountDialog(L"dlg_changepass"), client_(MakeAccountClient()) {}
 
 void CChangePassDlg::OnWindowInit() {
     SetControlText(L"account", CurrentUser().account);

@@ -1,9 +1,10 @@
 #include "ui/reg_dlg.h"
 
-#include <QAbstractButton>
-#include <QUuid>
 #include <fmt/printf.h>
 #include <fmt/xchar.h>
+
+#include <QAbstractButton>
+#include <QUuid>
 
 #include "account/email_check.h"
 #include "account/md5_hex.h"
@@ -128,8 +129,7 @@ void CNewRegDlg::RegisterAccount() {
     if (code.empty()) return ShowMessage(L"VerifyCodeIsEmpty");
     if (!codeAddress_.empty() && codeAddress_ != address) return ShowMessage(L"EmailChange");
     if (!NewPasswordGiven(L"Password", L"PasswordOK")) return;
-    if (!Request(L"btnCreateUser",
-                 [&] { return client_.Register(address, password, code, 0); })) {
+    if (!Request(L"btnCreateUser", [&] { return client_.Register(address, password, code, 0); })) {
         ShowAccountError(client_);
         return;
     }
@@ -220,13 +220,10 @@ void CNewRegDlg::PollSocialSignIn() {
         polling_ = false;
         return;
     }
-    socialPoll_ = std::async(std::launch::async,
-                             [client = client_, scene = sceneId_]() mutable {
-                                 SocialAccount account;
-                                 return client.CheckSocialLogin(scene, account)
-                                            ? std::optional(account)
-                                            : std::nullopt;
-                             });
+    socialPoll_ = std::async(std::launch::async, [client = client_, scene = sceneId_]() mutable {
+        SocialAccount account;
+        return client.CheckSocialLogin(scene, account) ? std::optional(account) : std::nullopt;
+    });
 }
 
 void CNewRegDlg::FinishSocialSignIn(const SocialAccount& account) {
@@ -245,9 +242,9 @@ void CNewRegDlg::FinishSocialSignIn(const SocialAccount& account) {
         ShowAccountError(client_);
         return;
     }
-    result_ = SignedIn{account.account, account.nickName.empty() ? client_.NickName()
-                                                                 : account.nickName,
-                       std::nullopt, account.loginType};
+    result_ =
+        SignedIn{account.account, account.nickName.empty() ? client_.NickName() : account.nickName,
+                 std::nullopt, account.loginType};
     Close();
 }
 

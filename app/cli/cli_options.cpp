@@ -81,9 +81,9 @@ CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
         } else if (arg == "--pages") {
             const std::string* pages = value();
             int count = 0;
-            const auto [end, error] = pages ? std::from_chars(pages->data(),
-                                                              pages->data() + pages->size(), count)
-                                            : std::from_chars_result{nullptr, std::errc::invalid_argument};
+            const auto [end, error] =
+                pages ? std::from_chars(pages->data(), pages->data() + pages->size(), count)
+                      : std::from_chars_result{nullptr, std::errc::invalid_argument};
             if (!pages || error != std::errc() || end != pages->data() + pages->size() ||
                 count < 1 || count > 500)
                 return Usage("--pages needs a number from 1 to 500");

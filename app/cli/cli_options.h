@@ -16,10 +16,10 @@ struct CliOptions {
     bool merge = false;     // one text for all images
     bool json = false;      // print the result fields as JSON
     std::vector<std::string> images;
-    bool scan = false;       // acquire the images from a scanner first
-    std::string device;      // the scanner, empty: the first one
-    int pages = 1;           // pages to scan
-    std::string error;  // what was wrong, for UsageError
+    bool scan = false;   // acquire the images from a scanner first
+    std::string device;  // the scanner, empty: the first one
+    int pages = 1;       // pages to scan
+    std::string error;   // what was wrong, for UsageError
 };
 
 // Exit codes of taviocr-cli.

@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

@@ -11,7 +11,8 @@ TEST(CliOptions, HelpAndVersionWinOverEverythingElse) {
 }
 
 TEST(CliOptions, ImagesWithKindAndEngine) {
-    const CliOptions o = ParseCliArguments({"--kind", "15", "a.png", "--engine", "offline", "b.jpg"});
+    const CliOptions o =
+        ParseCliArguments({"--kind", "15", "a.png", "--engine", "offline", "b.jpg"});
     EXPECT_EQ(o.action, Action::Recognize);
     EXPECT_EQ(o.kind, 15);
     EXPECT_EQ(o.engine, CliOptions::Engine::Offline);
@@ -21,9 +22,12 @@ TEST(CliOptions, ImagesWithKindAndEngine) {
 }
 
 TEST(CliOptions, MistakesAreUsageErrorsWithAReason) {
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"--kind"}, {"--kind", "16", "a.png"}, {"--kind", "3x", "a.png"},
-             {"--engine", "gpu", "a.png"}, {"--frobnicate"}, {"--engine", "cloud"}}) {
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--kind"},
+                                                                  {"--kind", "16", "a.png"},
+                                                                  {"--kind", "3x", "a.png"},
+                                                                  {"--engine", "gpu", "a.png"},
+                                                                  {"--frobnicate"},
+                                                                  {"--engine", "cloud"}}) {
         const CliOptions o = ParseCliArguments(args);
         EXPECT_EQ(o.action, Action::UsageError) << args[0];
         EXPECT_FALSE(o.error.empty());

@@ -88,7 +88,8 @@ TEST_F(LogFileTest, PathIsKeptToItsBuffer) {
 TEST_F(LogFileTest, ConcurrentWritersLoseNoLine) {
     SetLogPath(Path("data/run.log"));
     ASSERT_TRUE(RunConcurrently(3, [](int writer) {
-        for (int i = 0; i < 300; ++i) WriteLog(L"writer %d line %d %s", writer, i, std::wstring(80, L'x'));
+        for (int i = 0; i < 300; ++i)
+            WriteLog(L"writer %d line %d %s", writer, i, std::wstring(80, L'x'));
         return 0;
     }));
     const std::string text = ReadBytes(Path("data/run.log"));

@@ -44,13 +44,13 @@ TEST(LangScramble, OnlyLowHalvesOfWordsBeforeTheLastAreChanged) {
 
 TEST(LangStream, EntriesFollowTheFileRules) {
     const std::string stored = Stored(W(L"no equals here\0A=1\0=\0B=x=y\0A=2\0C=\0\0D=after\0"));
-    EXPECT_EQ(LookupLangStream(stored, L"A"), L"1");   // first match wins
+    EXPECT_EQ(LookupLangStream(stored, L"A"), L"1");    // first match wins
     EXPECT_EQ(LookupLangStream(stored, L"B"), L"x=y");  // value after the first "="
     EXPECT_EQ(LookupLangStream(stored, L"C"), L"");     // found, empty
-    EXPECT_FALSE(LookupLangStream(stored, L"D"));        // after the ending empty entry
-    EXPECT_FALSE(LookupLangStream(stored, L"a"));        // keys are case-sensitive
+    EXPECT_FALSE(LookupLangStream(stored, L"D"));       // after the ending empty entry
+    EXPECT_FALSE(LookupLangStream(stored, L"a"));       // keys are case-sensitive
     EXPECT_FALSE(LookupLangStream(stored, L"no equals here"));
-    EXPECT_EQ(LookupLangStream(stored, L""), L"");       // the lone "=" is an entry with an empty key
+    EXPECT_EQ(LookupLangStream(stored, L""), L"");  // the lone "=" is an entry with an empty key
     const auto entries = ParseLangStream(stored);
     ASSERT_TRUE(entries);
     EXPECT_EQ(entries->size(), 5u);

@@ -26,9 +26,11 @@ extern "C" __attribute__((visibility("default"))) const char* ScriptedCalls() {
     return calls.c_str();
 }
 
-extern "C" __attribute__((visibility("default"))) TW_UINT16 DSM_Entry(
-    TW_IDENTITY*, TW_IDENTITY*, TW_UINT32 group, TW_UINT16 dataType, TW_UINT16 message,
-    TW_MEMREF data) {
+extern "C" __attribute__((visibility("default"))) TW_UINT16 DSM_Entry(TW_IDENTITY*, TW_IDENTITY*,
+                                                                      TW_UINT32 group,
+                                                                      TW_UINT16 dataType,
+                                                                      TW_UINT16 message,
+                                                                      TW_MEMREF data) {
     if (dataType == DAT_STATUS) {
         static_cast<TW_STATUS*>(data)->ConditionCode = condition;
         return TWRC_SUCCESS;

@@ -28,7 +28,8 @@ TEST_F(EngineTest, EnglishParagraphsFromNineToThirtyTwoPixels) {
 
 TEST_F(EngineTest, AChineseLine) {
     const std::string line = "今天天气很好，我们一起去公园散步吧。识别结果会显示在这里。";
-    ASSERT_TRUE(RenderLines(NarrowPath("zh.png"), {{line, 28, "Noto-Sans-CJK-SC"}}, "black", "white"));
+    ASSERT_TRUE(
+        RenderLines(NarrowPath("zh.png"), {{line, 28, "Noto-Sans-CJK-SC"}}, "black", "white"));
     const std::wstring text = Read("zh.png");
     const double accuracy = CharacterAccuracy(Utf8ToWide(line), text, true);
     std::cout << "Chinese: " << accuracy * 100 << " % (" << WideToUtf8(text) << ")\n";
@@ -39,7 +40,8 @@ TEST_F(EngineTest, ScreenshotTextDarkOnLightAndLightOnDark) {
     const std::vector<TextLine> lines = ScreenshotLines(6);
     std::wstring expected;
     for (const TextLine& line : lines) expected += Utf8ToWide(line.text) + L"\n";
-    for (const auto& [fg, bg] : {std::pair{"#202020", "#f3f3f3"}, std::pair{"#e8e8e8", "#1e1e1e"}}) {
+    for (const auto& [fg, bg] :
+         {std::pair{"#202020", "#f3f3f3"}, std::pair{"#e8e8e8", "#1e1e1e"}}) {
         ASSERT_TRUE(RenderLines(NarrowPath("ui.png"), lines, fg, bg, 800, 0));
         const double accuracy = CharacterAccuracy(expected, Read("ui.png"));
         std::cout << fg << " on " << bg << ": " << accuracy * 100 << " %\n";

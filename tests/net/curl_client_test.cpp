@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <filesystem>
 #include <thread>
 
 #include "net/curl_error_text.h"
@@ -12,8 +13,6 @@
 #include "platform/text.h"
 #include "support/test_certificates.h"
 
-#include <filesystem>
-
 namespace {
 
 // A loopback HTTPS server with a handful of routes the transfer tests need.
@@ -21,18 +20,20 @@ class EchoServer {
 public:
     explicit EchoServer(bool stranger = false) {
         const auto& c = Certificates();
-        server_ = std::make_unique<httplib::SSLServer>(
-            (stranger ? c.strangerCert : c.serverCert).c_str(),
-            (stranger ? c.strangerKey : c.serverKey).c_str());
+        server_ =
+            std::make_unique<httplib::SSLServer>((stranger ? c.strangerCert : c.serverCert).c_str(),
+                                                 (stranger ? c.strangerKey : c.serverKey).c_str());
         server_->Get("/chunks", [](const httplib::Request&, httplib::Response& res) {
-            res.set_chunked_content_provider("text/plain", [](size_t offset, httplib::DataSink& sink) {
-                if (offset >= 30000) {
-                    sink.done();
-                    return true;
-                }
-                const std::string part = "chunk" + std::to_string(offset / 10000) + std::string(9994, '.');
-                return sink.write(part.data(), part.size());
-            });
+            res.set_chunked_content_provider(
+                "text/plain", [](size_t offset, httplib::DataSink& sink) {
+                    if (offset >= 30000) {
+                        sink.done();
+                        return true;
+                    }
+                    const std::string part =
+                        "chunk" + std::to_string(offset / 10000) + std::string(9994, '.');
+                    return sink.write(part.data(), part.size());
+                });
         });
         server_->Get("/missing", [](const httplib::Request&, httplib::Response& res) {
             res.status = 404;
@@ -49,7 +50,8 @@ public:
             res.set_content_provider(100 * 1024 * 1024, "text/plain",
                                      [](size_t, size_t length, httplib::DataSink& sink) {
                                          static const std::string block(1 << 20, 'x');
-                                         return sink.write(block.data(), std::min(length, block.size()));
+                                         return sink.write(block.data(),
+                                                           std::min(length, block.size()));
                                      });
         });
         server_->Post("/echo", [](const httplib::Request& req, httplib::Response& res) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-
 #include <filesystem>
 
 #include "platform/file_io.h"

@@ -18,16 +18,20 @@
 int main(int argc, char** argv) {
     const char* log = std::getenv("TAVIOCR_TEST_ENGINE_LOG");
     if (log) std::ofstream(log, std::ios::app) << (argc > 1 ? argv[1] : "") << "\n";
-    const std::string mode = std::getenv("TAVIOCR_TEST_ENGINE") ? std::getenv("TAVIOCR_TEST_ENGINE") : "";
+    const std::string mode =
+        std::getenv("TAVIOCR_TEST_ENGINE") ? std::getenv("TAVIOCR_TEST_ENGINE") : "";
     if (mode == "sleep") {
         ::sleep(10);
         return 0;
     }
     if (mode == "crash") std::abort();
     std::string block;
-    if (mode.starts_with("text:")) block = mode.substr(5) + std::string(1, '\0');
-    else if (mode == "zero") block = std::string("\0late text\0", 11);
-    else return 1;
+    if (mode.starts_with("text:"))
+        block = mode.substr(5) + std::string(1, '\0');
+    else if (mode == "zero")
+        block = std::string("\0late text\0", 11);
+    else
+        return 1;
     PrivateClipboard clipboard;
     return clipboard.SetData(RegisterClipboardFormat(L"THOCR_FMT"), block) ? 0 : 5;
 }

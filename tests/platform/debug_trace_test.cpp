@@ -29,8 +29,7 @@ TEST(DebugTrace, WritesOneLineOnlyWhenSwitchedOn) {
 }
 
 TEST(DebugTrace, MismatchedFormatGivesTheFormatItself) {
-    EXPECT_EQ(TraceOutput(true, [] { DebugTrace(L"value %s and %d\n", 5); }),
-              "value %s and %d\n");
+    EXPECT_EQ(TraceOutput(true, [] { DebugTrace(L"value %s and %d\n", 5); }), "value %s and %d\n");
 }
 
 TEST(DebugTrace, LongTextIsCutTo511Characters) {

@@ -13,8 +13,7 @@ TEST(IniDocument, NamesCompareWithoutCaseAndBlanksAreTrimmed) {
 }
 
 TEST(IniDocument, FirstSectionAndFirstKeyWin) {
-    const auto doc = IniDocument::Parse(
-        L"[General]\nA=1\nA=2\n[Main]\nB=x\n[general]\nA=3\nC=4\n");
+    const auto doc = IniDocument::Parse(L"[General]\nA=1\nA=2\n[Main]\nB=x\n[general]\nA=3\nC=4\n");
     EXPECT_EQ(doc.Get(L"General", L"A"), L"1");
     // A key only in the second section of the same name is not seen.
     EXPECT_FALSE(doc.Get(L"General", L"C"));
@@ -28,7 +27,8 @@ TEST(IniDocument, ValueIsEverythingAfterTheFirstEquals) {
 }
 
 TEST(IniDocument, EditsKeepEveryOtherLineAsItStood) {
-    auto doc = IniDocument::Parse(L"; comment\r\n[General]\r\nA = 1\r\nodd line\r\n\r\n[Main]\r\nB=2\r\n");
+    auto doc =
+        IniDocument::Parse(L"; comment\r\n[General]\r\nA = 1\r\nodd line\r\n\r\n[Main]\r\nB=2\r\n");
     doc.Set(L"general", L"A", L"5");
     doc.Set(L"General", L"New", L"x");
     doc.Set(L"Setting", L"LCID", L"1033");
@@ -51,11 +51,13 @@ TEST(IniDocumentBytes, ReadsEveryEncodingItMayMeet) {
     const std::wstring text = L"[General]\r\nSavePath=C:/Ergebnisse/Größe\r\n";
     const std::wstring expected = L"C:/Ergebnisse/Größe";
     const std::string utf16 = EncodeUtf16Le(text);
-    EXPECT_EQ(IniDocument::FromFileBytes("\xFF\xFE" + utf16).Get(L"General", L"SavePath"), expected);
+    EXPECT_EQ(IniDocument::FromFileBytes("\xFF\xFE" + utf16).Get(L"General", L"SavePath"),
+              expected);
     EXPECT_EQ(IniDocument::FromFileBytes(utf16).Get(L"General", L"SavePath"), expected);
     EXPECT_EQ(IniDocument::FromFileBytes(WideToUtf8(text)).Get(L"General", L"SavePath"), expected);
-    EXPECT_EQ(IniDocument::FromFileBytes("\xEF\xBB\xBF" + WideToUtf8(text)).Get(L"General", L"SavePath"),
-              expected);
+    EXPECT_EQ(
+        IniDocument::FromFileBytes("\xEF\xBB\xBF" + WideToUtf8(text)).Get(L"General", L"SavePath"),
+        expected);
     std::string bigEndian = utf16;
     for (size_t i = 0; i + 1 < bigEndian.size(); i += 2) std::swap(bigEndian[i], bigEndian[i + 1]);
     EXPECT_EQ(IniDocument::FromFileBytes("\xFE\xFF" + bigEndian).Get(L"General", L"SavePath"),

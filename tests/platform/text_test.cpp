@@ -11,7 +11,9 @@ TEST(Utf8Conversion, RoundTripsEveryPlane) {
 TEST(Utf8Conversion, MalformedBytesBecomeReplacementCharacters) {
     // A stray continuation byte, a truncated sequence, an overlong form and an
     // encoded surrogate: each offending byte is one U+FFFD, the rest survives.
-    EXPECT_EQ(Utf8ToWide("a\x80" "b"), L"a\uFFFDb");
+    EXPECT_EQ(Utf8ToWide("a\x80"
+                         "b"),
+              L"a\uFFFDb");
     EXPECT_EQ(Utf8ToWide("a\xE4\xB8"), L"a\uFFFD\uFFFD");
     EXPECT_EQ(Utf8ToWide("\xC0\xAF"), L"\uFFFD\uFFFD");
     EXPECT_EQ(Utf8ToWide("\xED\xA0\x80x"), L"\uFFFD\uFFFD\uFFFDx");
@@ -37,7 +39,10 @@ TEST(Utf16Le, ToleratesTruncationAndLoneSurrogates) {
     EXPECT_EQ(DecodeUtf16Le(std::string("A\0B", 3)), L"A");
     // A high surrogate without its partner, at the end and before a letter.
     EXPECT_EQ(DecodeUtf16Le(std::string("\x3D\xD8", 2)), L"\uFFFD");
-    EXPECT_EQ(DecodeUtf16Le(std::string("\x3D\xD8" "A\0", 4)), L"\uFFFDA");
+    EXPECT_EQ(DecodeUtf16Le(std::string("\x3D\xD8"
+                                        "A\0",
+                                        4)),
+              L"\uFFFDA");
     EXPECT_EQ(DecodeUtf16Le(std::string("\x00\xDE", 2)), L"\uFFFD");
 }
 

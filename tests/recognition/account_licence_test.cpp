@@ -5,7 +5,8 @@
 TEST(AccountLicence, PicksEveryFieldByItsMarkers) {
     const std::wstring text =
         L"开户许可证核准号:J1000123456701编号:1000-01234567经审核,北京某某科技有限公司符合开户条件,"
-        L"准予开立基本存款账户。法定代表人(单位负责人)王五开户银行中国银行北京分行账号12345678901234";
+        L"准予开立基本存款账户。法定代表人(单位负责人)"
+        L"王五开户银行中国银行北京分行账号12345678901234";
     EXPECT_EQ(ParseAccountLicence(text),
               L"核准号：J1000123456701\r\n编号：1000-01234567\r\n公司名：北京某某科技有限公司\r\n"
               L"法人：王五\r\n开户银行：中国银行北京分行\r\n账号：12345678901234\r\n");
@@ -19,7 +20,8 @@ TEST(AccountLicence, FallsBackToOtherMarkers) {
 
 TEST(AccountLicence, BankNameTakesTheLongBranchPrefix) {
     const std::wstring text =
-        L"开户许可证开立基本存款账户。招商银行股份公司法定代表人(单位负责人)孙七开户银行北京分行账号 123";
+        L"开户许可证开立基本存款账户。招商银行股份公司法定代表人(单位负责人)"
+        L"孙七开户银行北京分行账号 123";
     // The account marker is followed by a space: no account line.
     EXPECT_EQ(ParseAccountLicence(text), L"法人：孙七\r\n开户银行：招商银行股份公司北京分行\r\n");
 }

@@ -48,8 +48,13 @@ TEST_F(ImagePrepTest, CopyKeepsTheNameWithPngContentInAFolderPerSource) {
 TEST_F(ImagePrepTest, HugeOrBrokenImagesAreRefusedNotDecoded) {
     // A BMP header claiming 20,000 × 20,000 pixels at 32 bits (1.6 GB).
     std::string bmp = "BM";
-    auto put32 = [&bmp](std::uint32_t v) { for (int i = 0; i < 4; ++i) bmp += static_cast<char>(v >> (8 * i)); };
-    auto put16 = [&bmp](std::uint16_t v) { bmp += static_cast<char>(v); bmp += static_cast<char>(v >> 8); };
+    auto put32 = [&bmp](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) bmp += static_cast<char>(v >> (8 * i));
+    };
+    auto put16 = [&bmp](std::uint16_t v) {
+        bmp += static_cast<char>(v);
+        bmp += static_cast<char>(v >> 8);
+    };
     put32(54 + 64), put32(0), put32(54), put32(40), put32(20000), put32(20000), put16(1), put16(32);
     put32(0), put32(1600000000u), put32(2835), put32(2835), put32(0), put32(0);
     bmp += std::string(64, '\0');
@@ -75,8 +80,8 @@ TEST(Encoding, Base64AndEscapingAsTheServicesExpect) {
     EXPECT_EQ(Base64Encode("ab"), "YWI=");
     EXPECT_EQ(Base64Decode("YWI="), "ab");
     EXPECT_EQ(Base64Decode("YWJj"), "abc");
-    EXPECT_EQ(Base64Decode("YWJj=ZGVm"), "abc");    // stops at "="
-    EXPECT_EQ(Base64Decode("YWJj\nZGVm"), "abc");   // stops outside the alphabet
+    EXPECT_EQ(Base64Decode("YWJj=ZGVm"), "abc");   // stops at "="
+    EXPECT_EQ(Base64Decode("YWJj\nZGVm"), "abc");  // stops outside the alphabet
     EXPECT_EQ(Base64Decode("YW"), "a");
     EXPECT_EQ(Base64Decode("Y"), "");
     EXPECT_EQ(CurlEscape("a+b/c=d e-f.g_h~"), "a%2Bb%2Fc%3Dd%20e-f.g_h~");

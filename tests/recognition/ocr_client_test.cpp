@@ -11,7 +11,9 @@
 
 class OcrClientTest : public CloudTest {
 protected:
-    OcrClient Client() { return OcrClient("app-id", FakeCloud::kApiKey, FakeCloud::kSecretKey, cloud_->BaseUrl()); }
+    OcrClient Client() {
+        return OcrClient("app-id", FakeCloud::kApiKey, FakeCloud::kSecretKey, cloud_->BaseUrl());
+    }
     const std::string kPath = "/rest/2.0/ocr/v1/general_basic";
 };
 
@@ -32,15 +34,16 @@ TEST_F(OcrClientTest, TokenIsFetchedOnceAndReusedUntilADayBeforeExpiry) {
 
 TEST_F(OcrClientTest, RequestCarriesSdkFieldsTokenAndEscapedForm) {
     OcrClient client = Client();
-    const Json::Value answer = WholeAnswer(client.Recognize(1, "\xFB\xFF\xBE image", {{"language_type", "ENG"}}));
+    const Json::Value answer =
+        WholeAnswer(client.Recognize(1, "\xFB\xFF\xBE image", {{"language_type", "ENG"}}));
     EXPECT_EQ(answer["words_result"][0]["words"].asString(), "Hello TaviOCR");
     const auto post = cloud_->Requests().back();
     EXPECT_EQ(post.path, kPath);
     EXPECT_EQ(post.query.at("aipSdk"), "C");
     EXPECT_EQ(post.query.at("aipSdkVersion"), "0.7.4");
     EXPECT_EQ(post.query.at("access_token"), "24.token1");
-    EXPECT_EQ(post.body, "image=" + CurlEscape(Base64Encode("\xFB\xFF\xBE image")) +
-                             "&language_type=ENG&");
+    EXPECT_EQ(post.body,
+              "image=" + CurlEscape(Base64Encode("\xFB\xFF\xBE image")) + "&language_type=ENG&");
     EXPECT_NE(post.body.find("%2B%2F%2B%2B"), std::string::npos);
 }
 
@@ -62,8 +65,8 @@ TEST_F(OcrClientTest, ExpiredTokenIsRetriedExactlyOnce) {
 TEST_F(OcrClientTest, QueryIsAppendedAfterAnExistingQuestionMark) {
     OcrClient client = Client();
     std::string response;
-    EXPECT_EQ(client.HttpPostForm(cloud_->BaseUrl() + kPath + "?x=1", {{"aipSdk", "C"}}, "image=QQ%3D%3D&",
-                                  {{"X-Test", "1"}}, response),
+    EXPECT_EQ(client.HttpPostForm(cloud_->BaseUrl() + kPath + "?x=1", {{"aipSdk", "C"}},
+                                  "image=QQ%3D%3D&", {{"X-Test", "1"}}, response),
               0);
     const auto post = cloud_->Requests().back();
     EXPECT_EQ(post.query.at("x"), "1");

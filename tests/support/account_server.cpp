@@ -88,10 +88,10 @@ AccountServer::AccountServer() {
             return;
         }
         const std::size_t signature = query.rfind("&s=");
-        if (signature == std::string::npos ||
-            Md5(PercentDecode(query.substr(0, signature)) + kSigningKey) !=
-                query.substr(signature + 3)) {
-            res.set_content(Failure("SignErr", "The signature does not match."), "application/json");
+        if (signature == std::string::npos || Md5(PercentDecode(query.substr(0, signature)) +
+                                                  kSigningKey) != query.substr(signature + 3)) {
+            res.set_content(Failure("SignErr", "The signature does not match."),
+                            "application/json");
             return;
         }
         const auto parameters = SplitQuery(query.substr(0, signature));

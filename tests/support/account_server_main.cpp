@@ -2,9 +2,10 @@
 // prints the endpoints.ini lines that point the program at it and serves
 // until interrupted.
 
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
-#include <unistd.h>
 
 #include "support/account_server.h"
 #include "support/test_certificates.h"

@@ -15,8 +15,8 @@ struct TextLine {
 // Draws the lines one under another, left-aligned, on a canvas of the given
 // size (0 × 0: just large enough). False when ImageMagick is missing or fails.
 bool RenderLines(const std::string& path, const std::vector<TextLine>& lines,
-                 const std::string& foreground = "#202020", const std::string& background = "#f3f3f3",
-                 int width = 0, int height = 0);
+                 const std::string& foreground = "#202020",
+                 const std::string& background = "#f3f3f3", int width = 0, int height = 0);
 
 // A paragraph wrapped at width pixels.
 bool RenderParagraph(const std::string& path, const std::string& text, int pixels, int width,

@@ -8,8 +8,9 @@ TEST(LangSource, ParsesSectionsEntriesAndEscapes) {
     ASSERT_TRUE(parsed.error.empty()) << parsed.error;
     ASSERT_EQ(parsed.sections.size(), 2u);
     EXPECT_EQ(parsed.sections[0].name, "Text");
-    EXPECT_EQ(parsed.sections[0].entries,
-              (std::vector<LangEntry>{{L"A", L"one"}, {L"B", L"line\nbreak \\ tab\t"}, {L"Empty", L""}}));
+    EXPECT_EQ(
+        parsed.sections[0].entries,
+        (std::vector<LangEntry>{{L"A", L"one"}, {L"B", L"line\nbreak \\ tab\t"}, {L"Empty", L""}}));
     EXPECT_EQ(parsed.sections[1].entries, (std::vector<LangEntry>{{L"Title", L"T=x"}}));
 }
 

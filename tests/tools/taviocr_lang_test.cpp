@@ -61,8 +61,8 @@ TEST_F(LangToolTest, SetPutsACredentialIntoTheFileAndKeepsEverythingElse) {
 
 TEST_F(LangToolTest, CompileBuildsAFileTheProgramReads) {
     WriteBytes(Path("src.txt"), "[Text]\nGreeting=Hallo\n[Message]\nTitle=T\n");
-    ASSERT_EQ(Tool("compile '" + NarrowPath("src.txt") + "' '" + NarrowPath("out.dat") + "'").status,
-              0);
+    ASSERT_EQ(
+        Tool("compile '" + NarrowPath("src.txt") + "' '" + NarrowPath("out.dat") + "'").status, 0);
     std::wstring value;
     EXPECT_TRUE(ReadLangEntry(L"Text", L"Greeting", L"", value, 260, Path("out.dat")));
     EXPECT_EQ(value, L"Hallo");
@@ -70,7 +70,8 @@ TEST_F(LangToolTest, CompileBuildsAFileTheProgramReads) {
 
 TEST_F(LangToolTest, BadInputIsRefusedWithoutDamage) {
     WriteBytes(Path("bad.txt"), "[Text]\nA=1\nA=2\n");
-    const ToolRun bad = Tool("compile '" + NarrowPath("bad.txt") + "' '" + NarrowPath("x.dat") + "'");
+    const ToolRun bad =
+        Tool("compile '" + NarrowPath("bad.txt") + "' '" + NarrowPath("x.dat") + "'");
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.output.find("line 3: duplicate key A"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(NarrowPath("x.dat")));

@@ -14,10 +14,17 @@ std::wstring Unescape(std::wstring_view text) {
             continue;
         }
         switch (text[++i]) {
-            case L'n': out += L'\n'; break;
-            case L'r': out += L'\r'; break;
-            case L't': out += L'\t'; break;
-            default: out += text[i];
+            case L'n':
+                out += L'\n';
+                break;
+            case L'r':
+                out += L'\r';
+                break;
+            case L't':
+                out += L'\t';
+                break;
+            default:
+                out += text[i];
         }
     }
     return out;

@@ -33,7 +33,8 @@ LangSourceResult ParseLangSource(std::string_view utf8);
 // Sections as scrambled compound-file streams.
 std::vector<CompoundStream> EncodeLangSections(const std::vector<LangSection>& sections);
 // The streams of a compiled file decoded back; nothing when a stream is unreadable.
-std::optional<std::vector<LangSection>> DecodeLangStreams(const std::vector<CompoundStream>& streams);
+std::optional<std::vector<LangSection>> DecodeLangStreams(
+    const std::vector<CompoundStream>& streams);
 
 // Sets a value: replaces the first entry of that key, else appends it; adds
 // the section when it is missing.

@@ -58,7 +58,8 @@ int Set(const std::string& file, const std::string& section, const std::string& 
     SetLangValue(*sections, section, Utf8ToWide(key), Utf8ToWide(value));
     const auto streams = EncodeLangSections(*sections);
     for (const auto& [name, bytes] : streams)
-        if (bytes.size() >= kMaxLangStreamBytes) return Fail("section " + name + " would be too large");
+        if (bytes.size() >= kMaxLangStreamBytes)
+            return Fail("section " + name + " would be too large");
     if (!WriteCompoundFile(Utf8ToWide(file), streams)) return Fail("cannot write " + file);
     return kOk;
 }
