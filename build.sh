@@ -19,7 +19,7 @@ PACKAGES=(
   imagemagick fonts-noto-cjk qt6-translations-l10n
   xvfb xauth xdotool x11-utils libx11-dev openbox
   libsane-dev sane-utils libsane1
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
 )
 
 sudo_if_needed() {
@@ -63,6 +63,18 @@ run_fuzzers() {
   done
 }
 
+# Every C++ file as .clang-format lays it out; a deviation fails the tests.
+check_formatting() {
+  local deviating
+  deviating=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 |
+              sed -n 's/^\([^:]*\):[0-9]*:[0-9]*: warning:.*/\1/p' | sort -u)
+  if [ -n "$deviating" ]; then
+    echo "Not formatted (run clang-format -i on them):"
+    echo "$deviating"
+    return 1
+  fi
+}
+
 # A throw-away home so that tests never touch the real user's files.
 isolated_environment() {
   local root
@@ -93,6 +105,7 @@ case "$command" in
     ;;
   test)
     install_missing_packages
+    check_formatting
     build
     isolated_environment
     trap 'rm -rf "$TEST_ROOT"' EXIT

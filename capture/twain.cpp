@@ -129,12 +129,12 @@ bool CTwain::SetTransferCount(int pageCount) {
     return true;
 }
 
-bool CTwain::Acquire(int pageCount) {
+bool CTwain::Acquire(int pageCount, SourceWindow window) {
     scanFailure_ = TWCC_SUCCESS;
     if ((!library_ || !managerOpen_ || !sourceOpen_) && !OpenSource()) return false;
     if (!SetTransferCount(pageCount)) return false;
     if (enabled_) return false;
-    TW_USERINTERFACE ui{1, 0, parent_.window};
+    TW_USERINTERFACE ui{TW_UINT16(window == SourceWindow::Shown ? 1 : 0), 0, parent_.window};
     enabled_ = CallSourceManager(&source_, DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui);
     modalUi_ = enabled_ ? ui.ModalUI : 1;
     return enabled_;

@@ -13,6 +13,11 @@
 //   6 a transfer ready, 7 a transfer under way (inside the transfer loop).
 class CTwain {
 public:
+    // Whether the source shows its own window (settings, then "Scan"). A
+    // driver that waits for wake-ups on its thread cannot serve a window and
+    // asks for none: the scan then starts at once.
+    enum class SourceWindow { Shown, None };
+
     CTwain();
     virtual ~CTwain();
     CTwain(const CTwain&) = delete;
@@ -35,7 +40,7 @@ public:
     bool CallSourceManager(TW_IDENTITY* destination, TW_UINT32 group, TW_UINT16 dataType,
                            TW_UINT16 message, TW_MEMREF data);
     bool EnumerateSources(std::vector<TW_IDENTITY>& sources);
-    bool Acquire(int pageCount);
+    bool Acquire(int pageCount, SourceWindow window = SourceWindow::Shown);
     // Offered every message of the parent while a source is known; always 0.
     int ProcessEvent();
     void CloseSource();

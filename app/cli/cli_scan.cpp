@@ -30,7 +30,7 @@ std::vector<std::wstring> CliScanner::Scan(const std::string& device, int pages)
                                    : L"no scanner named " + Utf8ToWide(device));
         return {};
     }
-    if (!OpenSource(chosen) || !Acquire(pages)) {
+    if (!OpenSource(chosen) || !Acquire(pages, SourceWindow::None)) {
         PrintError(MessageText(L"ScannerIsInvalid"));
         return {};
     }

@@ -102,7 +102,7 @@ TEST_F(TwainTest, TwoPagesArriveAsJpegsInOrderAndTheNextScanDeletesThem) {
     ASSERT_EQ(sources.size(), 2u);
     EXPECT_STREQ(sources[1].ProductFamily, "test:1");
     ASSERT_TRUE(scanner.OpenSource(&sources[0]));
-    ASSERT_TRUE(scanner.Acquire(2));
+    ASSERT_TRUE(scanner.Acquire(2, CTwain::SourceWindow::None));
     EXPECT_EQ(scanner.PageCount(), 2);
     scanner.Pump();
     const std::wstring folder = scanner.ScanFolder();
@@ -125,7 +125,7 @@ TEST_F(TwainTest, AFlatbedAskedForEveryPageGetsItsOwnCountBack) {
     PumpedScanner scanner;
     ASSERT_TRUE(scanner.Init(ModuleFolder()));
     ASSERT_TRUE(scanner.OpenSource());  // the default source
-    ASSERT_TRUE(scanner.Acquire(-1));
+    ASSERT_TRUE(scanner.Acquire(-1, CTwain::SourceWindow::None));
     EXPECT_EQ(scanner.PageCount(), 1) << "TWRC_CHECKSTATUS, then the source's own count";
     scanner.Pump();
     EXPECT_EQ(scanner.ScannedFiles().size(), 1u);
@@ -140,7 +140,7 @@ TEST_F(TwainTest, LineArtAndSixteenBitPagesArriveAsReadablePages) {
         PumpedScanner scanner;
         ASSERT_TRUE(scanner.Init(ModuleFolder()));
         ASSERT_TRUE(scanner.OpenSource());
-        ASSERT_TRUE(scanner.Acquire(1));
+        ASSERT_TRUE(scanner.Acquire(1, CTwain::SourceWindow::None));
         scanner.Pump();
         ASSERT_EQ(scanner.ScannedFiles().size(), 1u);
         const QImage page(QString::fromStdWString(scanner.ScannedFiles().front()));
@@ -195,7 +195,7 @@ TEST_F(TwainTest, APageThatCannotBeDescribedEndsTheTransfersAndTheAcquisition) {
     PumpedScanner scanner;
     ASSERT_TRUE(scanner.Init(Utf8ToWide(SCRIPTED_DSM_DIR)));
     ASSERT_TRUE(scanner.OpenSource());
-    ASSERT_TRUE(scanner.Acquire(-1));
+    ASSERT_TRUE(scanner.Acquire(-1, CTwain::SourceWindow::None));
     EXPECT_EQ(scanner.PageCount(), 3) << "the source's own count, set back as UINT16";
     scanner.Pump();  // returns only once the acquisition has finished
     void* module = ::dlopen(SCRIPTED_DSM_DIR "/TWAIN_32.DLL", RTLD_NOW | RTLD_NOLOAD);
@@ -216,7 +216,7 @@ TEST_F(TwainTest, TheNewerManagerChoosesItselfAndScansOnePage) {
     ASSERT_TRUE(scanner.Init(Utf8ToWide(folder.string())));
     EXPECT_TRUE(scanner.IsNewManager());
     ASSERT_TRUE(scanner.SelectSource());
-    ASSERT_TRUE(scanner.Acquire(1));
+    ASSERT_TRUE(scanner.Acquire(1, CTwain::SourceWindow::None));
     scanner.Pump();
     EXPECT_EQ(scanner.ScannedFiles().size(), 1u);
 }
