@@ -110,12 +110,9 @@ case "$command" in
     isolated_environment
     trap 'rm -rf "$TEST_ROOT"' EXIT
     [ "${TAVIOCR_SKIP_FUZZ:-0}" = 1 ] || run_fuzzers
-    # One X server for the tests that need a real display. A test that fails
-    # is run once more: some tests on the shared display still fail now and
-    # then on a loaded machine (a start that cannot reach the X server), and a
-    # lost CI run costs more than the second try; a real fault fails twice.
-    xvfb-run -a -s "-screen 0 1280x1024x24" \
-      ctest --test-dir build --output-on-failure -j"$(nproc)" --repeat until-pass:2 "$@"
+    # Tests that need a real display start an X server of their own
+    # (tests/support/own_display.sh), so they run side by side.
+    ctest --test-dir build --output-on-failure -j"$(nproc)" "$@"
     ;;
   bench)
     install_missing_packages

@@ -25,6 +25,7 @@
 #include "platform/debug_trace.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
+#include "toolkit/controls/tab_layout_ui.h"
 #include "toolkit/skin_manager.h"
 
 namespace {
@@ -187,15 +188,23 @@ protected:
 
 private:
     // A developer's probe for driving the program from outside (X test
-    // tools): with TAVIOCR_CONTROL_MAP set, each paint writes the screen
-    // rectangle of every visible named control to "<that path>.<window class>".
+    // tools): with TAVIOCR_CONTROL_MAP set, each paint writes to
+    // "<that path>.<window class>" the line "window <X window id>" and the
+    // rectangle of every visible named control within that window. A window
+    // manager may still move the window, so tools place the pointer relative
+    // to the window. While a page slides in no control is listed, so whatever
+    // is listed stays where it is.
     void WriteControlMap() {
         static const char* base = std::getenv("TAVIOCR_CONTROL_MAP");
         if (!base) return;
-        QString lines;
+        QString lines = QStringLiteral("window %1\n").arg(winId());
+        bool sliding = false;
+        for (const CAnimationTabLayoutUI* pages : findChildren<CAnimationTabLayoutUI*>())
+            sliding = sliding || pages->IsAnimating();
         for (const QWidget* control : findChildren<QWidget*>()) {
+            if (sliding) break;
             if (control->objectName().isEmpty() || !control->isVisibleTo(this)) continue;
-            const QPoint origin = control->mapToGlobal(QPoint(0, 0));
+            const QPoint origin = control->mapTo(this, QPoint(0, 0));
             lines += QStringLiteral("%1 %2 %3 %4 %5\n")
                          .arg(control->objectName())
                          .arg(origin.x())

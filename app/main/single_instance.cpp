@@ -12,7 +12,10 @@
 namespace {
 
 constexpr int kAnswerMilliseconds = 1000;
+// Showing the window may take a moment on a busy machine.
+constexpr int kShownMilliseconds = 3000;
 const QByteArray kShowRequest = QByteArrayLiteral("show\n");
+const QByteArray kShownAnswer = QByteArrayLiteral("shown\n");
 
 // Only a process of this user may speak for our instance or ask it to show
 // itself: a socket planted by someone else is nobody's answer.
@@ -43,6 +46,10 @@ bool SingleInstance::SignalRunningInstance() const {
     if (!PeerIsThisUser(socket)) return false;
     socket.write(kShowRequest);
     socket.waitForBytesWritten(kAnswerMilliseconds);
+    // The answer comes once the window is shown, so this start ends after
+    // the request was carried out. An instance that does not answer in time
+    // still has the request.
+    socket.waitForReadyRead(kShownMilliseconds);
     socket.disconnectFromServer();
     return true;
 }
@@ -63,8 +70,11 @@ bool SingleInstance::Listen(std::function<void()> showRequest) {
                 continue;
             }
             connect(client, &QLocalSocket::readyRead, client, [client, showRequest] {
-                if (client->readAll().contains('\n')) showRequest();
-                client->disconnectFromServer();
+                if (client->readAll().contains('\n')) {
+                    showRequest();
+                    client->write(kShownAnswer);
+                }
+                client->disconnectFromServer();  // after the answer is written
             });
             connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
         }

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <thread>
@@ -26,7 +27,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// A control's rectangle within its window (the X window id).
 struct Rect {
+    unsigned long window = 0;
     int x = 0, y = 0, w = 0, h = 0;
 };
 
@@ -55,6 +58,17 @@ std::vector<unsigned long> NumbersIn(const std::string& text) {
         if (word.rfind("0x", 0) == 0 || std::isdigit(static_cast<unsigned char>(word[0])))
             numbers.push_back(std::stoul(word, nullptr, 0));
     return numbers;
+}
+
+// Polls until the condition holds; false only when it never did in a minute,
+// which no loaded machine explains.
+bool Eventually(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(50ms);
+    }
+    return true;
 }
 
 }  // namespace
@@ -101,47 +115,64 @@ protected:
         if (!root_.empty()) TempEnvironment::TearDown();
     }
 
-    // Where a visible control of a window class is on the screen, from the map the program writes.
+    // Where a visible control of a window class is, from the map the program writes.
     std::optional<Rect> Find(const std::string& windowClass, const std::string& control) {
         std::ifstream map(root_ + "/map." + windowClass);
         std::string name;
         Rect rect;
+        if (!(map >> name >> rect.window) || name != "window") return std::nullopt;
         while (map >> name >> rect.x >> rect.y >> rect.w >> rect.h)
             if (name == control) return rect;
         return std::nullopt;
     }
+    // Puts the pointer on the middle of a control, wherever its window is now,
+    // and says where that is on the screen.
+    std::optional<std::pair<int, int>> PointAt(const Rect& rect) {
+        if (Shell("xdotool mousemove --sync --window " + std::to_string(rect.window) + " " +
+                  std::to_string(rect.x + rect.w / 2) + " " +
+                  std::to_string(rect.y + rect.h / 2)) != 0)
+            return std::nullopt;
+        std::istringstream fields(Output("xdotool getmouselocation --shell"));
+        std::map<std::string, int> values;
+        for (std::string line; std::getline(fields, line);)
+            if (const auto equals = line.find('='); equals != std::string::npos)
+                values[line.substr(0, equals)] = std::atoi(line.c_str() + equals + 1);
+        return std::pair{values["X"], values["Y"]};
+    }
     std::optional<Rect> WaitFor(const std::string& windowClass, const std::string& control) {
-        const auto deadline = std::chrono::steady_clock::now() + 15s;
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (auto rect = Find(windowClass, control)) return rect;
-            std::this_thread::sleep_for(50ms);
-        }
-        return std::nullopt;
+        std::optional<Rect> rect;
+        Eventually([&] { return (rect = Find(windowClass, control)).has_value(); });
+        return rect;
     }
     // Waits until the capture overlay is on the screen.
     bool WaitForOverlay() {
-        const auto deadline = std::chrono::steady_clock::now() + 15s;
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (Shell("xdotool search --onlyvisible --name '^ScreenCuttingWnd$'") == 0) return true;
-            std::this_thread::sleep_for(50ms);
-        }
-        return false;
+        return Eventually(
+            [] { return Shell("xdotool search --onlyvisible --name '^ScreenCuttingWnd$'") == 0; });
     }
-    // Pages slide in: a control is clicked once it has stayed where it is.
+    // The region a capture sent for recognition, once it was sent.
+    QImage SentRegion() {
+        if (!Eventually([&] { return cloud_.CountRequests(kGeneral) > 0; })) return {};
+        EXPECT_EQ(cloud_.CountRequests(kGeneral), 1);
+        return QImage::fromData(QByteArray::fromBase64(QByteArray::fromStdString(
+                                    cloud_.Requests().back().form.at("image"))),
+                                "JPEG");
+    }
+    // The map lists no control while a page slides in: one it lists stays put.
     bool ClickWhenShown(const std::string& windowClass, const std::string& control) {
-        auto rect = WaitFor(windowClass, control);
-        for (int settled = 0; rect && settled < 2;) {
-            std::this_thread::sleep_for(150ms);
-            const auto again = Find(windowClass, control);
-            settled = again && again->x == rect->x && again->y == rect->y ? settled + 1 : 0;
-            rect = again;
-        }
-        if (!rect) return false;
-        const int x = rect->x + rect->w / 2, y = rect->y + rect->h / 2;
-        return Shell("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) +
-                     " click 1") == 0;
+        const auto rect = WaitFor(windowClass, control);
+        return rect && PointAt(*rect) && Shell("xdotool click 1") == 0;
+    }
+    // Drops files from a file manager on the window of a control.
+    int DropOn(const Rect& rect, const std::vector<std::string>& files) {
+        const auto point = PointAt(rect);
+        if (!point) return -1;
+        std::string command = std::string(XDND_DRAG_SOURCE) + " " + std::to_string(point->first) +
+                              " " + std::to_string(point->second);
+        for (const std::string& file : files) command += " 'file://" + root_ + "/" + file + "'";
+        return WEXITSTATUS(std::system(command.c_str()));
     }
 
+    static constexpr const char* kGeneral = "/rest/2.0/ocr/v1/general_basic";
     FakeCloud cloud_;
     std::string program_;
     std::optional<ChildProcess> program_process_;
@@ -153,8 +184,7 @@ TEST_F(EndToEndTest, TwoPicturesPickedInTheDialogBecomeTwoUtf16ResultFiles) {
     ASSERT_TRUE(ClickWhenShown("TaviOCRWindowClass", "Pic-OCR"));
     ASSERT_TRUE(ClickWhenShown("TaviOCRWindowClass", "buttonAddPic"));
     // Qt's own file dialog: the name field has the focus; type both paths.
-    std::this_thread::sleep_for(800ms);
-    Shell("xdotool search --sync --onlyvisible --name '^Open' windowfocus");
+    Shell("xdotool search --sync --onlyvisible --name '^Open' windowfocus --sync");
     Shell("xdotool type --delay 5 '\"" + root_ + "/first.png\" \"" + root_ + "/second.png\"'");
     Shell("xdotool key Return");
     ASSERT_TRUE(ClickWhenShown("TaviOCRWindowClass", "buttonOCR"));
@@ -162,10 +192,9 @@ TEST_F(EndToEndTest, TwoPicturesPickedInTheDialogBecomeTwoUtf16ResultFiles) {
     ASSERT_TRUE(ClickWhenShown("TaviOCRDialogClass", "btnClose"));
 
     const fs::path folder = root_ + "/results/TaviOCR";
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (std::chrono::steady_clock::now() < deadline &&
-           !(fs::exists(folder / "first.png.txt") && fs::exists(folder / "second.png.txt")))
-        std::this_thread::sleep_for(100ms);
+    Eventually([&] {
+        return fs::exists(folder / "first.png.txt") && fs::exists(folder / "second.png.txt");
+    });
     for (const char* name : {"first.png.txt", "second.png.txt"}) {
         std::ifstream file(folder / name, std::ios::binary);
         std::stringstream bytes;
@@ -175,7 +204,7 @@ TEST_F(EndToEndTest, TwoPicturesPickedInTheDialogBecomeTwoUtf16ResultFiles) {
         EXPECT_EQ(content.substr(0, 2), "\xFF\xFE");
         EXPECT_EQ(DecodeUtf16Le(content.substr(2)), L"Hello TaviOCR\r\n第二行 text\r\n");
     }
-    EXPECT_EQ(cloud_.CountRequests("/rest/2.0/ocr/v1/general_basic"), 2);
+    EXPECT_EQ(cloud_.CountRequests(kGeneral), 2);
     EXPECT_TRUE(WaitFor("TaviOCRWindowClass", "listFiles")) << "the result list shows";
 }
 
@@ -184,13 +213,7 @@ TEST_F(EndToEndTest, PicturesDraggedFromAFileManagerAreTaken) {
     ASSERT_TRUE(program_process_);
     const auto home = WaitFor("TaviOCRWindowClass", "Pic-OCR");
     ASSERT_TRUE(home);
-    std::this_thread::sleep_for(300ms);  // the home page has slid in
-    const auto drop = [&](const std::vector<std::string>& files) {
-        std::string command = std::string(XDND_DRAG_SOURCE) + " " + std::to_string(home->x) + " " +
-                              std::to_string(home->y);
-        for (const std::string& file : files) command += " 'file://" + root_ + "/" + file + "'";
-        return WEXITSTATUS(std::system(command.c_str()));
-    };
+    const auto drop = [&](const std::vector<std::string>& files) { return DropOn(*home, files); };
     // A file that is no picture is refused; pictures switch to the add page.
     std::ofstream(root_ + "/notes.txt") << "not a picture";
     EXPECT_EQ(drop({"notes.txt"}), 0) << "the window took the drag, and shook";
@@ -200,9 +223,7 @@ TEST_F(EndToEndTest, PicturesDraggedFromAFileManagerAreTaken) {
     ASSERT_TRUE(ClickWhenShown("TaviOCRDialogClass", "optNotMerge"));
     ASSERT_TRUE(ClickWhenShown("TaviOCRDialogClass", "btnClose"));
     const fs::path folder = root_ + "/results/TaviOCR";
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (std::chrono::steady_clock::now() < deadline && !fs::exists(folder / "second.png.txt"))
-        std::this_thread::sleep_for(100ms);
+    Eventually([&] { return fs::exists(folder / "second.png.txt"); });
     EXPECT_TRUE(fs::exists(folder / "first.png.txt"));
     EXPECT_TRUE(fs::exists(folder / "second.png.txt"));
 }
@@ -213,16 +234,12 @@ TEST_F(EndToEndTest, AModalDialogStaysAboveItsWindowUnderAWindowManager) {
     const auto managed = [] {
         return !NumbersIn(Output("xprop -root _NET_SUPPORTING_WM_CHECK | cut -d'#' -f2")).empty();
     };
-    for (int i = 0; i < 100 && !managed(); ++i) std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(Eventually(managed));
     program_process_ = ChildProcess::Start({program_ + "/taviocr"});
     ASSERT_TRUE(program_process_);
     const auto home = WaitFor("TaviOCRWindowClass", "Pic-OCR");
     ASSERT_TRUE(home);
-    std::this_thread::sleep_for(300ms);
-    const std::string drop = std::string(XDND_DRAG_SOURCE) + " " + std::to_string(home->x) + " " +
-                             std::to_string(home->y) + " 'file://" + root_ +
-                             "/first.png' 'file://" + root_ + "/second.png'";
-    ASSERT_EQ(std::system(drop.c_str()), 0);
+    ASSERT_EQ(DropOn(*home, {"first.png", "second.png"}), 0);
     ASSERT_TRUE(ClickWhenShown("TaviOCRWindowClass", "buttonOCR"));
     const auto question = WaitFor("TaviOCRDialogClass", "optNotMerge");
     ASSERT_TRUE(question) << "the merge question";
@@ -244,7 +261,10 @@ TEST_F(EndToEndTest, AModalDialogStaysAboveItsWindowUnderAWindowManager) {
     ASSERT_GT(shell["WIDTH"], 0);
     Shell("xdotool mousemove " + std::to_string(shell["X"] + 15) + " " +
           std::to_string(shell["Y"] + 15) + " click 1");
-    std::this_thread::sleep_for(300ms);
+    // The window manager takes its requests in order: once it has moved the
+    // window by a pixel, it has also dealt with the click.
+    Shell("xdotool windowmove --sync " + std::to_string(owner) + " " +
+          std::to_string(shell["X"] + 1) + " " + std::to_string(shell["Y"]));
     const auto stacking =
         NumbersIn(Output("xprop -root _NET_CLIENT_LIST_STACKING | cut -d'#' -f2"));
     const auto position = [&](unsigned long id) {
@@ -260,22 +280,15 @@ TEST_F(EndToEndTest, AModalDialogStaysAboveItsWindowUnderAWindowManager) {
 TEST_F(EndToEndTest, F4CutsARegionOutOfTheScreenAndRecognisesIt) {
     program_process_ = ChildProcess::Start({program_ + "/taviocr"});
     ASSERT_TRUE(program_process_);
+    // The key is taken before the window first paints, so once it is on the
+    // screen the key works, wherever the focus is.
     ASSERT_TRUE(WaitFor("TaviOCRWindowClass", "Pic-OCR"));
-    std::this_thread::sleep_for(300ms);
-    // The key works wherever the focus is: it goes to the screen, not a window.
     ASSERT_EQ(Shell("xdotool key F4"), 0);
     ASSERT_TRUE(WaitForOverlay()) << "the window steps aside, the overlay opens";
     ASSERT_EQ(Shell("xdotool mousemove 200 200 mousedown 1 mousemove 300 250 mousemove 400 300 "
                     "mouseup 1"),
               0);
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (std::chrono::steady_clock::now() < deadline &&
-           cloud_.CountRequests("/rest/2.0/ocr/v1/general_basic") == 0)
-        std::this_thread::sleep_for(100ms);
-    ASSERT_EQ(cloud_.CountRequests("/rest/2.0/ocr/v1/general_basic"), 1);
-    const std::string image = cloud_.Requests().back().form.at("image");
-    const QByteArray bytes = QByteArray::fromBase64(QByteArray::fromStdString(image));
-    const QImage region = QImage::fromData(bytes, "JPEG");
+    const QImage region = SentRegion();
     EXPECT_EQ(region.size(), QSize(200, 100)) << "the dragged region, as a JPEG";
     EXPECT_TRUE(WaitFor("TaviOCRWindowClass", "ocrText")) << "its text shows";
 }
@@ -284,11 +297,11 @@ TEST_F(EndToEndTest, AClickDuringACaptureTakesTheWindowUnderIt) {
     auto other = ChildProcess::Start({"xmessage", "-geometry", "+500+400", "A window to snap to"});
     ASSERT_TRUE(other);
     std::string geometry;
-    for (int i = 0; i < 100 && geometry.empty(); ++i) {
-        std::this_thread::sleep_for(50ms);
+    Eventually([&] {
         geometry =
             Output("xdotool search --onlyvisible --name 'xmessage' getwindowgeometry --shell");
-    }
+        return !geometry.empty();
+    });
     std::replace(geometry.begin(), geometry.end(), '=', ' ');
     std::istringstream fields(geometry);
     std::map<std::string, int> window;
@@ -298,20 +311,12 @@ TEST_F(EndToEndTest, AClickDuringACaptureTakesTheWindowUnderIt) {
     program_process_ = ChildProcess::Start({program_ + "/taviocr"});
     ASSERT_TRUE(program_process_);
     ASSERT_TRUE(WaitFor("TaviOCRWindowClass", "Pic-OCR"));
-    std::this_thread::sleep_for(300ms);
     ASSERT_EQ(Shell("xdotool key F4"), 0);
     ASSERT_TRUE(WaitForOverlay());
     const int x = window["X"] + window["WIDTH"] / 2, y = window["Y"] + window["HEIGHT"] / 2;
     ASSERT_EQ(
         Shell("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1"), 0);
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (std::chrono::steady_clock::now() < deadline &&
-           cloud_.CountRequests("/rest/2.0/ocr/v1/general_basic") == 0)
-        std::this_thread::sleep_for(100ms);
-    ASSERT_EQ(cloud_.CountRequests("/rest/2.0/ocr/v1/general_basic"), 1);
-    const QImage region = QImage::fromData(QByteArray::fromBase64(QByteArray::fromStdString(
-                                               cloud_.Requests().back().form.at("image"))),
-                                           "JPEG");
+    const QImage region = SentRegion();
     EXPECT_EQ(region.size(), QSize(window["WIDTH"], window["HEIGHT"])) << "exactly the window";
     other->Kill();
 }

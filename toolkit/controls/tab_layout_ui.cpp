@@ -35,5 +35,8 @@ void CAnimationTabLayoutUI::OnPageChanged(int from, int to) {
     slide_->setStartValue(QPoint(offset, 0));
     slide_->setEndValue(QPoint(0, 0));
     slide_->setEasingCurve(QEasingCurve::OutCubic);
+    // One paint of the whole window once the page is in place (the control
+    // map of test tools is written then).
+    connect(slide_, &QAbstractAnimation::finished, this, [this] { window()->update(); });
     slide_->start();
 }
