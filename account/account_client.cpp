@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "account/md5_hex.h"
+#include "platform/md5_hex.h"
 #include "net/curl_client.h"
 #include "net/curl_error_text.h"
 #include "net/curl_global.h"

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "account/md5_hex.h"
+#include "platform/md5_hex.h"
 #include "platform/file_io.h"
 #include "platform/processes.h"
 #include "platform/registry.h"

@@ -8,7 +8,7 @@
 #include <array>
 #include <cstdio>
 
-#include "account/md5_hex.h"
+#include "platform/md5_hex.h"
 #include "app/image_file.h"
 #include "app/working_folders.h"
 #include "platform/file_io.h"

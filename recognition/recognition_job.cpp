@@ -3,7 +3,6 @@
 #include "app/language_file.h"
 #include "app/settings.h"
 #include "net/endpoints.h"
-#include "offline/offline_engine.h"
 #include "platform/cancellation.h"
 #include "platform/debug_trace.h"
 #include "platform/file_io.h"
@@ -14,8 +13,7 @@
 #include "recognition/table_service.h"
 #include "recognition/upload_picture.h"
 
-RecognitionJob::RecognitionJob()
-    : offlineFactory_([] { return std::make_unique<OfflineEngine>(); }) {}
+RecognitionJob::RecognitionJob() = default;
 
 RecognitionJob::~RecognitionJob() { Wait(); }
 

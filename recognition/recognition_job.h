@@ -29,6 +29,7 @@ public:
 
     void SetNotifyWindow(NotifyWindow* window) { notifyWindow_ = window; }
     void SetMessageDisplay(MessageDisplay* messages) { messages_ = messages; }
+    // The local engine; without one, every kind goes to the cloud.
     void SetOfflineEngineFactory(OfflineEngineFactory factory) {
         offlineFactory_ = std::move(factory);
     }

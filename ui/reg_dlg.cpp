@@ -7,7 +7,7 @@
 #include <QUuid>
 
 #include "account/email_check.h"
-#include "account/md5_hex.h"
+#include "platform/md5_hex.h"
 #include "account/signed_in_user.h"
 #include "app/lang_format.h"
 #include "app/language.h"

@@ -18,6 +18,7 @@
 #include "recognition/recognition_job.h"
 #include "support/child_process.h"
 #include "support/test_certificates.h"
+#include "offline/offline_engine.h"
 
 namespace fs = std::filesystem;
 
@@ -77,6 +78,7 @@ TEST_F(EngineTest, TheJobUsesTheEngineAndFallsBackToTheCloud) {
     RecognitionJob job;
     job.SetNotifyWindow(&window);
     job.SetMessageDisplay(&messages_);
+    job.SetOfflineEngineFactory([] { return std::make_unique<OfflineEngine>(); });
     ASSERT_TRUE(job.OfflineEngineAvailable());
     ASSERT_TRUE(job.StartRecognition({Path("text.png"), Path("blank.png")}, 0));
     job.Wait();

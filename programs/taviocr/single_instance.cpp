@@ -1,4 +1,4 @@
-#include "app/main/single_instance.h"
+#include "programs/taviocr/single_instance.h"
 
 #include <sys/socket.h>
 #include <unistd.h>

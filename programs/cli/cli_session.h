@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/cli/cli_options.h"
+#include "programs/cli/cli_options.h"
 
 // Recognises the images of a command line with the recognition job, prints the
 // texts and returns the exit code.

@@ -1,8 +1,8 @@
-#include "app/cli/cli_session.h"
+#include "programs/cli/cli_session.h"
 
-#include "app/cli/cli_batch.h"
-#include "app/cli/cli_images.h"
-#include "app/cli/console_messages.h"
+#include "programs/cli/cli_batch.h"
+#include "programs/cli/cli_images.h"
+#include "programs/cli/console_messages.h"
 #include "app/diagnostics.h"
 #include "app/language_file.h"
 #include "app/language_table.h"
@@ -19,6 +19,7 @@
 #include "recognition/kinds.h"
 #include "recognition/recognition_job.h"
 #include "recognition/result_text.h"
+#include "offline/offline_engine.h"
 
 void PrepareCliProcess() {
     ProcessGlobals& globals = Globals();
@@ -44,6 +45,7 @@ int RunCliRecognition(const CliOptions& options) {
     ConsoleMessages messages;
     RecognitionJob job;
     job.SetMessageDisplay(&messages);
+    job.SetOfflineEngineFactory([] { return std::make_unique<OfflineEngine>(); });
     job.SetLanguageNumber(LanguageNumberForSetting(GlobalSettings().OCRLanguage));
 
     bool useCloud = true;

@@ -1,4 +1,4 @@
-#include "app/cli/cli_json.h"
+#include "programs/cli/cli_json.h"
 
 #include "platform/text.h"
 #include "recognition/result_text.h"

@@ -1,4 +1,4 @@
-#include "app/cli/cli_batch.h"
+#include "programs/cli/cli_batch.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
 // taviocr: the desktop text-recognition program.
-#include "app/main/startup.h"
+#include "programs/taviocr/startup.h"
 
 int main(int argc, char** argv) { return RunTaviOcr(argc, argv); }

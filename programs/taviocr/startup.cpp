@@ -1,4 +1,4 @@
-#include "app/main/startup.h"
+#include "programs/taviocr/startup.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -23,7 +23,7 @@
 #include "app/diagnostics.h"
 #include "app/language.h"
 #include "app/language_file.h"
-#include "app/main/single_instance.h"
+#include "programs/taviocr/single_instance.h"
 #include "app/oem_info.h"
 #include "app/process_globals.h"
 #include "app/settings.h"
@@ -47,6 +47,7 @@
 #include "ui/window_messages.h"
 #include "update/update.h"
 #include "update/usage_reporter.h"
+#include "offline/offline_engine.h"
 
 namespace {
 
@@ -213,6 +214,7 @@ int RunTaviOcr(int argc, char** argv) {
     instance.Listen(&ShowMainWindow);
 
     auto* frame = new CMainFrame;
+    frame->Job().SetOfflineEngineFactory([] { return std::make_unique<OfflineEngine>(); });
     SetSettingsNotSavedHandler([](const std::wstring& configPath) {
         QTimer::singleShot(0, qApp, [configPath] {
             CMainFrame* main = CMainFrame::Instance();

@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "app/cli/cli_images.h"
-#include "app/cli/cli_json.h"
-#include "app/cli/cli_options.h"
-#include "app/cli/console_messages.h"
+#include "programs/cli/cli_images.h"
+#include "programs/cli/cli_json.h"
+#include "programs/cli/cli_options.h"
+#include "programs/cli/console_messages.h"
 #include "recognition/recognition_job.h"
 #include "recognition/result_text.h"
 

@@ -1,4 +1,4 @@
-#include "account/md5_hex.h"
+#include "platform/md5_hex.h"
 
 #include <openssl/evp.h>
 

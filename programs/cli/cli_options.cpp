@@ -1,4 +1,4 @@
-#include "app/cli/cli_options.h"
+#include "programs/cli/cli_options.h"
 
 #include <charconv>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "app/cli/console_messages.h"
+#include "programs/cli/console_messages.h"
 
 #include <cstdio>
 

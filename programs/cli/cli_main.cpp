@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/cli_options.h"
-#include "app/cli/cli_scan.h"
-#include "app/cli/cli_session.h"
+#include "programs/cli/cli_options.h"
+#include "programs/cli/cli_scan.h"
+#include "programs/cli/cli_session.h"
 #include "net/curl_global.h"
 #include "platform/text.h"
 #include "taviocr_version.h"

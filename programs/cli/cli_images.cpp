@@ -1,4 +1,4 @@
-#include "app/cli/cli_images.h"
+#include "programs/cli/cli_images.h"
 
 #include <filesystem>
 #include <system_error>

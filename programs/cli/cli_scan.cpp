@@ -1,8 +1,8 @@
-#include "app/cli/cli_scan.h"
+#include "programs/cli/cli_scan.h"
 
 #include <cstring>
 
-#include "app/cli/console_messages.h"
+#include "programs/cli/console_messages.h"
 #include "app/process_globals.h"
 #include "capture/scan_failure.h"
 #include "platform/text.h"
