@@ -7,12 +7,12 @@
 #include "app/process_globals.h"
 #include "compare/escape_url_path.h"
 #include "compare/web_engine_loader.h"
+#include "dialogs/message_box.h"
+#include "dialogs/message_dlg.h"
 #include "platform/file_io.h"
 #include "toolkit/controls/edit_ui.h"
 #include "toolkit/controls/label_ui.h"
 #include "toolkit/controls/webkit_ui.h"
-#include "ui/message_box.h"
-#include "ui/message_dlg.h"
 
 namespace {
 // Popup, visible, clipping, maximised, caption, system menu, sizing border.

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "ui/skin_dialog.h"
+#include "dialogs/skin_dialog.h"
 
 class CWkeWebkitUI;
 

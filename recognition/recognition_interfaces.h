@@ -6,13 +6,9 @@
 #include <string>
 #include <string_view>
 
-struct OcrResult;
+#include "app/message_styles.h"
 
-// Message-box styles, the same bits as the system message box.
-inline constexpr int kStyleError = 0x10;
-inline constexpr int kStyleWarning = 0x20;
-inline constexpr int kStyleInformation = 0x40;
-inline constexpr int kStyleTwoButtons = 4;
+struct OcrResult;
 
 // Sent to the notify window once per image (wParam = result or 0).
 inline constexpr unsigned kWmOcrResult = 0x0400 + 6;

@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 
 #include "account/signed_in_user.h"
-#include "ui/message_box.h"
+#include "dialogs/message_box.h"
 
 CChangePassDlg::CChangePassDlg()
     : CAccountDialog(L"dlg_changepass"), client_(MakeAccountClient()) {}

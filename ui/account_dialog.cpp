@@ -10,11 +10,11 @@
 #include "app/language_file.h"
 #include "app/language_table.h"
 #include "app/process_globals.h"
+#include "dialogs/message_box.h"
 #include "net/endpoints.h"
 #include "platform/cancellation.h"
 #include "taviocr_version.h"
 #include "toolkit/controls/edit_ui.h"
-#include "ui/message_box.h"
 #include "update/usage_reporter.h"
 
 AccountClient MakeAccountClient() {

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "account/account_client.h"
-#include "ui/skin_dialog.h"
+#include "dialogs/skin_dialog.h"
 
 class QEventLoop;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/skin_dialog.h"
+#include "dialogs/skin_dialog.h"
 
 // Version and machine identifier; its site button opens the site it names.
 // Deletes itself when its window ends.

@@ -14,6 +14,8 @@
 #include "capture/global_hot_key.h"
 #include "capture/scan_failure.h"
 #include "capture/screen_cutting.h"
+#include "compare/diff_dlg.h"
+#include "dialogs/message_box.h"
 #include "net/endpoints.h"
 #include "recognition/kinds.h"
 #include "toolkit/controls/button_ui.h"
@@ -25,7 +27,6 @@
 #include "toolkit/window_effects.h"
 #include "ui/main_modes.h"
 #include "ui/main_window_scanner.h"
-#include "ui/message_box.h"
 #include "ui/open_url.h"
 #include "ui/update_ui.h"
 #include "ui/window_messages.h"
@@ -36,7 +37,7 @@ namespace {
 constexpr int kCloseFadeMilliseconds = 100;
 }  // namespace
 
-CMainFrame::CMainFrame() { job_.SetNotifyWindow(this); }
+CMainFrame::CMainFrame() : proofread_(&RunCompareView) { job_.SetNotifyWindow(this); }
 
 CMainFrame::~CMainFrame() {
     // The worker may be waiting for this thread to take a result; let it

@@ -13,6 +13,7 @@
 
 #include "app/settings.h"
 #include "capture/desktop_services.h"
+#include "dialogs/message_box.h"
 #include "recognition/recognition_interfaces.h"
 #include "recognition/recognition_job.h"
 #include "recognition/result_text.h"
@@ -20,7 +21,7 @@
 #include "toolkit/menu_wnd.h"
 #include "toolkit/skin_manager.h"
 #include "toolkit/window_impl_base.h"
-#include "ui/message_box.h"
+#include "ui/window_message_display.h"
 
 class CListUI;
 class MainWindowScanner;
@@ -37,6 +38,13 @@ class CMainFrame : public WindowImplBase, public IReloadControlText, public Noti
 public:
     CMainFrame();
     ~CMainFrame() override;
+
+    // The proofreading view: shows the picture beside the text and returns
+    // the edited text, empty when nothing is to be taken over. The compare
+    // view unless another is set (tests).
+    using ProofreadView = std::function<std::wstring(HWND owner, const std::wstring& image,
+                                                     const std::wstring& text)>;
+    void SetProofreadView(ProofreadView view) { proofread_ = std::move(view); }
 
     std::wstring GetWindowClassName() const override;
     std::wstring GetSkinFile() override { return L"skin.xml"; }
@@ -136,13 +144,6 @@ public:
     void OnDiffText();
     void OnListButtonDiff(QWidget* button);
 
-    // The proofreading view: shows the picture beside the text and returns
-    // the edited text, empty when nothing is to be taken over. Until one is
-    // installed, proofreading changes nothing.
-    using CompareView = std::function<std::wstring(HWND owner, const std::wstring& image,
-                                                   const std::wstring& text)>;
-    static void SetCompareView(CompareView view);
-
 protected:
     void InitWindow() override;
     void Notify(TNotifyUI& msg) override;
@@ -183,6 +184,7 @@ private:
 
     RecognitionJob job_;
     std::unique_ptr<WindowMessageDisplay> messages_;
+    ProofreadView proofread_;
     std::unique_ptr<CScreenCutting> capture_;
     std::unique_ptr<MainWindowScanner> scanner_;
     std::unique_ptr<CMenuWnd> popupMenu_;

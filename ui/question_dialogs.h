@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/skin_dialog.h"
+#include "dialogs/skin_dialog.h"
 
 // After a copy to the clipboard; "NotRemind" turns the reminder off.
 // Deletes itself when its window ends.

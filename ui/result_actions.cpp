@@ -24,11 +24,6 @@
 
 namespace {
 
-CMainFrame::CompareView& CompareRunner() {
-    static CMainFrame::CompareView runner;
-    return runner;
-}
-
 // A result text file as UTF-16, without its byte-order mark: kept in the
 // text, it would be written back after the file's own mark at every edit.
 std::wstring ReadResultText(const std::wstring& path) {
@@ -40,13 +35,7 @@ std::wstring ReadResultText(const std::wstring& path) {
     return text;
 }
 
-std::wstring RunCompare(HWND owner, const std::wstring& image, const std::wstring& text) {
-    return CompareRunner() ? CompareRunner()(owner, image, text) : std::wstring();
-}
-
 }  // namespace
-
-void CMainFrame::SetCompareView(CompareView view) { CompareRunner() = std::move(view); }
 
 void CMainFrame::OpenOutputFolder() {
     if (OutputFolder.empty()) {
@@ -115,7 +104,7 @@ void CMainFrame::OnDiffText() {
         if (const std::wstring stacked = StackIdCardImages(FileList[0], FileList[1]);
             !stacked.empty())
             image = stacked;
-    const std::wstring edited = RunCompare(GetHWND(), image, text);
+    const std::wstring edited = proofread_(GetHWND(), image, text);
     if (!edited.empty() && edited != text) {
         if (pane) pane->SetText(edited);
         CurrentText = edited;
@@ -144,7 +133,7 @@ void CMainFrame::OnListButtonDiff(QWidget* button) {
     }
     const std::wstring text = ReadResultText(result);
     if (text.empty()) WriteLog(L"[OnListButtonDiff] GetStringFromFile fail.");
-    const std::wstring edited = RunCompare(GetHWND(), source, text);
+    const std::wstring edited = proofread_(GetHWND(), source, text);
     if (!edited.empty() && edited != text && !SaveTextToFile(result, edited))
         ShowMessageByKeyFormat(L"SaveResultFailed", result, GetHWND(), kStyleError);
 }

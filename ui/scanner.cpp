@@ -4,11 +4,11 @@
 
 #include "app/process_globals.h"
 #include "capture/scan_failure.h"
+#include "dialogs/message_box.h"
 #include "ui/info_dialogs.h"
 #include "ui/main_frame.h"
 #include "ui/main_modes.h"
 #include "ui/main_window_scanner.h"
-#include "ui/message_box.h"
 #include "ui/select_dsm_dlg.h"
 #include "ui/window_messages.h"
 

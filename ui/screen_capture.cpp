@@ -8,11 +8,11 @@
 #include "app/settings.h"
 #include "capture/global_hot_key.h"
 #include "capture/screen_cutting.h"
+#include "dialogs/message_box.h"
 #include "recognition/recognition_interfaces.h"
 #include "toolkit/controls/button_ui.h"
 #include "ui/main_frame.h"
 #include "ui/main_modes.h"
-#include "ui/message_box.h"
 #include "ui/window_messages.h"
 
 namespace {

@@ -3,11 +3,11 @@
 #include <QScrollBar>
 #include <cstring>
 
+#include "dialogs/message_box.h"
 #include "platform/text.h"
 #include "toolkit/controls/label_ui.h"
 #include "toolkit/controls/list_ui.h"
 #include "toolkit/dpi.h"
-#include "ui/message_box.h"
 
 void CSelectDSMDlg::OnWindowInit() {
     auto* list = Find<CListUI>(L"DSMList");

@@ -3,8 +3,8 @@
 #include <optional>
 #include <vector>
 
+#include "dialogs/skin_dialog.h"
 #include "twain/twain_types.h"
-#include "ui/skin_dialog.h"
 
 // The program's own scanner chooser: one row per data source.
 class CSelectDSMDlg : public CSkinDialog {

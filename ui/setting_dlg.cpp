@@ -9,12 +9,12 @@
 #include "app/lang_format.h"
 #include "app/language_file.h"
 #include "app/setting_keys.h"
+#include "dialogs/message_box.h"
 #include "platform/file_io.h"
 #include "recognition/recognition_interfaces.h"
 #include "toolkit/controls/edit_ui.h"
 #include "toolkit/controls/hotkey_ui.h"
 #include "toolkit/vk_keys.h"
-#include "ui/message_box.h"
 
 namespace {
 

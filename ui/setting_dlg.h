@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "app/settings.h"
-#include "ui/skin_dialog.h"
+#include "dialogs/skin_dialog.h"
 
 // The preferences: most are written the moment they are clicked; the save
 // folder, the hot key and the size limit only when "btnClose" takes them

@@ -6,11 +6,12 @@
 #include <thread>
 
 #include "account/signed_in_user.h"
+#include "dialogs/message_box.h"
 #include "net/endpoints.h"
 #include "ui/account_center.h"
 #include "ui/main_frame.h"
-#include "ui/message_box.h"
 #include "ui/reg_dlg.h"
+#include "ui/window_message_display.h"
 #include "ui/window_messages.h"
 
 void CMainFrame::OnLoginClick() {

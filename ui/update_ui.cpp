@@ -2,10 +2,10 @@
 
 #include <QWidget>
 
+#include "dialogs/message_box.h"
+#include "dialogs/message_dlg.h"
 #include "toolkit/window_handle.h"
 #include "toolkit/window_impl_base.h"
-#include "ui/message_box.h"
-#include "ui/message_dlg.h"
 #include "ui/open_url.h"
 
 bool WindowUpdateDisplay::ShowMessage(std::wstring_view key, int style) {

@@ -23,31 +23,30 @@
 #include "app/diagnostics.h"
 #include "app/language.h"
 #include "app/language_file.h"
-#include "programs/taviocr/single_instance.h"
 #include "app/oem_info.h"
 #include "app/process_globals.h"
 #include "app/settings.h"
 #include "app/working_folders.h"
-#include "compare/diff_dlg.h"
+#include "dialogs/message_box.h"
 #include "net/curl_global.h"
 #include "net/endpoints.h"
 #include "net/system_http.h"
+#include "offline/offline_engine.h"
 #include "platform/cancellation.h"
 #include "platform/folders.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/system_locale.h"
 #include "platform/text.h"
+#include "programs/taviocr/single_instance.h"
 #include "recognition/credentials.h"
 #include "toolkit/paint_manager.h"
 #include "toolkit/skin_manager.h"
 #include "ui/main_frame.h"
-#include "ui/message_box.h"
 #include "ui/toolkit_setup.h"
 #include "ui/window_messages.h"
 #include "update/update.h"
 #include "update/usage_reporter.h"
-#include "offline/offline_engine.h"
 
 namespace {
 
@@ -209,7 +208,6 @@ int RunTaviOcr(int argc, char** argv) {
     }
     CleanLeftoverWork(true);
     PrepareToolkit(globals);
-    CMainFrame::SetCompareView(&RunCompareView);
     SetFirstPaintHook(&WriteFirstPaintTime);
     instance.Listen(&ShowMainWindow);
 

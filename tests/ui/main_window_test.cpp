@@ -561,7 +561,7 @@ TEST_F(MainWindowTest, WithoutAnOutputFolderABatchSavesNothingAndNothingLandsInT
 
 TEST_F(MainWindowTest, ProofreadingReplacesTheShownTextOrTheSavedResultFile) {
     std::vector<std::wstring> opened;
-    CMainFrame::SetCompareView([&](HWND, const std::wstring& image, const std::wstring& text) {
+    frame_->SetProofreadView([&](HWND, const std::wstring& image, const std::wstring& text) {
         opened.push_back(image);
         return text + L"corrected";
     });
@@ -597,7 +597,6 @@ TEST_F(MainWindowTest, ProofreadingReplacesTheShownTextOrTheSavedResultFile) {
     ASSERT_EQ(answers.texts.size(), 1u);
     EXPECT_EQ(answers.texts[0],
               QString::fromStdWString(FormatLangText(LangMessage(L"SaveResultFailed"), saved)));
-    CMainFrame::SetCompareView({});
 }
 
 TEST_F(MainWindowTest, ClosingTheWindowWhileABatchRunsEndsTheBatchWithoutHanging) {

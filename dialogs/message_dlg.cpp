@@ -1,9 +1,9 @@
-#include "ui/message_dlg.h"
+#include "dialogs/message_dlg.h"
 
 #include <QStyle>
 #include <QWidget>
 
-#include "recognition/recognition_interfaces.h"
+#include "app/message_styles.h"
 #include "toolkit/controls/button_ui.h"
 #include "toolkit/controls/label_ui.h"
 

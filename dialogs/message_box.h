@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "recognition/recognition_interfaces.h"
+#include "app/message_styles.h"
 #include "toolkit/win_types.h"
 
 // Modal message boxes owned by a window. They may be asked for from any
@@ -28,20 +28,3 @@ int ShowMessageByKey(std::wstring_view key, HWND owner, int style,
 // that does not fit the argument is shown as it stands.
 int ShowMessageByKeyFormat(std::wstring_view key, std::wstring_view argument, HWND owner,
                            int style);
-
-// Messages of the recognition worker, owned by the main window. Once that
-// window is gone they are answered "close" unseen: a box about a batch nobody
-// watches any more would hold the closing program open until clicked.
-class WindowMessageDisplay : public MessageDisplay {
-public:
-    explicit WindowMessageDisplay(HWND owner) : owner_(owner) {}
-    int ShowMessageByKey(std::wstring_view key, int style,
-                         std::optional<std::wstring> fallback) override;
-    int ShowMessageByKeyFormat(std::wstring_view key, std::wstring_view argument,
-                               int style) override;
-
-private:
-    bool OwnerGone() const;
-
-    HWND owner_;
-};

@@ -1,4 +1,4 @@
-#include "ui/skin_dialog.h"
+#include "dialogs/skin_dialog.h"
 
 #include <QWidget>
 

@@ -1,12 +1,12 @@
-#include "ui/message_box.h"
+#include "dialogs/message_box.h"
 
 #include <QWidget>
 
 #include "app/lang_format.h"
 #include "app/language_file.h"
+#include "dialogs/message_dlg.h"
 #include "toolkit/window_handle.h"
 #include "toolkit/window_impl_base.h"
-#include "ui/message_dlg.h"
 
 int ShowMessageBox(HWND owner, std::wstring_view text, std::wstring_view caption, int style) {
     int result = kMessageClose;
@@ -42,19 +42,4 @@ int ShowMessageByKeyFormat(std::wstring_view key, std::wstring_view argument, HW
     const std::wstring caption = LangMessage(L"Title");
     const std::wstring format = LangMessage(key);
     return ShowMessageBox(owner, FormatLangText(format, std::wstring(argument)), caption, style);
-}
-
-bool WindowMessageDisplay::OwnerGone() const { return owner_ && !IsWindow(owner_); }
-
-int WindowMessageDisplay::ShowMessageByKey(std::wstring_view key, int style,
-                                           std::optional<std::wstring> fallback) {
-    if (OwnerGone()) return kMessageClose;
-    return ::ShowMessageByKey(
-        key, owner_, style, fallback ? std::optional<std::wstring_view>(*fallback) : std::nullopt);
-}
-
-int WindowMessageDisplay::ShowMessageByKeyFormat(std::wstring_view key, std::wstring_view argument,
-                                                 int style) {
-    if (OwnerGone()) return kMessageClose;
-    return ::ShowMessageByKeyFormat(key, argument, owner_, style);
 }

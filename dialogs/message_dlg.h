@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ui/skin_dialog.h"
+#include "dialogs/skin_dialog.h"
 
 // Result codes of the message box.
 inline constexpr int kMessageYes = 6;
