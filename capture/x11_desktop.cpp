@@ -14,6 +14,7 @@
 #include <set>
 
 #include "capture/desktop_services.h"
+#include "capture/desktop_session.h"
 
 namespace {
 
@@ -169,10 +170,10 @@ public:
 }  // namespace
 
 Desktop SystemDesktop() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection())
+    xcb_connection_t* x11 = X11SessionConnection();
+    if (!x11)
         return {std::make_shared<NullMonitors>(), std::make_shared<NullSnapshot>(),
                 std::make_shared<NullWindows>(), false};
     return {std::make_shared<ScreenMonitors>(), std::make_shared<ScreenSnapshot>(),
-            std::make_shared<X11Windows>(x11->connection()), true};
+            std::make_shared<X11Windows>(x11), true};
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/diagnostics.h"
+#include "capture/desktop_session.h"
 #include "capture/global_hot_key.h"
 
 namespace {
@@ -165,7 +166,7 @@ std::uint32_t KeySymForVirtualKey(int vk) {
 }
 
 std::unique_ptr<GlobalHotKey> SystemHotKey() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection()) return std::make_unique<NullHotKey>();
-    return std::make_unique<X11HotKey>(x11->connection());
+    xcb_connection_t* x11 = X11SessionConnection();
+    if (!x11) return std::make_unique<NullHotKey>();
+    return std::make_unique<X11HotKey>(x11);
 }

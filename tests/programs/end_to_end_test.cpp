@@ -293,6 +293,27 @@ TEST_F(EndToEndTest, F4CutsARegionOutOfTheScreenAndRecognisesIt) {
     EXPECT_TRUE(WaitFor("TaviOCRWindowClass", "ocrText")) << "its text shows";
 }
 
+// On a Wayland session (the program reaching the screen through XWayland)
+// and where the null desktop is forced, a capture is not attempted: the user
+// is told instead of given a black picture.
+TEST_F(EndToEndTest, WithoutAnX11SessionACaptureIsExplainedNotAttempted) {
+    for (const char* session : {"XDG_SESSION_TYPE=wayland", "TAVIOCR_DESKTOP=none"}) {
+        SCOPED_TRACE(session);
+        for (const char* window : {"/map.TaviOCRWindowClass", "/map.TaviOCRDialogClass"})
+            fs::remove(root_ + window);
+        program_process_ = ChildProcess::Start({program_ + "/taviocr"}, {session});
+        ASSERT_TRUE(program_process_);
+        ASSERT_TRUE(ClickWhenShown("TaviOCRWindowClass", "Screenshot-OCR"));
+        bool overlay = false;
+        ASSERT_TRUE(Eventually([&] {
+            overlay = Shell("xdotool search --onlyvisible --name '^ScreenCuttingWnd$'") == 0;
+            return overlay || Find("TaviOCRDialogClass", "context");
+        }));
+        EXPECT_FALSE(overlay);
+        program_process_->Kill();
+    }
+}
+
 TEST_F(EndToEndTest, AClickDuringACaptureTakesTheWindowUnderIt) {
     auto other = ChildProcess::Start({"xmessage", "-geometry", "+500+400", "A window to snap to"});
     ASSERT_TRUE(other);
