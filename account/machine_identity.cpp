@@ -1,14 +1,15 @@
 #include "account/machine_identity.h"
 
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
 
-#include "platform/md5_hex.h"
 #include "platform/file_io.h"
+#include "platform/md5_hex.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/text.h"
@@ -68,12 +69,8 @@ std::string DiskSerialText(MachineHardware& hardware, bool secondPass) {
 }
 
 std::uint32_t Crc32(std::string_view bytes) {
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (const char byte : bytes) {
-        crc ^= static_cast<unsigned char>(byte);
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
+    return static_cast<std::uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
 }
 
 std::string FirmwareChecksumText(MachineHardware& hardware) {

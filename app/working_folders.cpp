@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <vector>
 
@@ -46,41 +47,38 @@ std::wstring ScannerFolder() { return WorkRootFolder() + L"Scanner"; }
 
 namespace {
 
-bool HasExtension(const std::string& name, const std::wstring& wanted) {
-    const size_t dot = name.rfind('.');
-    if (dot == std::string::npos) return wanted.empty();
-    return EqualsNoCase(Utf8ToWide(name.substr(dot + 1)), wanted);
-}
-
-void CleanTree(const std::string& folder, const std::wstring& extension, bool filter,
-               bool removeFolders) {
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == "..") continue;
-        const std::string path = folder + "/" + name;
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0) continue;
-        if (S_ISDIR(st.st_mode)) {
-            CleanTree(path, extension, filter, removeFolders);
-            if (removeFolders) ::rmdir(path.c_str());
-        } else if (!filter || HasExtension(name, extension)) {
-            ::unlink(path.c_str());
-        }
-    }
-    ::closedir(dir);
+bool HasExtension(const std::filesystem::path& file, std::wstring_view wanted) {
+    const std::string extension = file.extension().string();
+    return !extension.empty() && EqualsNoCase(Utf8ToWide(extension.substr(1)), wanted);
 }
 
 }  // namespace
 
 void CleanFolder(std::wstring_view folder, std::wstring_view extension, bool removeFolders) {
-    std::string root = WideToUtf8(folder);
-    while (root.size() > 1 && root.back() == '/') root.pop_back();
+    namespace fs = std::filesystem;
+    const fs::path root = WideToUtf8(folder);
+    std::error_code error;
+    // Links are removed as links, never followed.
+    if (removeFolders && extension.empty()) {
+        fs::remove_all(root, error);
+        return;
+    }
     std::wstring wanted(extension);
     if (!wanted.empty() && wanted.front() == L'.') wanted.erase(0, 1);
-    CleanTree(root, wanted, !extension.empty(), removeFolders);
-    if (removeFolders) ::rmdir(root.c_str());
+    std::vector<fs::path> files, folders;
+    for (auto entry = fs::recursive_directory_iterator(root, error);
+         !error && entry != fs::recursive_directory_iterator(); entry.increment(error)) {
+        if (!entry->is_symlink() && entry->is_directory())
+            folders.push_back(entry->path());
+        else if (wanted.empty() || HasExtension(entry->path(), wanted))
+            files.push_back(entry->path());
+    }
+    for (const fs::path& file : files) fs::remove(file, error);
+    if (!removeFolders) return;
+    // Deepest first; a folder that still holds something stays.
+    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
+        fs::remove(*folder, error);
+    fs::remove(root, error);
 }
 
 void CleanLeftoverWork(bool everything) {

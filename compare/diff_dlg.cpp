@@ -1,11 +1,12 @@
 #include "compare/diff_dlg.h"
 
+#include <QDir>
 #include <QScrollBar>
+#include <QUrl>
 #include <QWidget>
 #include <algorithm>
 
 #include "app/process_globals.h"
-#include "compare/escape_url_path.h"
 #include "compare/web_engine_loader.h"
 #include "dialogs/message_box.h"
 #include "dialogs/message_dlg.h"
@@ -18,24 +19,23 @@ namespace {
 // Popup, visible, clipping, maximised, caption, system menu, sizing border.
 constexpr std::uint32_t kCompareWindowStyle = 0x97CC0000;
 
-std::wstring Replace(std::wstring text, wchar_t from, wchar_t to) {
-    std::replace(text.begin(), text.end(), from, to);
-    return text;
-}
 }  // namespace
 
 CDiffDlg::CDiffDlg(std::wstring imagePath, std::wstring text)
     : CSkinDialog(L"dlg_diff"), imagePath_(std::move(imagePath)), text_(std::move(text)) {}
 
 std::wstring ComparePageUrl(const std::wstring& imagePath) {
-    std::wstring page = Globals().ExeFolder;
-    if (page.empty() || (page.back() != L'/' && page.back() != L'\\')) page += L'/';
-    page = Replace(page + L"image.html", L'\\', L'/');
-    std::wstring image = imagePath;
-    if (image.starts_with(L"\\\\")) image = Replace(image, L'\\', L'/');
-    // The page address is absolute already: "file://" plus the path.
-    if (page.starts_with(L'/')) page.erase(0, 1);
-    return L"file:///" + page + L"?img=" + EscapeUrlPath(image);
+    QString image = QString::fromStdWString(imagePath);
+    if (image.startsWith(QLatin1String("\\\\"))) image.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    // Percent-encoded UTF-8; slashes and colons stay readable. A path the
+    // page could not be given whole is not given at all.
+    QByteArray encoded = QUrl::toPercentEncoding(image, "/:!'()*");
+    if (encoded.size() >= static_cast<qsizetype>(kMaxEncodedPicturePath)) encoded.clear();
+    const QUrl page = QUrl::fromLocalFile(
+        QDir(QString::fromStdWString(Globals().ExeFolder)).filePath(QStringLiteral("image.html")));
+    return (page.toString(QUrl::FullyEncoded) + QStringLiteral("?img=") +
+            QString::fromLatin1(encoded))
+        .toStdWString();
 }
 
 void CDiffDlg::InitWindow() {

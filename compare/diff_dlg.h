@@ -42,5 +42,8 @@ private:
 // (the given text when nothing was edited or the view could not open).
 std::wstring RunCompareView(HWND owner, const std::wstring& imagePath, const std::wstring& text);
 
-// The address of the picture page for an image: file:///<ExeFolder>/image.html?img=<path>.
+// The address of the picture page for an image:
+// file:///<ExeFolder>/image.html?img=<percent-encoded path>; the path is left
+// out when its encoding would reach kMaxEncodedPicturePath bytes.
 std::wstring ComparePageUrl(const std::wstring& imagePath);
+inline constexpr std::size_t kMaxEncodedPicturePath = 8192;

@@ -3,16 +3,15 @@
 #include <curl/curl.h>
 #include <openssl/evp.h>
 
-#include <QPainter>
 #include <algorithm>
 #include <array>
 #include <cstdio>
 
-#include "platform/md5_hex.h"
 #include "app/image_file.h"
 #include "app/working_folders.h"
 #include "platform/file_io.h"
 #include "platform/large_buffer.h"
+#include "platform/md5_hex.h"
 #include "platform/text.h"
 
 UploadSize ComputeUploadSize(int width, int height, int maxImageSize) {
@@ -40,16 +39,11 @@ std::wstring ResizeForUpload(const QImage& source, const std::wstring& sourcePat
     const std::wstring copy = UploadCopyPath(sourcePath);
     if (!CreateFolderTree(copy.substr(0, copy.rfind(L'/')))) return {};
     std::remove(NarrowPath(copy).c_str());
-    QImage scaled(
-        size.width, size.height,
-        source.format() == QImage::Format_Invalid ? QImage::Format_ARGB32 : source.format());
+    // Smooth scaling also reads palette and grey pictures right: it works in
+    // a full-colour format of its choosing.
+    const QImage scaled =
+        source.scaled(size.width, size.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     if (scaled.isNull()) return {};
-    scaled.fill(Qt::transparent);
-    {
-        QPainter painter(&scaled);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-        painter.drawImage(QRect(0, 0, size.width, size.height), source, source.rect());
-    }
     if (!SaveImageFresh(scaled, copy, "PNG", 80)) return {};
     return copy;
 }

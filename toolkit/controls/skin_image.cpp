@@ -1,5 +1,7 @@
 #include "toolkit/controls/skin_image.h"
 
+#include <qdrawutil.h>
+
 #include <QPainter>
 #include <QRegularExpression>
 #include <QWidget>
@@ -55,20 +57,6 @@ bool PaintSkinImage(QPainter& painter, const QWidget* owner, const QRect& target
         return true;
     }
     // Nine parts: corners unscaled, edges stretched along one axis, middle both.
-    const qreal sx[4] = {source.left(), source.left() + c.left(), source.right() - c.right(),
-                         source.right()};
-    const qreal sy[4] = {source.top(), source.top() + c.top(), source.bottom() - c.bottom(),
-                         source.bottom()};
-    const qreal tx[4] = {qreal(target.left()), qreal(target.left() + c.left()),
-                         qreal(target.right() + 1 - c.right()), qreal(target.right() + 1)};
-    const qreal ty[4] = {qreal(target.top()), qreal(target.top() + c.top()),
-                         qreal(target.bottom() + 1 - c.bottom()), qreal(target.bottom() + 1)};
-    for (int row = 0; row < 3; ++row)
-        for (int col = 0; col < 3; ++col) {
-            const QRectF from(QPointF(sx[col], sy[row]) * scale,
-                              QPointF(sx[col + 1], sy[row + 1]) * scale);
-            const QRectF to(QPointF(tx[col], ty[row]), QPointF(tx[col + 1], ty[row + 1]));
-            if (from.isValid() && to.isValid()) painter.drawPixmap(to, pixmap, from);
-        }
+    qDrawBorderPixmap(&painter, target, c, pixmap, source.toRect(), c);
     return true;
 }
