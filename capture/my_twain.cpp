@@ -1,5 +1,6 @@
 #include "capture/my_twain.h"
 
+#include <QByteArray>
 #include <cstdint>
 #include <cstring>
 
@@ -29,38 +30,26 @@ QImage DibToImage(const void* dib, std::size_t maxBytes) {
     if (width <= 0 || width > 30000 || signedHeight == 0 || signedHeight < -30000 ||
         signedHeight > 30000 || compression != 0 || (bits != 8 && bits != 24))
         return {};
-    const bool bottomUp = signedHeight > 0;
-    const int height = bottomUp ? signedHeight : -signedHeight;
+    const std::size_t height =
+        static_cast<std::size_t>(signedHeight > 0 ? signedHeight : -signedHeight);
     std::uint32_t colours = Read32(bytes + 32);
     if (bits == 8 && (colours == 0 || colours > 256)) colours = 256;
     const std::size_t palette = bits == 8 ? colours * 4 : 0;
     const std::size_t stride = ((static_cast<std::size_t>(width) * bits + 31) / 32) * 4;
-    if (40 + palette + stride * height > maxBytes) return {};
-    QImage image(width, height, bits == 8 ? QImage::Format_Indexed8 : QImage::Format_RGB888);
-    if (image.isNull()) return {};
-    if (bits == 8) {
-        QList<QRgb> table;
-        for (std::uint32_t i = 0; i < colours; ++i) {
-            const std::uint8_t* entry = bytes + 40 + 4 * i;
-            table.push_back(qRgb(entry[2], entry[1], entry[0]));
-        }
-        image.setColorTable(table);
-    }
-    const std::uint8_t* pixels = bytes + 40 + palette;
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* src = pixels + stride * (bottomUp ? height - 1 - y : y);
-        std::uint8_t* dst = image.scanLine(y);
-        if (bits == 8) {
-            std::memcpy(dst, src, static_cast<std::size_t>(width));
-        } else {
-            for (int x = 0; x < width; ++x) {  // BGR → RGB
-                dst[3 * x] = src[3 * x + 2];
-                dst[3 * x + 1] = src[3 * x + 1];
-                dst[3 * x + 2] = src[3 * x];
-            }
-        }
-    }
-    return image;
+    const std::size_t size = 40 + palette + stride * height;
+    if (size > maxBytes) return {};
+    // The checks above say how long the DIB is (a transfer does not); its
+    // pixels are read by Qt's BMP reader behind the file header it lacks.
+    QByteArray file(14, '\0');
+    const auto put32 = [&file](int at, std::uint32_t value) {
+        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<char>(value >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, static_cast<std::uint32_t>(14 + size));
+    put32(10, static_cast<std::uint32_t>(14 + 40 + palette));
+    file.append(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));
+    return QImage::fromData(file, "BMP");
 }
 
 CMyTwain::CMyTwain() : scanFolder_(ScannerFolder()) {}
