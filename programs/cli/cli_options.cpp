@@ -1,5 +1,6 @@
 #include "programs/cli/cli_options.h"
 
+#include <QCommandLineParser>
 #include <charconv>
 #include <utility>
 
@@ -30,68 +31,97 @@ std::optional<int> CliKindCode(const std::string& name) {
 }
 
 CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
-    CliOptions options;
     if (arguments.empty()) return Usage("no image given");
-    bool onlyImages = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& arg = arguments[i];
-        auto value = [&]() -> const std::string* {
-            return i + 1 < arguments.size() ? &arguments[++i] : nullptr;
-        };
-        if (onlyImages || arg.empty() || arg[0] != '-') {
-            options.images.push_back(arg);
-        } else if (arg == "--") {
-            onlyImages = true;
-        } else if (arg == "-h" || arg == "--help") {
-            options.action = CliOptions::Action::Help;
-            return options;
-        } else if (arg == "--version") {
-            options.action = CliOptions::Action::Version;
-            return options;
-        } else if (arg == "--engine") {
-            const std::string* engine = value();
-            if (!engine) return Usage("--engine needs a value: auto, cloud or offline");
-            if (*engine == "auto")
-                options.engine = CliOptions::Engine::Auto;
-            else if (*engine == "cloud")
-                options.engine = CliOptions::Engine::Cloud;
-            else if (*engine == "offline")
-                options.engine = CliOptions::Engine::Offline;
-            else
-                return Usage("unknown engine '" + *engine + "': use auto, cloud or offline");
-        } else if (arg == "--kind") {
-            const std::string* kind = value();
-            const auto code = kind ? CliKindCode(*kind) : std::nullopt;
-            if (!code) return Usage("--kind needs one of the kinds listed below");
-            options.kind = *code;
-        } else if (arg == "--out") {
-            const std::string* folder = value();
-            if (!folder || folder->empty()) return Usage("--out needs a folder");
-            options.outFolder = *folder;
-        } else if (arg == "--merge") {
-            options.merge = true;
-        } else if (arg == "--json") {
-            options.json = true;
-        } else if (arg == "--scan") {
-            options.scan = true;
-        } else if (arg == "--device") {
-            const std::string* device = value();
-            if (!device || device->empty()) return Usage("--device needs a scanner name");
-            options.device = *device;
-        } else if (arg == "--pages") {
-            const std::string* pages = value();
-            int count = 0;
-            const auto [end, error] =
-                pages ? std::from_chars(pages->data(), pages->data() + pages->size(), count)
-                      : std::from_chars_result{nullptr, std::errc::invalid_argument};
-            if (!pages || error != std::errc() || end != pages->data() + pages->size() ||
-                count < 1 || count > 500)
-                return Usage("--pages needs a number from 1 to 500");
-            options.pages = count;
-        } else {
-            return Usage("unknown option '" + arg + "'");
-        }
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption engine(QStringLiteral("engine"), {}, QStringLiteral("NAME"));
+    const QCommandLineOption kind(QStringLiteral("kind"), {}, QStringLiteral("KIND"));
+    const QCommandLineOption out(QStringLiteral("out"), {}, QStringLiteral("DIR"));
+    const QCommandLineOption merge(QStringLiteral("merge"));
+    const QCommandLineOption json(QStringLiteral("json"));
+    const QCommandLineOption scan(QStringLiteral("scan"));
+    const QCommandLineOption device(QStringLiteral("device"), {}, QStringLiteral("NAME"));
+    const QCommandLineOption pages(QStringLiteral("pages"), {}, QStringLiteral("N"));
+    parser.addOptions({help, version, engine, kind, out, merge, json, scan, device, pages});
+    // Arguments are bytes (a file name need not be UTF-8): each byte is one
+    // Latin-1 character for the parser and the same byte again afterwards.
+    QStringList line{QStringLiteral("taviocr-cli")};
+    for (const std::string& argument : arguments)
+        line << QString::fromLatin1(argument.data(), static_cast<qsizetype>(argument.size()));
+    const auto bytes = [](const QString& text) { return text.toLatin1().toStdString(); };
+    const bool parsed = parser.parse(line);
+    // Help and version answer whatever else the line holds.
+    if (parser.isSet(help)) return CliOptions{};
+    if (parser.isSet(version)) {
+        CliOptions options;
+        options.action = CliOptions::Action::Version;
+        return options;
     }
+    if (!parser.unknownOptionNames().isEmpty()) {
+        // Named as it was typed, one dash or two.
+        const std::string name = bytes(parser.unknownOptionNames().first());
+        for (const std::string& argument : arguments) {
+            const std::string typed = argument.substr(0, argument.find('='));
+            if (typed == "-" + name || typed == "--" + name)
+                return Usage("unknown option '" + typed + "'");
+        }
+        return Usage("unknown option '--" + name + "'");
+    }
+    // What is left is a value option at the end of the line, without its value.
+    const auto missing = [&](const QCommandLineOption& option) {
+        return !parsed && arguments.back() == "--" + bytes(option.names().first());
+    };
+    const auto given = [&](const QCommandLineOption& option) {
+        return parser.isSet(option) || missing(option);
+    };
+    const auto value = [&](const QCommandLineOption& option) {
+        return parser.isSet(option) && !missing(option) ? std::optional(bytes(parser.value(option)))
+                                                        : std::nullopt;
+    };
+
+    CliOptions options;
+    if (given(engine)) {
+        const auto name = value(engine);
+        if (!name) return Usage("--engine needs a value: auto, cloud or offline");
+        if (*name == "auto")
+            options.engine = CliOptions::Engine::Auto;
+        else if (*name == "cloud")
+            options.engine = CliOptions::Engine::Cloud;
+        else if (*name == "offline")
+            options.engine = CliOptions::Engine::Offline;
+        else
+            return Usage("unknown engine '" + *name + "': use auto, cloud or offline");
+    }
+    if (given(kind)) {
+        const auto name = value(kind);
+        const auto code = name ? CliKindCode(*name) : std::nullopt;
+        if (!code) return Usage("--kind needs one of the kinds listed below");
+        options.kind = *code;
+    }
+    if (given(out)) {
+        const auto folder = value(out);
+        if (!folder || folder->empty()) return Usage("--out needs a folder");
+        options.outFolder = *folder;
+    }
+    if (given(device)) {
+        const auto name = value(device);
+        if (!name || name->empty()) return Usage("--device needs a scanner name");
+        options.device = *name;
+    }
+    if (given(pages)) {
+        bool number = false;
+        const int count = parser.value(pages).toInt(&number);
+        if (!value(pages) || !number || count < 1 || count > 500)
+            return Usage("--pages needs a number from 1 to 500");
+        options.pages = count;
+    }
+    options.merge = parser.isSet(merge);
+    options.json = parser.isSet(json);
+    options.scan = parser.isSet(scan);
+    for (const QString& image : parser.positionalArguments())
+        options.images.push_back(bytes(image));
     if (options.images.empty() && !options.scan) return Usage("no image given");
     options.action = CliOptions::Action::Recognize;
     return options;
