@@ -55,7 +55,7 @@ void BM_Add500FilesAndRefresh(benchmark::State& state) {
     frame->Create(nullptr, L"TaviOCR", kMainWindowStyle);
     frame->SetModeAndShowAddPage(1);
     for (auto _ : state) {
-        frame->FileList.clear();
+        frame->ClearFiles();
         for (int i = 0; i < 500; ++i) frame->AddImageFile(image);
         frame->RefreshFileArea();
     }
@@ -117,7 +117,7 @@ void BM_LongestStallDuringBatch(benchmark::State& state) {
         clock.start();
         probe.start(5);
         frame->OnButtonOCR();
-        ProcessEventsUntil([&] { return frame->ScanTimer == 0 && !frame->Job().IsRunning(); },
+        ProcessEventsUntil([&] { return !frame->AnimationRunning() && !frame->Job().IsRunning(); },
                            std::chrono::seconds(60));
         probe.stop();
         longest = std::max(longest, static_cast<double>(worst) / 1e6);

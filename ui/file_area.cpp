@@ -48,19 +48,19 @@ bool CMainFrame::AddImageFile(const std::wstring& path) {
             if (!copy.empty()) stored = copy;
         }
     }
-    FileList.push_back(std::move(stored));
+    fileList_.push_back(std::move(stored));
     return true;
 }
 
 void CMainFrame::RefreshFileArea() {
-    const std::size_t n = FileList.size();
+    const std::size_t n = fileList_.size();
     if (n > 0) {
         SetVisible(L"LayoutAddPic1", false);
         SetVisible(L"LayoutAddPic2", true);
         SetBkImage(L"addFileIcon", L"../default/images/fileicon" +
                                        std::to_wstring(std::min<std::size_t>(n, 4)) + L".png");
         SetText(L"addFileText",
-                n == 1 ? FormatLangText(LangText(L"AddPic1"), FileNamePart(FileList.front()))
+                n == 1 ? FormatLangText(LangText(L"AddPic1"), FileNamePart(fileList_.front()))
                        : FormatLangText(LangText(L"AddPicM"), static_cast<int>(n)));
         SetVisible(L"buttonAddPic", false);
         SetVisible(L"buttonOCR", true);
@@ -69,7 +69,7 @@ void CMainFrame::RefreshFileArea() {
     }
     SetVisible(L"LayoutAddPic1", true);
     SetVisible(L"LayoutAddPic2", false);
-    if (MainMode == kModeIdCard) {
+    if (mainMode_ == kModeIdCard) {
         SetVisible(L"buttonAddPic", false);
         SetVisible(L"buttonOCR", true);
         SetEnabled(L"buttonOCR", true);
@@ -81,18 +81,18 @@ void CMainFrame::RefreshFileArea() {
 
 void CMainFrame::ForgetFiles() {
     const std::wstring copies = CompressFolder();
-    for (const std::wstring& file : FileList)
+    for (const std::wstring& file : fileList_)
         if (file.starts_with(copies)) {
             std::remove(NarrowPath(file).c_str());
             ::rmdir(NarrowPath(file.substr(0, file.rfind(L'/'))).c_str());
         }
-    FileList.clear();
+    fileList_.clear();
 }
 
 void CMainFrame::ClearFiles() {
-    if (FileList.empty()) return;
+    if (fileList_.empty()) return;
     ForgetFiles();
-    ResultMap.clear();
+    resultMap_.clear();
     RefreshFileArea();
 }
 
@@ -121,12 +121,16 @@ void CMainFrame::ChooseIdCardImage(bool front) {
         QFileDialog::getOpenFileName(GetWidget(), QString(), ImageDialogFolder(), kIdCardFilter);
     if (name.isEmpty()) return;
     lastImageFolder_ = QFileInfo(name).absolutePath();
-    (front ? IdCardFront : IdCardBack) = name.toStdWString();
+    TakeIdCardImage(front, name.toStdWString());
+}
+
+void CMainFrame::TakeIdCardImage(bool front, const std::wstring& path) {
+    (front ? idCardFront_ : idCardBack_) = path;
     ShowIdCardSlot(front);
 }
 
 void CMainFrame::ShowIdCardSlot(bool front) {
-    const std::wstring& path = front ? IdCardFront : IdCardBack;
+    const std::wstring& path = front ? idCardFront_ : idCardBack_;
     const bool chosen = !path.empty() && FileExists(path);
     SetVisible(front ? L"IdcardFrontOk" : L"IdcardBackOk", chosen);
     // A chosen side shows its picture in the slot, the check mark in a corner.
@@ -151,8 +155,8 @@ void CMainFrame::ShowIdCardSlot(bool front) {
 }
 
 void CMainFrame::ClearIdCardSlots() {
-    IdCardFront.clear();
-    IdCardBack.clear();
+    idCardFront_.clear();
+    idCardBack_.clear();
     ShowIdCardSlot(true);
     ShowIdCardSlot(false);
 }
@@ -168,8 +172,8 @@ void CMainFrame::OnDropFiles(const std::vector<std::wstring>& paths) {
     if (!TakesDropsNow()) return;
     const int page = CurrentPage();
     ForgetFiles();
-    ResultMap.clear();
-    if (MainMode == kModeIdCard) {
+    resultMap_.clear();
+    if (mainMode_ == kModeIdCard) {
         ShakeWindow(GetWidget());
         return;
     }
@@ -177,13 +181,13 @@ void CMainFrame::OnDropFiles(const std::vector<std::wstring>& paths) {
         if (path.size() <= kMaxDroppedPath &&
             HasExtensionNoCase(path, {L".png", L".jpg", L".jpeg", L".bmp"}))
             AddImageFile(path);
-    if (FileList.empty()) {
+    if (fileList_.empty()) {
         RefreshFileArea();
         if (!paths.empty()) ShakeWindow(GetWidget());
         return;
     }
     if (page == kPageHome) {
-        MainMode = kModePicture;
+        mainMode_ = kModePicture;
         SelectPage(kPageAddImages);
     }
     RefreshFileArea();
@@ -231,11 +235,11 @@ void CMainFrame::AddResultListItem(const std::wstring& path) {
 // While a batch runs the scanning picture stands in for the file icon: one
 // illustration, not two stacked.
 void CMainFrame::StartScanAnimation() {
-    if (ScanTimer != 0) return;
+    if (scanTimer_ != 0) return;
     SetVisible(L"addFileIcon", false);
     SetVisible(L"scanAni", true);
-    AnimationFrame = 0;
-    ScanTimer = kScanTimerId;
+    animationFrame_ = 0;
+    scanTimer_ = kScanTimerId;
     SetTimer(kScanTimerId, kScanTimerMilliseconds);
 }
 
@@ -243,5 +247,5 @@ void CMainFrame::StopScanAnimation() {
     SetVisible(L"scanAni", false);
     SetVisible(L"addFileIcon", true);
     KillTimer(kScanTimerId);
-    ScanTimer = 0;
+    scanTimer_ = 0;
 }

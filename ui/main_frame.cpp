@@ -126,13 +126,13 @@ void CMainFrame::OnClick(TNotifyUI& msg) {
         if (*mode == kModeIdCard) ClearIdCardSlots();
         SetModeAndShowAddPage(*mode);
     } else if (name == L"Screenshot-OCR") {
-        MainMode = kModeScreenshot;
+        mainMode_ = kModeScreenshot;
         StartScreenCapture();
     } else if (name == L"ScannerPage") {
         OnScanCommand();
     } else if (name == L"Licensen-OCR") {
         SelectPage(kPageDocumentKinds);
-        MainMode = kModeDocuments;
+        mainMode_ = kModeDocuments;
     } else if (name == L"AppPage") {
         SelectPage(kPageApps);
     } else if (name == L"Back") {
@@ -163,13 +163,13 @@ void CMainFrame::OnClick(TNotifyUI& msg) {
 }
 
 void CMainFrame::SetModeAndShowAddPage(int mode) {
-    MainMode = mode;
+    mainMode_ = mode;
     ShowModeHeader();
     SelectPage(kPageAddImages);
 }
 
 void CMainFrame::ShowModeHeader() {
-    const ModeInfo* mode = FindMode(MainMode);
+    const ModeInfo* mode = FindMode(mainMode_);
     const std::wstring_view titleKey = mode ? mode->titleKey : std::wstring_view();
     const std::wstring_view icon = mode ? mode->icon : std::wstring_view();
     // The identity card gets its own title too: keeping the previous one
@@ -177,7 +177,7 @@ void CMainFrame::ShowModeHeader() {
     SetBkImage(L"titleLogo", icon.empty() ? L"" : L"../default/images/" + std::wstring(icon));
     SetText(L"titleLicense", titleKey.empty() ? L"" : LangText(titleKey));
     auto* inner = m_pm.FindControl<CTabLayoutUI>(L"tabAddPic");
-    const bool idCard = MainMode == kModeIdCard;
+    const bool idCard = mainMode_ == kModeIdCard;
     if (inner) inner->SelectItem(idCard ? 1 : 0);
     SetVisible(L"buttonAddPic", !idCard);
     SetVisible(L"buttonOCR", idCard);
@@ -196,32 +196,32 @@ int CMainFrame::CurrentPage() const {
 }
 
 void CMainFrame::OnBack() {
-    if (ScanTimer != 0) {
+    if (scanTimer_ != 0) {
         ShowMessageByKey(L"CannotBack", GetHWND(), kStyleInformation);
         return;
     }
     ShowSpreadsheetMark(false);
     const int page = CurrentPage();
     if (page >= kPageAddImages && page <= kPageApps) {
-        if (IsDocumentMode(MainMode) && page == kPageDocumentKinds) {
+        if (IsDocumentMode(mainMode_) && page == kPageDocumentKinds) {
             SelectPage(kPageHome);
         } else {
-            SelectPage(IsDocumentMode(MainMode) ? kPageDocumentKinds : kPageHome);
+            SelectPage(IsDocumentMode(mainMode_) ? kPageDocumentKinds : kPageHome);
             if (page == kPageAddImages) ClearFiles();
         }
     } else if (page == kPageResult || page == kPageResultList) {
         SelectPage(kPageAddImages);
     }
-    if (MainMode == kModeCaptureTable) MainMode = kModeScreenshot;
+    if (mainMode_ == kModeCaptureTable) mainMode_ = kModeScreenshot;
 }
 
 void CMainFrame::OnBackResultOK() {
     if (CurrentPage() == kPageResultList)
         if (auto* list = m_pm.FindControl<CListUI>(L"listFiles")) list->RemoveAll();
-    ResultMap.clear();
+    resultMap_.clear();
     ForgetFiles();
     ShowSpreadsheetMark(false);
-    switch (MainMode) {
+    switch (mainMode_) {
         case kModeScreenshot:
         case kModeScanner:
         case kModeCaptureTable:
@@ -243,7 +243,7 @@ void CMainFrame::OnBackResultOK() {
             break;
     }
     RefreshFileArea();
-    if (MainMode == kModeCaptureTable) MainMode = kModeScreenshot;
+    if (mainMode_ == kModeCaptureTable) mainMode_ = kModeScreenshot;
 }
 
 void CMainFrame::OnCaptureDone(const std::wstring& capturePath) {
@@ -284,8 +284,8 @@ void CMainFrame::ToggleMaximized() {
 
 void CMainFrame::OnTimer(UINT id) {
     if (id != kScanTimerId) return;
-    AnimationFrame = (AnimationFrame + 1) % kScanFrames;
-    const int left = static_cast<int>(AnimationFrame) * 191;
+    animationFrame_ = (animationFrame_ + 1) % kScanFrames;
+    const int left = static_cast<int>(animationFrame_) * 191;
     SetBkImage(L"scanAni", L"file='../default/gif/scan.png' source='" + std::to_wstring(left) +
                                L",0," + std::to_wstring(left + 191) + L",158'");
 }
@@ -350,7 +350,7 @@ void CMainFrame::OnDestroy() {
     job_.Cancel();
     if (hotKey_) hotKey_->Unregister();
     KillTimer(kScanTimerId);
-    ScanTimer = 0;
+    scanTimer_ = 0;
     ShutDownScanner();
     // An update check still running shows nothing any more.
     MainWindowUpdateDisplay().SetOwner(nullptr);

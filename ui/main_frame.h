@@ -85,21 +85,19 @@ public:
     bool IsWindow() const override;
     void OnOcrResult(const OcrResult* result, const ResultPlace& place) override;
 
-    // --- state (read by tests and the parts below) ---
-    std::vector<std::wstring> FileList;
-    std::map<std::size_t, std::wstring> ResultMap;  // place in FileList → result file
-    // The place in FileList of each row of the result list (failed pictures
-    // have no row); empty: rows and places coincide.
-    std::vector<std::size_t> RowPlaces;
-    bool MergeMode = false;
-    std::wstring MergeBuffer;
-    UINT ScanTimer = 0;
-    unsigned AnimationFrame = 0;
-    int MainMode = 0;
-    std::wstring OutputFolder;
-    std::wstring CurrentText;
-    std::wstring IdCardFront;
-    std::wstring IdCardBack;
+    // --- state, for the window's own parts; tests read it ---
+    const std::vector<std::wstring>& Files() const { return fileList_; }
+    // Place in Files() → the result file written for it.
+    const std::map<std::size_t, std::wstring>& ResultFiles() const { return resultMap_; }
+    bool InMergeMode() const { return mergeMode_; }
+    // The scanning strip runs while a batch does.
+    bool AnimationRunning() const { return scanTimer_ != 0; }
+    unsigned AnimationFrame() const { return animationFrame_; }
+    int Mode() const { return mainMode_; }
+    const std::wstring& OutputFolder() const { return outputFolder_; }
+    const std::wstring& CurrentText() const { return currentText_; }
+    const std::wstring& IdCardFront() const { return idCardFront_; }
+    const std::wstring& IdCardBack() const { return idCardBack_; }
 
     // --- navigation (main_frame.cpp) ---
     void SetModeAndShowAddPage(int mode);
@@ -124,6 +122,8 @@ public:
     void ForgetFiles();
     void AddFilesWithDialog();
     void ChooseIdCardImage(bool front);
+    // A side of the identity card chosen (from the dialog): shown in its slot.
+    void TakeIdCardImage(bool front, const std::wstring& path);
     void StartScanAnimation();
     void StopScanAnimation();
 
@@ -181,6 +181,21 @@ private:
     void SetBkImage(std::wstring_view control, std::wstring_view image);
     void ShowSpreadsheetMark(bool shown);
     CTabLayoutUI* MainTab() const;
+
+    std::vector<std::wstring> fileList_;
+    std::map<std::size_t, std::wstring> resultMap_;  // place in fileList_ → result file
+    // The place in fileList_ of each row of the result list (failed pictures
+    // have no row); empty: rows and places coincide.
+    std::vector<std::size_t> rowPlaces_;
+    bool mergeMode_ = false;
+    std::wstring mergeBuffer_;
+    UINT scanTimer_ = 0;
+    unsigned animationFrame_ = 0;
+    int mainMode_ = 0;
+    std::wstring outputFolder_;
+    std::wstring currentText_;
+    std::wstring idCardFront_;
+    std::wstring idCardBack_;
 
     RecognitionJob job_;
     std::unique_ptr<WindowMessageDisplay> messages_;

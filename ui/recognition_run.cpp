@@ -17,65 +17,65 @@
 #include "ui/question_dialogs.h"
 
 void CMainFrame::SetProgressText(std::size_t done, std::size_t total) {
-    if (MainMode == kModeScreenshot) {
+    if (mainMode_ == kModeScreenshot) {
         SetText(L"addFileText", LangText(L"AddScreenCut"));
         return;
     }
-    const std::wstring format = LangText(IsTableMode(MainMode) ? L"OCRScanXls" : L"OCRScan");
+    const std::wstring format = LangText(IsTableMode(mainMode_) ? L"OCRScanXls" : L"OCRScan");
     SetText(L"addFileText", FormatLangText(format, static_cast<int>(done + 1),
-                                           static_cast<int>(total), FileNamePart(FileList[done])));
+                                           static_cast<int>(total), FileNamePart(fileList_[done])));
 }
 
 void CMainFrame::OnButtonOCR() {
-    if (MainMode == kModeScreenshot && IsKeyDown(VK_TAB)) MainMode = kModeCaptureTable;
-    ShowSpreadsheetMark(IsTableMode(MainMode));
-    if (MainMode == kModeIdCard) {
-        if (IdCardFront.empty() || !FileExists(IdCardFront)) {
+    if (mainMode_ == kModeScreenshot && IsKeyDown(VK_TAB)) mainMode_ = kModeCaptureTable;
+    ShowSpreadsheetMark(IsTableMode(mainMode_));
+    if (mainMode_ == kModeIdCard) {
+        if (idCardFront_.empty() || !FileExists(idCardFront_)) {
             ShowMessageByKey(L"NoIdcardFront", GetHWND(), kStyleInformation);
             return;
         }
-        FileList = {IdCardFront};
-        ResultMap.clear();
-        if (!IdCardBack.empty()) FileList.push_back(IdCardBack);
+        fileList_ = {idCardFront_};
+        resultMap_.clear();
+        if (!idCardBack_.empty()) fileList_.push_back(idCardBack_);
         RefreshFileArea();
     }
-    const std::size_t n = FileList.size();
+    const std::size_t n = fileList_.size();
     if (n == 0) return;
-    const bool batch = MainMode != kModeIdCard && n > 1;
-    MergeMode = false;
-    RowPlaces.clear();
+    const bool batch = mainMode_ != kModeIdCard && n > 1;
+    mergeMode_ = false;
+    rowPlaces_.clear();
     unsavedResults_ = 0;
     resultNames_ = {};
-    if (batch && !IsTableMode(MainMode) && GlobalSettings().RemindMergeBatch == 1) {
+    if (batch && !IsTableMode(mainMode_) && GlobalSettings().RemindMergeBatch == 1) {
         CMessageMerge question;
         question.RunModal(GetHWND());
         if (question.merge) {
-            MergeMode = true;
-            MergeBuffer.clear();
+            mergeMode_ = true;
+            mergeBuffer_.clear();
         }
     }
-    if (IsTableMode(MainMode)) {
-        OutputFolder = MakeOutputFolder(GlobalSettings().SavePath);
-        job_.SetOutputFolder(OutputFolder);
-    } else if (batch && !MergeMode) {
-        OutputFolder = MakeOutputFolder(GlobalSettings().SavePath);
+    if (IsTableMode(mainMode_)) {
+        outputFolder_ = MakeOutputFolder(GlobalSettings().SavePath);
+        job_.SetOutputFolder(outputFolder_);
+    } else if (batch && !mergeMode_) {
+        outputFolder_ = MakeOutputFolder(GlobalSettings().SavePath);
     }
-    const int kind = KindCodeForMode(MainMode);
+    const int kind = KindCodeForMode(mainMode_);
     SetEnabled(L"buttonOCR", false);
     SetVisible(L"cancleFiles", false);
-    if (MainMode == kModeIdCard)
+    if (mainMode_ == kModeIdCard)
         SetText(L"addFileText",
-                FormatLangText(LangText(L"OCRScan"), 1, 1, FileNamePart(FileList[0])));
+                FormatLangText(LangText(L"OCRScan"), 1, 1, FileNamePart(fileList_[0])));
     else
         SetProgressText(0, n);
-    DebugTrace(L"OnButtonOCR %d\n", MainMode);
+    DebugTrace(L"OnButtonOCR %d\n", mainMode_);
     StartScanAnimation();
 
     // The worker of the last run may still be finishing after its last
     // result; wait for it rather than have the start refused, and undo the
     // running state if it is refused all the same.
     while (job_.IsRunning()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    if (!job_.StartRecognition(FileList, kind)) {
+    if (!job_.StartRecognition(fileList_, kind)) {
         StopScanAnimation();
         SetEnabled(L"buttonOCR", true);
         SetVisible(L"cancleFiles", true);
@@ -97,28 +97,28 @@ void CMainFrame::ShowMessageLater(std::wstring key, int style,
 }
 
 void CMainFrame::ShowMergedText() {
-    if (auto* pane = m_pm.FindControl<CRichEditUI>(L"ocrText")) pane->SetText(MergeBuffer);
-    CurrentText = MergeBuffer;
-    MergeBuffer.clear();
+    if (auto* pane = m_pm.FindControl<CRichEditUI>(L"ocrText")) pane->SetText(mergeBuffer_);
+    currentText_ = mergeBuffer_;
+    mergeBuffer_.clear();
     SelectPage(kPageResult);
 }
 
 std::wstring CMainFrame::BuildResultText(const OcrResult& result, int) {
     const std::wstring text = ResultTextOf(result);
     if (text.empty()) return LangText(L"OCRNone");
-    CurrentText = text;
+    currentText_ = text;
     return text;
 }
 
 // One row per picture of the batch that did not fail, in order.
 void CMainFrame::AddSucceededRows() {
-    std::vector<bool> failed(FileList.size(), false);
+    std::vector<bool> failed(fileList_.size(), false);
     for (const auto& failure : job_.Failures())
         if (failure.position < failed.size()) failed[failure.position] = true;
-    for (std::size_t place = 0; place < FileList.size(); ++place) {
+    for (std::size_t place = 0; place < fileList_.size(); ++place) {
         if (failed[place]) continue;
-        RowPlaces.push_back(place);
-        AddResultListItem(FileList[place]);
+        rowPlaces_.push_back(place);
+        AddResultListItem(fileList_[place]);
     }
 }
 
@@ -130,19 +130,19 @@ void CMainFrame::EndBatch() {
     StopScanAnimation();
     SetEnabled(L"buttonOCR", true);
     SetVisible(L"cancleFiles", true);
-    if (MergeMode) {
+    if (mergeMode_) {
         ShowMergedText();
     } else {
         SelectPage(kPageResultList);
-        if (!IsTableMode(MainMode)) AddSucceededRows();
+        if (!IsTableMode(mainMode_)) AddSucceededRows();
     }
     RefreshFileArea();
     if (unsavedResults_ > 0) {
         ShowMessageLater(L"SaveResultFailed", kStyleError,
-                         OutputFolder.empty() ? GlobalSettings().SavePath : OutputFolder);
+                         outputFolder_.empty() ? GlobalSettings().SavePath : outputFolder_);
         unsavedResults_ = 0;
     }
-    if (!OutputFolder.empty()) ::rmdir(NarrowPath(OutputFolder).c_str());  // only when empty
+    if (!outputFolder_.empty()) ::rmdir(NarrowPath(outputFolder_).c_str());  // only when empty
     const auto& failures = job_.Failures();
     if (failures.empty()) return;
     std::wstring list;
@@ -153,12 +153,12 @@ void CMainFrame::EndBatch() {
 
 void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& place) {
     const std::wstring& imagePath = place.imagePath;
-    const bool batch = FileList.size() > 1 && MainMode != kModeIdCard;
+    const bool batch = fileList_.size() > 1 && mainMode_ != kModeIdCard;
     if (!result && batch) {
         // The batch goes on; the picture is named in the summary at the end.
         const std::size_t k = place.position + 1;
-        if (k < FileList.size())
-            SetProgressText(k, FileList.size());
+        if (k < fileList_.size())
+            SetProgressText(k, fileList_.size());
         else
             EndBatch();
         return;
@@ -169,30 +169,30 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
         SetEnabled(L"Back", true);
         SetVisible(L"cancleFiles", true);
         ForgetFiles();
-        ResultMap.clear();
+        resultMap_.clear();
         RefreshFileArea();
-        if (MainMode == kModeIdCard) {
+        if (mainMode_ == kModeIdCard) {
             ClearIdCardSlots();
             SetVisible(L"buttonAddPic", false);
             SetVisible(L"buttonOCR", true);
         }
         const std::wstring key =
-            IsTableMode(MainMode) ? std::wstring(L"OCRNotResult") : job_.ErrorKey();
+            IsTableMode(mainMode_) ? std::wstring(L"OCRNotResult") : job_.ErrorKey();
         if (!key.empty()) ShowMessageLater(key, kStyleInformation);
-        if (MainMode == kModeCaptureTable) SelectPage(kPageHome);
+        if (mainMode_ == kModeCaptureTable) SelectPage(kPageHome);
         // A merged batch keeps its texts only in memory: show what arrived
         // before the failure rather than drop recognitions already made.
-        if (MergeMode && !MergeBuffer.empty()) ShowMergedText();
+        if (mergeMode_ && !mergeBuffer_.empty()) ShowMergedText();
         return;
     }
 
-    const bool tableFailed = IsTableMode(MainMode) && result->status != 0;
+    const bool tableFailed = IsTableMode(mainMode_) && result->status != 0;
     if (tableFailed && !batch)
         ShowMessageLater(
             result->failureKey.empty() ? std::wstring(L"OCRNotResult") : result->failureKey,
             kStyleInformation);
     // The place, not the path: the same picture twice in a batch is two results.
-    const std::size_t n = FileList.size();
+    const std::size_t n = fileList_.size();
     const std::size_t i = place.position;
     const std::size_t k = i + 1;
     if (k < n) SetProgressText(k, n);
@@ -201,15 +201,15 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
         StopScanAnimation();
         SetEnabled(L"buttonOCR", true);
         SetVisible(L"cancleFiles", true);
-        if (IsTableMode(MainMode) && n == 1 && tableFailed) {
+        if (IsTableMode(mainMode_) && n == 1 && tableFailed) {
             // A capture or a picture that gave no table: its message, and back.
-            if (!OutputFolder.empty()) ::rmdir(NarrowPath(OutputFolder).c_str());
-            SelectPage(MainMode == kModeCaptureTable ? kPageHome : kPageAddImages);
-        } else if (IsTableMode(MainMode)) {
+            if (!outputFolder_.empty()) ::rmdir(NarrowPath(outputFolder_).c_str());
+            SelectPage(mainMode_ == kModeCaptureTable ? kPageHome : kPageAddImages);
+        } else if (IsTableMode(mainMode_)) {
             SelectPage(kPageResultList);
             AddResultListItem(result->filePath);
-            ResultMap[i] = result->filePath;
-            OutputFolder = result->filePath;
+            resultMap_[i] = result->filePath;
+            outputFolder_ = result->filePath;
             OpenWithDefaultApp(result->filePath);
         } else {
             if (auto* text = m_pm.FindControl<CRichEditUI>(L"ocrText"))
@@ -219,11 +219,11 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
         RefreshFileArea();
         return;
     }
-    if (IsTableMode(MainMode)) {
-        // A row for each table made; RowPlaces ties it to its picture.
+    if (IsTableMode(mainMode_)) {
+        // A row for each table made; rowPlaces_ ties it to its picture.
         if (!tableFailed) {
-            ResultMap[i] = result->filePath;
-            RowPlaces.push_back(i);
+            resultMap_[i] = result->filePath;
+            rowPlaces_.push_back(i);
             AddResultListItem(result->filePath);
         }
         if (k >= n) EndBatch();
@@ -231,17 +231,17 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
     }
     const std::wstring text = ResultTextOf(*result);
     if (!text.empty()) {
-        if (MergeMode) {
-            MergeBuffer += text + L"\r\n";
+        if (mergeMode_) {
+            mergeBuffer_ += text + L"\r\n";
         } else {
             // Without its folder a bare name would land in whatever folder the
             // program was started from; such a result is not saved instead.
             bool saved = false;
-            if (!OutputFolder.empty() && FolderExists(OutputFolder)) {
+            if (!outputFolder_.empty() && FolderExists(outputFolder_)) {
                 const std::wstring file =
-                    OutputFolder + L"/" + resultNames_.Next(imagePath, static_cast<int>(k));
+                    outputFolder_ + L"/" + resultNames_.Next(imagePath, static_cast<int>(k));
                 saved = SaveTextToFile(file, text);
-                if (saved) ResultMap[i] = file;
+                if (saved) resultMap_[i] = file;
             }
             if (!saved) ++unsavedResults_;
         }

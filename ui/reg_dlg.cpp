@@ -7,7 +7,6 @@
 #include <QUuid>
 
 #include "account/email_check.h"
-#include "platform/md5_hex.h"
 #include "account/signed_in_user.h"
 #include "app/lang_format.h"
 #include "app/language.h"
@@ -15,6 +14,7 @@
 #include "app/language_table.h"
 #include "app/process_globals.h"
 #include "net/endpoints.h"
+#include "platform/md5_hex.h"
 #include "platform/text.h"
 #include "toolkit/controls/tab_layout_ui.h"
 #include "ui/open_url.h"

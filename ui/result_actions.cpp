@@ -38,21 +38,21 @@ std::wstring ReadResultText(const std::wstring& path) {
 }  // namespace
 
 void CMainFrame::OpenOutputFolder() {
-    if (OutputFolder.empty()) {
+    if (outputFolder_.empty()) {
         // Only single or merged results so far: show where results go.
         OpenWithDefaultApp(GlobalSettings().SavePath);
         return;
     }
-    if (!FolderExists(OutputFolder)) {
-        RevealInFileManager(OutputFolder);  // a spreadsheet of a single table
+    if (!FolderExists(outputFolder_)) {
+        RevealInFileManager(outputFolder_);  // a spreadsheet of a single table
         return;
     }
-    const QDir folder(QString::fromStdWString(OutputFolder));
+    const QDir folder(QString::fromStdWString(outputFolder_));
     const QStringList files = folder.entryList(QDir::Files | QDir::Hidden, QDir::Name);
     if (files.isEmpty())
-        OpenWithDefaultApp(OutputFolder);
+        OpenWithDefaultApp(outputFolder_);
     else
-        RevealInFileManager(OutputFolder + L"/" + files.front().toStdWString());
+        RevealInFileManager(outputFolder_ + L"/" + files.front().toStdWString());
 }
 
 void CMainFrame::CopyCurrentText() {
@@ -60,7 +60,7 @@ void CMainFrame::CopyCurrentText() {
     if (!clipboard) return;
     // Editors and terminals here show a CR as "^M": the clipboard gets LF
     // line ends; the shown text and the result files keep theirs.
-    QString text = QString::fromStdWString(CurrentText);
+    QString text = QString::fromStdWString(currentText_);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     clipboard->setText(text);
     if (clipboard->text() != text) return;  // the clipboard did not take it
@@ -92,22 +92,22 @@ std::wstring StackIdCardImages(const std::wstring& frontPath, const std::wstring
 }
 
 void CMainFrame::OnDiffText() {
-    if (MergeMode) {
+    if (mergeMode_) {
         ShowMessageByKey(L"MergeBatchCannotDiff", GetHWND(), kStyleInformation);
         return;
     }
-    if (FileList.empty()) return;
-    std::wstring image = FileList.front();
+    if (fileList_.empty()) return;
+    std::wstring image = fileList_.front();
     auto* pane = m_pm.FindControl<CRichEditUI>(L"ocrText");
     const std::wstring text = pane ? pane->GetText() : std::wstring();
-    if (MainMode == kModeIdCard && FileList.size() == 2)
-        if (const std::wstring stacked = StackIdCardImages(FileList[0], FileList[1]);
+    if (mainMode_ == kModeIdCard && fileList_.size() == 2)
+        if (const std::wstring stacked = StackIdCardImages(fileList_[0], fileList_[1]);
             !stacked.empty())
             image = stacked;
     const std::wstring edited = proofread_(GetHWND(), image, text);
     if (!edited.empty() && edited != text) {
         if (pane) pane->SetText(edited);
-        CurrentText = edited;
+        currentText_ = edited;
     }
 }
 
@@ -116,13 +116,13 @@ void CMainFrame::OnListButtonDiff(QWidget* button) {
     QWidget* row = list ? list->RowOf(button) : nullptr;
     const int index = row ? list->GetItemIndex(row) : -1;
     if (index < 0) return;
-    const std::size_t place = static_cast<std::size_t>(index) < RowPlaces.size()
-                                  ? RowPlaces[static_cast<std::size_t>(index)]
+    const std::size_t place = static_cast<std::size_t>(index) < rowPlaces_.size()
+                                  ? rowPlaces_[static_cast<std::size_t>(index)]
                                   : static_cast<std::size_t>(index);
-    if (place >= FileList.size()) return;
-    const std::wstring source = FileList[place];
-    const auto found = ResultMap.find(place);
-    const std::wstring result = found == ResultMap.end() ? std::wstring() : found->second;
+    if (place >= fileList_.size()) return;
+    const std::wstring source = fileList_[place];
+    const auto found = resultMap_.find(place);
+    const std::wstring result = found == resultMap_.end() ? std::wstring() : found->second;
     if (result.empty()) {
         ShowMessageByKey(L"OCRNotResult", GetHWND(), kStyleInformation);
         return;

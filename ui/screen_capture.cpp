@@ -32,7 +32,7 @@ bool CMainFrame::RegisterCaptureHotKey(HotKeyWord word) {
 
 void CMainFrame::OnCaptureHotKey() {
     // Busy: a recognition runs or a capture is open.
-    if (ScanTimer != 0 || (capture_ && capture_->IsCapturing())) {
+    if (scanTimer_ != 0 || (capture_ && capture_->IsCapturing())) {
         Beep();
         return;
     }
@@ -43,7 +43,7 @@ void CMainFrame::OnCaptureHotKey() {
         window->raise();
         window->activateWindow();
     }
-    MainMode = kModeScreenshot;
+    mainMode_ = kModeScreenshot;
     StartScreenCapture();
 }
 

@@ -91,7 +91,7 @@ protected:
     void ClickControl(const char* name) { Click(window_, name); }
     bool WaitUntilIdle() {
         return ProcessEventsUntil(
-            [this] { return frame_->ScanTimer == 0 && !frame_->Job().IsRunning(); },
+            [this] { return !frame_->AnimationRunning() && !frame_->Job().IsRunning(); },
             std::chrono::seconds(20));
     }
     std::wstring ResultText() {
@@ -108,7 +108,7 @@ protected:
 
 TEST_F(MainWindowTest, ModeButtonsShowTheirPageAndHeaderAndBackWalksTheKindChooser) {
     ClickControl("Pic-OCR");
-    EXPECT_EQ(frame_->MainMode, 1);
+    EXPECT_EQ(frame_->Mode(), 1);
     EXPECT_EQ(frame_->CurrentPage(), kPageAddImages);
     EXPECT_EQ(TextOf(window_, "titleLicense"),
               QString::fromStdWString(LangText(L"LicenseTitlePic")));
@@ -122,7 +122,7 @@ TEST_F(MainWindowTest, ModeButtonsShowTheirPageAndHeaderAndBackWalksTheKindChoos
     ClickControl("Licensen-OCR");
     EXPECT_EQ(frame_->CurrentPage(), kPageDocumentKinds);
     ClickControl("BankCardOCR");
-    EXPECT_EQ(frame_->MainMode, 5);
+    EXPECT_EQ(frame_->Mode(), 5);
     EXPECT_EQ(TextOf(window_, "titleLicense"),
               QString::fromStdWString(LangText(L"LicenseTitleBankcard")));
     Snapshot(window_, "main_add_bankcard");
@@ -134,7 +134,7 @@ TEST_F(MainWindowTest, ModeButtonsShowTheirPageAndHeaderAndBackWalksTheKindChoos
 
     ClickControl("AppPage");
     EXPECT_EQ(frame_->CurrentPage(), kPageApps);
-    EXPECT_EQ(frame_->MainMode, 5) << "the application page keeps the mode";
+    EXPECT_EQ(frame_->Mode(), 5) << "the application page keeps the mode";
 
     ClickControl("IdCardOCR");
     EXPECT_EQ(frame_->PaintManager().FindControl<CTabLayoutUI>(L"tabAddPic")->GetCurSel(), 1);
@@ -148,46 +148,46 @@ TEST_F(MainWindowTest, ModeButtonsShowTheirPageAndHeaderAndBackWalksTheKindChoos
 
 TEST_F(MainWindowTest, BackWhileARecognitionRunsIsRefusedWithAMessage) {
     ClickControl("Pic-OCR");
-    frame_->ScanTimer = kScanTimerId;  // as while a batch runs
+    frame_->StartScanAnimation();  // as while a batch runs
     DialogAnswerer answers;
     frame_->OnBack();
     ProcessEventsUntil([&] { return !answers.texts.empty(); });
     ASSERT_EQ(answers.texts.size(), 1u);
     EXPECT_EQ(answers.texts[0], QString::fromStdWString(LangMessage(L"CannotBack")));
     EXPECT_EQ(frame_->CurrentPage(), kPageAddImages);
-    frame_->ScanTimer = 0;
+    frame_->StopScanAnimation();
 }
 
 TEST_F(MainWindowTest, DropsAreTakenOnTheHomeAndAddPagesOnlyAndWrongFilesShakeTheWindow) {
     const std::wstring a = Image("A.JPG");
     frame_->OnDropFilesForTest({a, Path("notes.txt")});
-    EXPECT_EQ(frame_->MainMode, 1);
+    EXPECT_EQ(frame_->Mode(), 1);
     EXPECT_EQ(frame_->CurrentPage(), kPageAddImages);
-    EXPECT_EQ(frame_->FileList, std::vector<std::wstring>{a});
+    EXPECT_EQ(frame_->Files(), std::vector<std::wstring>{a});
     EXPECT_EQ(TextOf(window_, "addFileText"), QString::fromStdWString(FormatLangText(
                                                   LangText(L"AddPic1"), std::wstring(L"A.JPG"))));
     EXPECT_TRUE(Shown(window_, "LayoutAddPic2"));
     EXPECT_FALSE(Shown(window_, "LayoutAddPic1"));
 
     frame_->OnDropFilesForTest({Image("b.png"), Image("c.bmp"), Image("d.jpeg")});
-    EXPECT_EQ(frame_->FileList.size(), 3u) << "a drop replaces the list";
+    EXPECT_EQ(frame_->Files().size(), 3u) << "a drop replaces the list";
     frame_->OnDropFilesForTest({Path("notes.txt")});
-    EXPECT_TRUE(frame_->FileList.empty());
+    EXPECT_TRUE(frame_->Files().empty());
     EXPECT_TRUE(Shaking());
     EXPECT_TRUE(Shown(window_, "LayoutAddPic1"));
 
     frame_->SelectPage(kPageResult);
     frame_->OnDropFilesForTest({a});
-    EXPECT_TRUE(frame_->FileList.empty()) << "result pages ignore drops";
+    EXPECT_TRUE(frame_->Files().empty()) << "result pages ignore drops";
 
     ProcessEventsUntil([this] { return !Shaking(); });
-    frame_->MainMode = kModeIdCard;
-    frame_->IdCardFront = a;
+    frame_->SetModeAndShowAddPage(kModeIdCard);
+    frame_->TakeIdCardImage(true, a);
     frame_->SelectPage(kPageAddImages);
     frame_->OnDropFilesForTest({a});
-    EXPECT_TRUE(frame_->FileList.empty());
+    EXPECT_TRUE(frame_->Files().empty());
     EXPECT_TRUE(Shaking());
-    EXPECT_EQ(frame_->IdCardFront, a) << "the chosen sides stay";
+    EXPECT_EQ(frame_->IdCardFront(), a) << "the chosen sides stay";
 }
 
 TEST_F(MainWindowTest, TheFileAreaCountsFilesAndShowsAStackForMany) {
@@ -195,7 +195,7 @@ TEST_F(MainWindowTest, TheFileAreaCountsFilesAndShowsAStackForMany) {
     const std::wstring image = Image("same.png");
     for (int i = 0; i < 6; ++i) frame_->AddImageFile(image);
     frame_->RefreshFileArea();
-    EXPECT_EQ(frame_->FileList.size(), 6u) << "no duplicate test";
+    EXPECT_EQ(frame_->Files().size(), 6u) << "no duplicate test";
     EXPECT_EQ(frame_->PaintManager().FindControl<CButtonUI>(L"addFileIcon")->BkImage(),
               QStringLiteral("../default/images/fileicon4.png"));
     EXPECT_EQ(TextOf(window_, "addFileText"),
@@ -204,7 +204,7 @@ TEST_F(MainWindowTest, TheFileAreaCountsFilesAndShowsAStackForMany) {
     EXPECT_FALSE(Shown(window_, "buttonAddPic"));
     Snapshot(window_, "main_six_files");
     ClickControl("cancleFiles");
-    EXPECT_TRUE(frame_->FileList.empty());
+    EXPECT_TRUE(frame_->Files().empty());
     EXPECT_TRUE(Shown(window_, "buttonAddPic"));
 }
 
@@ -228,14 +228,14 @@ TEST_F(MainWindowTest, OnePictureShowsItsTextAndWritesNoFile) {
     ASSERT_TRUE(WaitUntilIdle());
     EXPECT_EQ(frame_->CurrentPage(), kPageResult);
     EXPECT_EQ(ResultText(), kFirstText);
-    EXPECT_EQ(frame_->CurrentText, kFirstText);
-    EXPECT_TRUE(frame_->OutputFolder.empty());
+    EXPECT_EQ(frame_->CurrentText(), kFirstText);
+    EXPECT_TRUE(frame_->OutputFolder().empty());
     EXPECT_TRUE(fs::is_empty(NarrowPath("results")));
     EXPECT_TRUE(frame_->PaintManager().FindControl(L"buttonOCR")->isEnabled());
     Snapshot(window_, "main_result");
     ClickControl("BackResultOK");
     EXPECT_EQ(frame_->CurrentPage(), kPageAddImages);
-    EXPECT_TRUE(frame_->FileList.empty());
+    EXPECT_TRUE(frame_->Files().empty());
 }
 
 TEST_F(MainWindowTest, AMergedBatchShowsEveryTextInTurnAndWritesNothing) {
@@ -249,7 +249,7 @@ TEST_F(MainWindowTest, AMergedBatchShowsEveryTextInTurnAndWritesNothing) {
     EXPECT_EQ(frame_->CurrentPage(), kPageResult);
     EXPECT_EQ(ResultText(), kFirstText + L"\r\n" + kFirstText + L"\r\n" + kFirstText + L"\r\n");
     EXPECT_TRUE(fs::is_empty(NarrowPath("results")));
-    EXPECT_TRUE(frame_->MergeMode);
+    EXPECT_TRUE(frame_->InMergeMode());
     ClickControl("DiffText");
     ProcessEventsUntil([&] { return answers.texts.size() == 2; });
     ASSERT_EQ(answers.texts.size(), 2u);
@@ -266,7 +266,7 @@ TEST_F(MainWindowTest, AnUnmergedBatchWritesOneUtf16FilePerPictureInANewFolderEa
     const std::string folderName =
         WideToUtf8(LangText(L"OutFolderName").empty() ? L"taviOCR" : LangText(L"OutFolderName"));
     const fs::path folder = NarrowPath("results") + "/" + folderName;
-    EXPECT_EQ(frame_->OutputFolder, Utf8ToWide(folder.string()));
+    EXPECT_EQ(frame_->OutputFolder(), Utf8ToWide(folder.string()));
     EXPECT_EQ(frame_->CurrentPage(), kPageResultList);
     EXPECT_EQ(Rows(), 3);
     for (const char* name : {"photo.jpg.txt", "photo.png.txt", "third.bmp.txt"}) {
@@ -275,7 +275,7 @@ TEST_F(MainWindowTest, AnUnmergedBatchWritesOneUtf16FilePerPictureInANewFolderEa
         EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
         EXPECT_EQ(DecodeUtf16Le(bytes.substr(2)), kFirstText) << "no terminating zero";
     }
-    EXPECT_EQ(frame_->ResultMap.size(), 3u);
+    EXPECT_EQ(frame_->ResultFiles().size(), 3u);
     Snapshot(window_, "main_result_list");
 
     ClickControl("BackResultOK");
@@ -291,14 +291,14 @@ TEST_F(MainWindowTest, AnUnmergedBatchWritesOneUtf16FilePerPictureInANewFolderEa
     ClickControl("buttonOCR");
     ASSERT_TRUE(WaitUntilIdle());
     const std::wstring second = Utf8ToWide(folder.string()) + L"1";
-    EXPECT_EQ(frame_->OutputFolder, second) << "a second batch gets the next folder";
-    EXPECT_EQ(frame_->ResultMap[0], second + L"/x.png.txt");
-    EXPECT_EQ(frame_->ResultMap[1], second + L"/x.png (2).txt");
+    EXPECT_EQ(frame_->OutputFolder(), second) << "a second batch gets the next folder";
+    EXPECT_EQ(frame_->ResultFiles().at(0), second + L"/x.png.txt");
+    EXPECT_EQ(frame_->ResultFiles().at(1), second + L"/x.png (2).txt");
     const auto textIn = [](const std::wstring& file) {
         return DecodeUtf16Le(ReadBytes(file).substr(2));
     };
-    EXPECT_EQ(textIn(frame_->ResultMap[0]), L"From in\r\n");
-    EXPECT_EQ(textIn(frame_->ResultMap[1]), L"From elsewhere\r\n");
+    EXPECT_EQ(textIn(frame_->ResultFiles().at(0)), L"From in\r\n");
+    EXPECT_EQ(textIn(frame_->ResultFiles().at(1)), L"From elsewhere\r\n");
 
     // The same picture twice: the batch ends, and both results are kept.
     ClickControl("BackResultOK");
@@ -306,7 +306,7 @@ TEST_F(MainWindowTest, AnUnmergedBatchWritesOneUtf16FilePerPictureInANewFolderEa
     ClickControl("buttonOCR");
     ASSERT_TRUE(WaitUntilIdle()) << "the batch reached its end";
     EXPECT_TRUE(frame_->PaintManager().FindControl<CButtonUI>(L"buttonOCR")->isEnabled());
-    EXPECT_EQ(frame_->ResultMap.size(), 2u);
+    EXPECT_EQ(frame_->ResultFiles().size(), 2u);
     EXPECT_EQ(Rows(), 2);
 }
 
@@ -323,7 +323,7 @@ TEST_F(MainWindowTest, APictureWithoutTextGetsARowButNoFileAndProofreadingItSays
     ClickControl("buttonOCR");
     ASSERT_TRUE(WaitUntilIdle());
     EXPECT_EQ(Rows(), 3);
-    EXPECT_EQ(frame_->ResultMap.size(), 1u);
+    EXPECT_EQ(frame_->ResultFiles().size(), 1u);
     DialogAnswerer answers;
     auto* list = frame_->PaintManager().FindControl<CListUI>(L"listFiles");
     frame_->OnListButtonDiff(CPaintManagerUI::FindSubControlByName(list->GetItemAt(0), L"btnDiff"));
@@ -352,11 +352,11 @@ TEST_F(MainWindowTest, AFailureMidBatchIsSkippedAndNamedInOneSummary) {
         << answers.texts[0].toStdString();
     EXPECT_EQ(frame_->CurrentPage(), kPageResultList);
     EXPECT_EQ(Rows(), 2) << "rows for the pictures that were recognised";
-    EXPECT_EQ(frame_->ResultMap.size(), 2u);
-    EXPECT_TRUE(fs::exists(WideToUtf8(frame_->OutputFolder) + "/1.png.txt"));
-    EXPECT_TRUE(fs::exists(WideToUtf8(frame_->OutputFolder) + "/3.png.txt"));
+    EXPECT_EQ(frame_->ResultFiles().size(), 2u);
+    EXPECT_TRUE(fs::exists(WideToUtf8(frame_->OutputFolder()) + "/1.png.txt"));
+    EXPECT_TRUE(fs::exists(WideToUtf8(frame_->OutputFolder()) + "/3.png.txt"));
     EXPECT_TRUE(frame_->PaintManager().FindControl(L"buttonOCR")->isEnabled());
-    EXPECT_EQ(frame_->ScanTimer, 0u);
+    EXPECT_FALSE(frame_->AnimationRunning());
 }
 
 TEST_F(MainWindowTest, AMergedBatchWithAFailureMergesTheOthersAndNamesIt) {
@@ -389,17 +389,17 @@ TEST_F(MainWindowTest, AMergedBatchWithAFailureMergesTheOthersAndNamesIt) {
 TEST_F(MainWindowTest, ACaptureWithTabHeldIsRecognisedAsATableAndLeavingGoesHome) {
     SetKeyboardStateForTest([](int key) { return key == VK_TAB; });
     ClickControl("Screenshot-OCR");
-    EXPECT_EQ(frame_->MainMode, kModeScreenshot);
+    EXPECT_EQ(frame_->Mode(), kModeScreenshot);
     frame_->OnCaptureDone(Image("capture.jpg"));
     ASSERT_TRUE(WaitUntilIdle());
-    EXPECT_EQ(frame_->MainMode, kModeCaptureTable);
+    EXPECT_EQ(frame_->Mode(), kModeCaptureTable);
     EXPECT_EQ(cloud_->CountRequests("/api/predict/ocr_table_parse"), 1);
     EXPECT_EQ(frame_->CurrentPage(), kPageResultList);
     ASSERT_EQ(Rows(), 1);
-    EXPECT_TRUE(frame_->OutputFolder.ends_with(L".xlsx")) << "a single table: its spreadsheet";
+    EXPECT_TRUE(frame_->OutputFolder().ends_with(L".xlsx")) << "a single table: its spreadsheet";
     ClickControl("BackResultOK");
     EXPECT_EQ(frame_->CurrentPage(), kPageHome);
-    EXPECT_EQ(frame_->MainMode, kModeScreenshot);
+    EXPECT_EQ(frame_->Mode(), kModeScreenshot);
 }
 
 // A table capture the service refuses says why and goes home: no results page
@@ -427,7 +427,7 @@ TEST_F(MainWindowTest, ATableCaptureThatFailsSaysWhyAndLeavesNoFolder) {
     EXPECT_EQ(answers.texts[0], QString::fromStdWString(LangMessage(L"TableRefused")));
     EXPECT_EQ(frame_->CurrentPage(), kPageHome);
     EXPECT_EQ(Rows(), 0);
-    EXPECT_FALSE(fs::exists(WideToUtf8(frame_->OutputFolder)));
+    EXPECT_FALSE(fs::exists(WideToUtf8(frame_->OutputFolder())));
 }
 
 TEST_F(MainWindowTest, AnIdentityCardNeedsItsFrontAndRecognisesThePairOnce) {
@@ -438,9 +438,8 @@ TEST_F(MainWindowTest, AnIdentityCardNeedsItsFrontAndRecognisesThePairOnce) {
     ASSERT_EQ(answers.texts.size(), 1u);
     EXPECT_EQ(answers.texts[0], QString::fromStdWString(LangMessage(L"NoIdcardFront")));
 
-    frame_->IdCardFront = Image("front.png", 80, 50);
-    frame_->IdCardBack = Image("back.png", 60, 40);
-    frame_->ShowIdCardSlot(true);
+    frame_->TakeIdCardImage(true, Image("front.png", 80, 50));
+    frame_->TakeIdCardImage(false, Image("back.png", 60, 40));
     EXPECT_EQ(TextOf(window_, "titleIdcardFront"), QString::fromStdWString(LangText(L"AddPic2")));
     EXPECT_TRUE(Shown(window_, "IdcardFrontOk"));
     // The chosen side shows its picture in place of the slot's text.
@@ -454,24 +453,27 @@ TEST_F(MainWindowTest, AnIdentityCardNeedsItsFrontAndRecognisesThePairOnce) {
     EXPECT_EQ(frame_->CurrentPage(), kPageResult);
     EXPECT_NE(ResultText().find(L"张三"), std::wstring::npos);
 
-    const std::wstring stacked = StackIdCardImages(frame_->IdCardFront, frame_->IdCardBack);
+    const std::wstring stacked = StackIdCardImages(frame_->IdCardFront(), frame_->IdCardBack());
     ASSERT_FALSE(stacked.empty());
     const QImage both(QString::fromStdWString(stacked));
     EXPECT_EQ(both.size(), QSize(80, 90));
-    EXPECT_TRUE(StackIdCardImages(frame_->IdCardFront, Path("missing.png")).empty());
+    EXPECT_TRUE(StackIdCardImages(frame_->IdCardFront(), Path("missing.png")).empty());
 }
 
 TEST_F(MainWindowTest, CopyingPutsTheTextOnTheClipboardAndRemindsUntilToldNotTo) {
     ChangeSetting(kRemindWhenCopy, 1);
-    frame_->CurrentText = L"Copied text 中文\r\nsecond line\r\n";
+    frame_->OnDropFilesForTest({Image("text.png")});
+    ClickControl("buttonOCR");
+    ASSERT_TRUE(WaitUntilIdle());
+    ASSERT_EQ(frame_->CurrentText(), kFirstText);
     DialogAnswerer answers([](QWidget* dialog) {
         Click(dialog, "NotRemind");
         Click(dialog, "btnYes");
     });
     frame_->CopyCurrentText();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(),
-              QStringLiteral("Copied text 中文\nsecond line\n"));
-    EXPECT_EQ(frame_->CurrentText, L"Copied text 中文\r\nsecond line\r\n");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Hello TaviOCR\n第二行 text\n"))
+        << "line ends as the desktop has them";
+    EXPECT_EQ(frame_->CurrentText(), kFirstText);
     EXPECT_EQ(answers.texts.size(), 1u);
     EXPECT_EQ(GlobalSettings().RemindWhenCopy, 0);
     frame_->CopyCurrentText();
@@ -485,32 +487,32 @@ TEST_F(MainWindowTest, BigPicturesAreDownscaledWhenAskedAndTheScanningStripAdvan
     const std::wstring big = Image("big.png", 1000, 200), small = Image("small.png", 80, 50);
     frame_->AddImageFile(big);
     frame_->AddImageFile(small);
-    ASSERT_EQ(frame_->FileList.size(), 2u);
-    EXPECT_NE(frame_->FileList[0], big) << "a downscaled copy stands in";
-    EXPECT_EQ(QImage(QString::fromStdWString(frame_->FileList[0])).width(), 400 - 96);
-    EXPECT_EQ(frame_->FileList[1], small);
+    ASSERT_EQ(frame_->Files().size(), 2u);
+    EXPECT_NE(frame_->Files()[0], big) << "a downscaled copy stands in";
+    EXPECT_EQ(QImage(QString::fromStdWString(frame_->Files()[0])).width(), 400 - 96);
+    EXPECT_EQ(frame_->Files()[1], small);
     WriteBytes(Path("not-an-image.png"), "garbage");
     frame_->AddImageFile(Path("not-an-image.png"));
-    ASSERT_EQ(frame_->FileList.size(), 3u);
-    EXPECT_EQ(frame_->FileList[2], Path("not-an-image.png"))
+    ASSERT_EQ(frame_->Files().size(), 3u);
+    EXPECT_EQ(frame_->Files()[2], Path("not-an-image.png"))
         << "an unreadable file is listed as it is";
     ASSERT_EQ(::mkfifo(NarrowPath("pipe.png").c_str(), 0600), 0);
     EXPECT_FALSE(frame_->AddImageFile(Path("pipe.png"))) << "a FIFO is refused, not waited on";
-    EXPECT_EQ(frame_->FileList.size(), 3u);
+    EXPECT_EQ(frame_->Files().size(), 3u);
 
     frame_->StartScanAnimation();
-    EXPECT_EQ(frame_->ScanTimer, kScanTimerId);
+    EXPECT_TRUE(frame_->AnimationRunning());
     EXPECT_FALSE(Shown(window_, "addFileIcon")) << "one illustration at a time";
-    ASSERT_TRUE(ProcessEventsUntil([this] { return frame_->AnimationFrame >= 2; }));
+    ASSERT_TRUE(ProcessEventsUntil([this] { return frame_->AnimationFrame() >= 2; }));
     const QString strip = frame_->PaintManager().FindControl<CLabelUI>(L"scanAni")->BkImage();
     EXPECT_TRUE(strip.startsWith(QStringLiteral("file='../default/gif/scan.png' source='")));
     EXPECT_TRUE(CPaintManagerUI::LoadImage("default/gif/scan.png", 1.0).width() == 44 * 191)
         << "44 frames";
     frame_->StopScanAnimation();
-    EXPECT_EQ(frame_->ScanTimer, 0u);
+    EXPECT_FALSE(frame_->AnimationRunning());
     EXPECT_FALSE(Shown(window_, "scanAni"));
 
-    const std::wstring copy = frame_->FileList[0];
+    const std::wstring copy = frame_->Files()[0];
     frame_->ClearFiles();
     EXPECT_FALSE(FileExists(copy)) << "the copy goes with its list";
     EXPECT_TRUE(FileExists(big));
@@ -518,9 +520,9 @@ TEST_F(MainWindowTest, BigPicturesAreDownscaledWhenAskedAndTheScanningStripAdvan
 
 TEST_F(MainWindowTest, ATableBatchListsItsSpreadsheetsAndTheirRowsOpenThem) {
     ClickControl("table-OCR");
-    EXPECT_EQ(frame_->MainMode, kModeTable);
+    EXPECT_EQ(frame_->Mode(), kModeTable);
     frame_->OnDropFilesForTest({Image("t1.png"), Image("t2.png")});
-    EXPECT_EQ(frame_->MainMode, kModeTable) << "a drop on the add page keeps the mode";
+    EXPECT_EQ(frame_->Mode(), kModeTable) << "a drop on the add page keeps the mode";
     DialogAnswerer answers;
     ClickControl("buttonOCR");
     EXPECT_FALSE(window_->findChild<QAbstractButton*>("buttonOCR")->icon().isNull())
@@ -529,8 +531,8 @@ TEST_F(MainWindowTest, ATableBatchListsItsSpreadsheetsAndTheirRowsOpenThem) {
     EXPECT_TRUE(answers.texts.empty()) << "tables are never merged, so nothing is asked";
     EXPECT_EQ(cloud_->CountRequests("/api/predict/ocr_table_parse"), 2);
     EXPECT_EQ(frame_->CurrentPage(), kPageResultList);
-    EXPECT_EQ(frame_->ResultMap.size(), 2u);
-    for (const auto& [source, sheet] : frame_->ResultMap) {
+    EXPECT_EQ(frame_->ResultFiles().size(), 2u);
+    for (const auto& [source, sheet] : frame_->ResultFiles()) {
         EXPECT_TRUE(sheet.ends_with(L".xlsx"));
         EXPECT_TRUE(FileExists(sheet));
     }
@@ -551,7 +553,7 @@ TEST_F(MainWindowTest, WithoutAnOutputFolderABatchSavesNothingAndNothingLandsInT
     fs::current_path(started);
     ASSERT_TRUE(idle);
     EXPECT_EQ(Rows(), 2) << "the pictures are still listed";
-    EXPECT_TRUE(frame_->ResultMap.empty());
+    EXPECT_TRUE(frame_->ResultFiles().empty());
     EXPECT_TRUE(fs::is_empty(NarrowPath("cwd")));
     ASSERT_EQ(answers.texts.size(), 1u) << "one message for the whole batch";
     EXPECT_EQ(answers.texts[0], QString::fromStdWString(FormatLangText(
@@ -572,7 +574,7 @@ TEST_F(MainWindowTest, ProofreadingReplacesTheShownTextOrTheSavedResultFile) {
     ClickControl("DiffText");
     EXPECT_EQ(opened, std::vector<std::wstring>{one});
     EXPECT_EQ(ResultText(), kFirstText + L"corrected");
-    EXPECT_EQ(frame_->CurrentText, kFirstText + L"corrected");
+    EXPECT_EQ(frame_->CurrentText(), kFirstText + L"corrected");
 
     ClickControl("BackResultOK");
     ChangeSetting(kRemindMergeBatch, 0);
@@ -581,8 +583,8 @@ TEST_F(MainWindowTest, ProofreadingReplacesTheShownTextOrTheSavedResultFile) {
     ASSERT_TRUE(WaitUntilIdle());
     auto* list = frame_->PaintManager().FindControl<CListUI>(L"listFiles");
     frame_->OnListButtonDiff(CPaintManagerUI::FindSubControlByName(list->GetItemAt(1), L"btnDiff"));
-    const std::wstring saved = frame_->ResultMap.at(1);
-    EXPECT_EQ(opened.back(), frame_->FileList[1]) << "the row's own picture";
+    const std::wstring saved = frame_->ResultFiles().at(1);
+    EXPECT_EQ(opened.back(), frame_->Files()[1]) << "the row's own picture";
     EXPECT_EQ(ReadBytes(saved), "\xFF\xFE" + EncodeUtf16Le(kFirstText + L"corrected"));
     frame_->OnListButtonDiff(CPaintManagerUI::FindSubControlByName(list->GetItemAt(1), L"btnDiff"));
     EXPECT_EQ(ReadBytes(saved), "\xFF\xFE" + EncodeUtf16Le(kFirstText + L"correctedcorrected"))
@@ -590,7 +592,7 @@ TEST_F(MainWindowTest, ProofreadingReplacesTheShownTextOrTheSavedResultFile) {
 
     // The results folder has gone (a removed stick, say): the edit cannot be
     // kept, and the user is told so instead of it vanishing.
-    fs::remove_all(WideToUtf8(frame_->OutputFolder));
+    fs::remove_all(WideToUtf8(frame_->OutputFolder()));
     DialogAnswerer answers;
     frame_->OnListButtonDiff(CPaintManagerUI::FindSubControlByName(list->GetItemAt(1), L"btnDiff"));
     ProcessEventsUntil([&] { return !answers.texts.empty(); });
@@ -605,7 +607,7 @@ TEST_F(MainWindowTest, ClosingTheWindowWhileABatchRunsEndsTheBatchWithoutHanging
     for (int i = 0; i < 20; ++i) images.push_back(Image("many/" + std::to_string(i) + ".png"));
     frame_->OnDropFilesForTest(images);
     ClickControl("buttonOCR");
-    ASSERT_TRUE(ProcessEventsUntil([this] { return !frame_->ResultMap.empty(); }))
+    ASSERT_TRUE(ProcessEventsUntil([this] { return !frame_->ResultFiles().empty(); }))
         << "results are arriving";
     frame_->SendMessageW(WM_SYSCOMMAND,
                          SC_CLOSE);  // the job's worker may be waiting on this thread
@@ -658,7 +660,7 @@ TEST_F(MainWindowTest, TheScreenshotCardCutsARegionAndRecognisesIt) {
     frame_->SetBeepForTest([&] { ++beeps; });
     window_->show();
     ClickControl("Screenshot-OCR");
-    EXPECT_EQ(frame_->MainMode, kModeScreenshot);
+    EXPECT_EQ(frame_->Mode(), kModeScreenshot);
     ASSERT_TRUE(ProcessEventsUntil([&] { return frame_->Capture()->Overlay() != nullptr; }));
     EXPECT_FALSE(window_->isVisible()) << "the window steps aside for the capture";
     frame_->OnCaptureHotKey();
@@ -686,7 +688,7 @@ TEST_F(MainWindowTest, AScannedPageIsRecognisedLikeAFile) {
         Click(chooser, "btnYes");  // the first scanner is chosen already
     });
     ClickControl("ScannerPage");
-    EXPECT_EQ(frame_->MainMode, kModeScanner);
+    EXPECT_EQ(frame_->Mode(), kModeScanner);
     QDialog* source = nullptr;
     ASSERT_TRUE(ProcessEventsUntil([&] {
         for (QWidget* window : QApplication::topLevelWidgets())
@@ -714,7 +716,7 @@ TEST_F(MainWindowTest, AScannedPageIsRecognisedLikeAFile) {
     Globals().UiLanguage = 0;
     FollowInterfaceLanguageInQtDialogs();
     EXPECT_EQ(ResultText(), kFirstText);
-    EXPECT_EQ(frame_->FileList.size(), 1u);
+    EXPECT_EQ(frame_->Files().size(), 1u);
     EXPECT_EQ(FindWindowByClass(L"TaviOCRCopyDialogClass"), nullptr);
 }
 
