@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
 #include <vector>
 
 #include "platform/processes.h"
@@ -58,7 +59,17 @@ bool RunConcurrently(int count, const std::function<int(int index)>& body) {
 }
 
 bool AnyProcessNamed(std::string_view exeName) {
-    for (const ProcessEntry& process : SnapshotProcesses())
-        if (process.exeName == exeName) return true;
+    for (const ProcessEntry& process : SnapshotProcesses()) {
+        if (process.exeName != exeName) continue;
+        // A zombie has ended: it only waits for a parent to collect it, which
+        // a container's first process may never do for an orphan.
+        std::ifstream stat("/proc/" + std::to_string(process.pid) + "/stat");
+        std::string line;
+        std::getline(stat, line);
+        const auto state = line.rfind(") ");
+        if (state != std::string::npos && state + 2 < line.size() && line[state + 2] == 'Z')
+            continue;
+        return true;
+    }
     return false;
 }
