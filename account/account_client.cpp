@@ -9,12 +9,12 @@
 #include <memory>
 #include <vector>
 
-#include "platform/md5_hex.h"
 #include "net/curl_client.h"
 #include "net/curl_error_text.h"
 #include "net/curl_global.h"
 #include "net/system_http.h"
 #include "platform/debug_trace.h"
+#include "platform/md5_hex.h"
 #include "platform/text.h"
 
 namespace {
@@ -148,14 +148,14 @@ bool AccountClient::SendCaptcha(const std::wstring& address, bool forPasswordRes
 }
 
 bool AccountClient::Register(const std::wstring& user, const std::wstring& password,
-                             const std::wstring& code, int kind) {
+                             const std::wstring& code, SignInType type) {
     constexpr const wchar_t* kFormat =
         L"adid=%s&lc=%s&partner_id=%s&password=%s&product_id=1061&reg_type=%d&uid=%s&username=%s&"
         L"verify=%s&version=%s";
     const auto build = [&](const std::wstring& name) {
         return fmt::sprintf(kFormat, context_.adId, context_.locale, context_.partnerId,
-                            PasswordToken(password), kind, context_.machineCode, name, code,
-                            context_.version);
+                            PasswordToken(password), static_cast<int>(type), context_.machineCode,
+                            name, code, context_.version);
     };
     Json::Value answer;
     if (Send("/v1.0/register.php", build(EscapedUserName(user)), build(user), true, answer))
@@ -168,12 +168,13 @@ bool AccountClient::Register(const std::wstring& user, const std::wstring& passw
 }
 
 bool AccountClient::SignIn(const std::wstring& user, const std::wstring& password,
-                           bool passwordIsToken, int kind) {
+                           bool passwordIsToken, SignInType type) {
     const std::wstring token = passwordIsToken ? password : PasswordToken(password);
     const auto build = [&](const std::wstring& name) {
         return fmt::sprintf(
             L"lc=%s&password=%s&product_id=1061&reg_type=%d&uid=%s&username=%s&version=%s",
-            context_.locale, token, kind, context_.machineCode, name, context_.version);
+            context_.locale, token, static_cast<int>(type), context_.machineCode, name,
+            context_.version);
     };
     Json::Value answer;
     if (!Send("/v1.0/getuserinfo.php", build(EscapedUserName(user)), build(user), true, answer))
@@ -224,7 +225,8 @@ bool AccountClient::CheckSocialLogin(const std::wstring& sceneId, SocialAccount&
     if (!data.isObject()) return false;
     account.account = MemberText(data, "id");
     account.nickName = MemberText(data, "nickname");
-    account.loginType = MemberInt(data, "reg_type");
+    const int type = MemberInt(data, "reg_type");
+    account.loginType = static_cast<SignInType>(type);
     // A completion without an account to sign in with is none.
-    return !account.account.empty() && account.loginType >= 0;
+    return !account.account.empty() && type >= 0;
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "account/signed_in_user.h"
+
 namespace Json {
 class Value;
 }
@@ -39,9 +41,9 @@ std::unique_ptr<AccountTransport> MakeSystemAccountTransport();
 
 // An account the social sign-in reported.
 struct SocialAccount {
-    std::wstring account;   // "id"
-    std::wstring nickName;  // "nickname"
-    int loginType = 0;      // "reg_type"
+    std::wstring account;                      // "id"
+    std::wstring nickName;                     // "nickname"
+    SignInType loginType = SignInType::Email;  // "reg_type"
 };
 
 // The social accounts' fixed password (hashed like any other on the wire).
@@ -55,10 +57,10 @@ public:
     // type 3 for a registration, 0 for a password reset.
     bool SendCaptcha(const std::wstring& address, bool forPasswordReset);
     bool Register(const std::wstring& user, const std::wstring& password, const std::wstring& code,
-                  int kind);
+                  SignInType type);
     // passwordIsToken: the password is already the stored hash.
     bool SignIn(const std::wstring& user, const std::wstring& password, bool passwordIsToken,
-                int kind);
+                SignInType type);
     bool ChangePassword(const std::wstring& user, const std::wstring& oldPassword,
                         const std::wstring& newPassword);
     bool ResetPassword(const std::wstring& user, const std::wstring& code,

@@ -20,7 +20,8 @@ void LoadSignedInUser(SignedInUser& user) {
             .value_or(std::wstring());
     };
     std::wstring account = read(L"Account"), nick = read(L"NickName"), token = read(L"Token");
-    user.loginType = RegReadDword(RegistryHive::CurrentUser, kProductKey, L"LoginType").value_or(0);
+    user.loginType = static_cast<SignInType>(
+        RegReadDword(RegistryHive::CurrentUser, kProductKey, L"LoginType").value_or(0));
     if (account.empty() || nick.empty()) return;
     user.account = std::move(account);
     user.nickName = std::move(nick);
@@ -28,13 +29,14 @@ void LoadSignedInUser(SignedInUser& user) {
 }
 
 void SaveSignIn(SignedInUser& user, const std::wstring& account, const std::wstring& nickName,
-                const std::wstring* password, std::uint32_t loginType) {
+                const std::wstring* password, SignInType loginType) {
     user.account = account;
     user.nickName = nickName;
     user.loginType = loginType;
     RegWriteString(RegistryHive::CurrentUser, kProductKey, L"Account", account);
     RegWriteString(RegistryHive::CurrentUser, kProductKey, L"NickName", nickName);
-    RegWriteDword(RegistryHive::CurrentUser, kProductKey, L"LoginType", loginType);
+    RegWriteDword(RegistryHive::CurrentUser, kProductKey, L"LoginType",
+                  static_cast<std::uint32_t>(loginType));
     if (password) {
         user.token = PasswordToken(*password);
         RegWriteString(RegistryHive::CurrentUser, kProductKey, L"Token", user.token);

@@ -172,12 +172,12 @@ void CTwain::TransferImages() {
             AcquisitionFinished();
             return;
         }
-        const int decision = ShouldTransfer(info);
-        if (decision == 2) {
+        const Transfer decision = ShouldTransfer(info);
+        if (decision == Transfer::CancelAll) {
             CallSourceManager(&source_, DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, &transfers);
             return;
         }
-        if (decision == 0) {
+        if (decision == Transfer::Take) {
             TW_HANDLE dib = nullptr;
             CallSourceManager(&source_, DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &dib);
             switch (returnCode_) {

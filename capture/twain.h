@@ -26,8 +26,9 @@ public:
     virtual void GetIdentity();
     virtual bool SelectSource();
     virtual bool OpenSource(const TW_IDENTITY* identity = nullptr);
-    // 0 transfer, 1 skip this image, 2 cancel all.
-    virtual int ShouldTransfer(const TW_IMAGEINFO& /*info*/) { return 0; }
+    // Whether to take the page the source offers.
+    enum class Transfer { Take, Skip, CancelAll };
+    virtual Transfer ShouldTransfer(const TW_IMAGEINFO& /*info*/) { return Transfer::Take; }
     virtual void DisableSource();
     virtual bool CanClose() { return true; }
     // One page: a DIB the caller frees afterwards.

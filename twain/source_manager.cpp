@@ -23,13 +23,13 @@ namespace {
 // A feeder asked for every page stops here even if it never runs empty.
 constexpr int kMostPagesOfAFeeder = 500;
 
-enum State {
-    kLoaded = 2,
-    kManagerOpen = 3,
-    kSourceOpen = 4,
-    kEnabled = 5,
-    kXferReady = 6,
-    kTransferring = 7
+enum class State {
+    Loaded = 2,
+    ManagerOpen = 3,
+    SourceOpen = 4,
+    Enabled = 5,
+    XferReady = 6,
+    Transferring = 7
 };
 
 class SourceManager {
@@ -69,7 +69,7 @@ private:
             Qt::QueuedConnection);
     }
 
-    int state_ = kLoaded;
+    State state_ = State::Loaded;
     TW_STATUS status_{};
     TW_PARENT parent_{};
     std::vector<SaneDeviceInfo> devices_;
@@ -141,7 +141,7 @@ TW_UINT16 SourceManager::Entry(TW_UINT32 group, TW_UINT16 dataType, TW_UINT16 me
         }
     } else if (group == DG_IMAGE && message == MSG_GET) {
         if (dataType == DAT_IMAGEINFO) {
-            if (state_ != kXferReady) return Fail(TWCC_SEQERROR);
+            if (state_ != State::XferReady) return Fail(TWCC_SEQERROR);
             if (!data) return Fail(TWCC_BADVALUE);
             std::lock_guard lock(mutex_);
             *static_cast<TW_IMAGEINFO*>(data) = pages_.front().info;
@@ -153,20 +153,20 @@ TW_UINT16 SourceManager::Entry(TW_UINT32 group, TW_UINT16 dataType, TW_UINT16 me
 }
 
 TW_UINT16 SourceManager::OpenManager(const TW_PARENT* parent) {
-    if (state_ != kLoaded) return Fail(TWCC_SEQERROR);
+    if (state_ != State::Loaded) return Fail(TWCC_SEQERROR);
     if (!parent) return Fail(TWCC_BADVALUE);
     SANE_Int version = 0;
     if (sane_init(&version, nullptr) != SANE_STATUS_GOOD) return Fail(TWCC_BUMMER);
     parent_ = *parent;
-    state_ = kManagerOpen;
+    state_ = State::ManagerOpen;
     return TWRC_SUCCESS;
 }
 
 TW_UINT16 SourceManager::CloseManager() {
-    if (state_ != kManagerOpen) return Fail(TWCC_SEQERROR);
+    if (state_ != State::ManagerOpen) return Fail(TWCC_SEQERROR);
     sane_exit();
     parent_ = TW_PARENT{};
-    state_ = kLoaded;
+    state_ = State::Loaded;
     return TWRC_SUCCESS;
 }
 
@@ -184,7 +184,7 @@ void SourceManager::FillIdentity(std::size_t device, TW_IDENTITY& identity) cons
 }
 
 TW_UINT16 SourceManager::Identity(TW_UINT16 message, TW_IDENTITY* identity) {
-    if (state_ < kManagerOpen) return Fail(TWCC_SEQERROR);
+    if (state_ < State::ManagerOpen) return Fail(TWCC_SEQERROR);
     if (!identity) return Fail(TWCC_BADVALUE);
     switch (message) {
         case MSG_GETFIRST:
@@ -203,26 +203,26 @@ TW_UINT16 SourceManager::Identity(TW_UINT16 message, TW_IDENTITY* identity) {
             FillIdentity(nextDevice_++, *identity);
             return TWRC_SUCCESS;
         case MSG_OPENDS: {
-            if (state_ != kManagerOpen) return Fail(TWCC_SEQERROR);
+            if (state_ != State::ManagerOpen) return Fail(TWCC_SEQERROR);
             const std::string name(identity->ProductFamily,
                                    strnlen(identity->ProductFamily, sizeof(TW_STR32)));
             if (!scanner_.Open(name)) return Fail(TWCC_NODS);
             source_ = *identity;
             xferCount_ = -1;
-            state_ = kSourceOpen;
+            state_ = State::SourceOpen;
             return TWRC_SUCCESS;
         }
         case MSG_CLOSEDS:
-            if (state_ != kSourceOpen) return Fail(TWCC_SEQERROR);
+            if (state_ != State::SourceOpen) return Fail(TWCC_SEQERROR);
             scanner_.Close();
-            state_ = kManagerOpen;
+            state_ = State::ManagerOpen;
             return TWRC_SUCCESS;
     }
     return Fail(TWCC_BADPROTOCOL);
 }
 
 TW_UINT16 SourceManager::Capability(TW_UINT16 message, TW_CAPABILITY* capability) {
-    if (state_ < kSourceOpen) return Fail(TWCC_SEQERROR);
+    if (state_ < State::SourceOpen) return Fail(TWCC_SEQERROR);
     if (!capability) return Fail(TWCC_BADVALUE);
     if (capability->Cap != CAP_XFERCOUNT) return Fail(TWCC_BADCAP);
     if (message == MSG_GET || message == MSG_GETCURRENT) {
@@ -235,7 +235,7 @@ TW_UINT16 SourceManager::Capability(TW_UINT16 message, TW_CAPABILITY* capability
         return TWRC_SUCCESS;
     }
     if (message != MSG_SET) return Fail(TWCC_BADPROTOCOL);
-    if (state_ != kSourceOpen) return Fail(TWCC_SEQERROR);
+    if (state_ != State::SourceOpen) return Fail(TWCC_SEQERROR);
     const auto* value = static_cast<const TW_ONEVALUE*>(capability->hContainer);
     if (capability->ConType != TWON_ONEVALUE || !value ||
         (value->ItemType != TWTY_INT16 && value->ItemType != TWTY_UINT16))
@@ -254,7 +254,7 @@ TW_UINT16 SourceManager::Capability(TW_UINT16 message, TW_CAPABILITY* capability
 
 TW_UINT16 SourceManager::UserInterface(TW_UINT16 message, TW_USERINTERFACE* ui) {
     if (message == MSG_ENABLEDS) {
-        if (state_ != kSourceOpen) return Fail(TWCC_SEQERROR);
+        if (state_ != State::SourceOpen) return Fail(TWCC_SEQERROR);
         if (!ui) return Fail(TWCC_BADVALUE);
         {
             std::lock_guard lock(mutex_);
@@ -263,7 +263,7 @@ TW_UINT16 SourceManager::UserInterface(TW_UINT16 message, TW_USERINTERFACE* ui) 
         }
         withDialog_ = ui->ShowUI != 0 && qobject_cast<QApplication*>(QCoreApplication::instance());
         ui->ModalUI = 0;
-        state_ = kEnabled;
+        state_ = State::Enabled;
         if (!withDialog_) {
             StartScan(ScanSettings{}, xferCount_);
             return TWRC_SUCCESS;
@@ -288,7 +288,7 @@ TW_UINT16 SourceManager::UserInterface(TW_UINT16 message, TW_USERINTERFACE* ui) 
         return TWRC_SUCCESS;
     }
     if (message == MSG_DISABLEDS) {
-        if (state_ != kEnabled) return Fail(TWCC_SEQERROR);
+        if (state_ != State::Enabled) return Fail(TWCC_SEQERROR);
         StopScan();
         if (dialog_) {
             QObject::disconnect(dialog_, nullptr, nullptr, nullptr);
@@ -297,7 +297,7 @@ TW_UINT16 SourceManager::UserInterface(TW_UINT16 message, TW_USERINTERFACE* ui) 
         std::lock_guard lock(mutex_);
         pages_.clear();
         closeRequested_ = false;
-        state_ = kSourceOpen;
+        state_ = State::SourceOpen;
         return TWRC_SUCCESS;
     }
     return Fail(TWCC_BADPROTOCOL);
@@ -353,14 +353,14 @@ void SourceManager::StopScan() {
 }
 
 TW_UINT16 SourceManager::ProcessEvent(TW_EVENT* event) {
-    if (state_ < kEnabled) return Fail(TWCC_SEQERROR);
+    if (state_ < State::Enabled) return Fail(TWCC_SEQERROR);
     if (!event) return Fail(TWCC_BADVALUE);
     event->TWMessage = MSG_NULL;
-    if (state_ != kEnabled) return TWRC_NOTDSEVENT;
+    if (state_ != State::Enabled) return TWRC_NOTDSEVENT;
     std::lock_guard lock(mutex_);
     if (!pages_.empty()) {
         event->TWMessage = MSG_XFERREADY;
-        state_ = kXferReady;
+        state_ = State::XferReady;
         return TWRC_DSEVENT;
     }
     if (closeRequested_) {
@@ -374,7 +374,7 @@ TW_UINT16 SourceManager::ProcessEvent(TW_EVENT* event) {
 }
 
 TW_UINT16 SourceManager::NativeTransfer(TW_HANDLE* handle) {
-    if (state_ != kXferReady) return Fail(TWCC_SEQERROR);
+    if (state_ != State::XferReady) return Fail(TWCC_SEQERROR);
     if (!handle) return Fail(TWCC_BADVALUE);
     std::lock_guard lock(mutex_);
     const std::vector<std::uint8_t>& dib = pages_.front().dib;
@@ -382,29 +382,29 @@ TW_UINT16 SourceManager::NativeTransfer(TW_HANDLE* handle) {
     if (!copy) return Fail(TWCC_LOWMEMORY);
     std::memcpy(copy, dib.data(), dib.size());
     *handle = copy;
-    state_ = kTransferring;
+    state_ = State::Transferring;
     return TWRC_XFERDONE;
 }
 
 TW_UINT16 SourceManager::PendingTransfers(TW_UINT16 message, TW_PENDINGXFERS* pending) {
     if (!pending) return Fail(TWCC_BADVALUE);
     if (message == MSG_ENDXFER) {
-        if (state_ != kXferReady && state_ != kTransferring) return Fail(TWCC_SEQERROR);
+        if (state_ != State::XferReady && state_ != State::Transferring) return Fail(TWCC_SEQERROR);
         std::lock_guard lock(mutex_);
         pages_.pop_front();
         // Pages still being read are announced with the next MSG_XFERREADY.
         pending->Count = static_cast<TW_UINT16>(pages_.size());
-        state_ = pages_.empty() ? kEnabled : kXferReady;
+        state_ = pages_.empty() ? State::Enabled : State::XferReady;
         if (pages_.empty()) Wake();  // a close request may be waiting
         return TWRC_SUCCESS;
     }
     if (message == MSG_RESET) {
-        if (state_ != kXferReady) return Fail(TWCC_SEQERROR);
+        if (state_ != State::XferReady) return Fail(TWCC_SEQERROR);
         StopScan();
         std::lock_guard lock(mutex_);
         pages_.clear();
         pending->Count = 0;
-        state_ = kEnabled;
+        state_ = State::Enabled;
         if (!withDialog_) closeRequested_ = true;
         Wake();
         return TWRC_SUCCESS;

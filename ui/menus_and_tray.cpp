@@ -71,7 +71,8 @@ void CMainFrame::ShowPopupMenu(std::wstring_view file, std::optional<QPoint> poi
     if (!mainMenu)
         for (QAction* action : menu->actions())
             if (action->objectName() == QLatin1String("menuChangePass"))
-                action->setEnabled(CurrentUser().IsSignedIn() && CurrentUser().loginType == 0);
+                action->setEnabled(CurrentUser().IsSignedIn() &&
+                                   CurrentUser().loginType == SignInType::Email);
 }
 
 void CMainFrame::OnMenuCommand(MenuCmd* command) {

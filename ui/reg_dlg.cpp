@@ -129,7 +129,8 @@ void CNewRegDlg::RegisterAccount() {
     if (code.empty()) return ShowMessage(L"VerifyCodeIsEmpty");
     if (!codeAddress_.empty() && codeAddress_ != address) return ShowMessage(L"EmailChange");
     if (!NewPasswordGiven(L"Password", L"PasswordOK")) return;
-    if (!Request(L"btnCreateUser", [&] { return client_.Register(address, password, code, 0); })) {
+    if (!Request(L"btnCreateUser",
+                 [&] { return client_.Register(address, password, code, SignInType::Email); })) {
         ShowAccountError(client_);
         return;
     }
@@ -182,12 +183,13 @@ void CNewRegDlg::SignInWithEmail() {
     const std::wstring password = FieldText(L"userPassword");
     if (address.empty()) return ShowMessage(L"UserIsEmpty");
     if (password.empty()) return ShowMessage(L"PassIsEmpty");
-    if (!Request(L"btnEmailLogin", [&] { return client_.SignIn(address, password, false, 0); })) {
+    if (!Request(L"btnEmailLogin",
+                 [&] { return client_.SignIn(address, password, false, SignInType::Email); })) {
         ShowAccountError(client_);
         return;
     }
     WriteLoginedUser(address);
-    result_ = SignedIn{address, client_.NickName(), password, 0};
+    result_ = SignedIn{address, client_.NickName(), password, SignInType::Email};
     Close();
 }
 

@@ -24,7 +24,7 @@ public:
         std::wstring account;
         std::wstring nickName;
         std::optional<std::wstring> password;  // e-mail accounts: what was typed
-        int loginType = 0;
+        SignInType loginType = SignInType::Email;
     };
     const std::optional<SignedIn>& Result() const { return result_; }
 

@@ -19,8 +19,7 @@ void CMainFrame::OnLoginClick() {
         RunSignInDialog(OwnerIfOnScreen(GetHWND()));
     if (!signedIn) return;
     const std::wstring* password = signedIn->password ? &*signedIn->password : nullptr;
-    SaveSignIn(CurrentUser(), signedIn->account, signedIn->nickName, password,
-               static_cast<std::uint32_t>(signedIn->loginType));
+    SaveSignIn(CurrentUser(), signedIn->account, signedIn->nickName, password, signedIn->loginType);
     ShowSignedInState(true);
 }
 
@@ -32,7 +31,7 @@ void CMainFrame::OnAccountCommand(const std::wstring& name) {
         CUserCenterDlg dialog;
         dialog.RunModal(OwnerIfOnScreen(GetHWND()));
     } else if (name == L"menuChangePass" && CurrentUser().IsSignedIn() &&
-               CurrentUser().loginType == 0) {
+               CurrentUser().loginType == SignInType::Email) {
         CChangePassDlg dialog;
         dialog.RunModal(OwnerIfOnScreen(GetHWND()));
     }
@@ -64,10 +63,9 @@ void CMainFrame::RevalidateSignIn() {
     const HWND window = GetHWND();
     std::thread([stored, window, client = MakeAccountClient()]() mutable {
         // Social accounts sign in with the fixed password, hashed like a typed one.
-        const bool email = stored.loginType == 0;
+        const bool email = stored.loginType == SignInType::Email;
         const std::wstring password = email ? stored.token : std::wstring(kSocialPassword);
-        bool ok =
-            client.SignIn(stored.account, password, email, static_cast<int>(stored.loginType));
+        bool ok = client.SignIn(stored.account, password, email, stored.loginType);
         // Unreachable is no refusal: an offline start keeps the sign-in for
         // the next check instead of throwing it away.
         // A refused certificate (a captive portal, a wrong clock) is no

@@ -38,7 +38,9 @@ std::int64_t PositiveNumber(std::wstring_view text) {
 // Account kind of the sign-in → the report's type; 4 without a sign-in.
 int ReportTypeOf(const SignedInUser& user) {
     if (!user.IsSignedIn()) return 4;
-    switch (user.loginType) {
+    // The social services by the account service's numbers; the report
+    // numbers them its own way.
+    switch (static_cast<std::uint32_t>(user.loginType)) {
         case 1:
             return 1;
         case 2:

@@ -16,6 +16,9 @@
 
 namespace {
 
+// A social account as the test server numbers it.
+constexpr SignInType kSocial = static_cast<SignInType>(3);
+
 class AccountClientTest : public TempEnvironment {
 protected:
     void SetUp() override {
@@ -41,8 +44,8 @@ TEST_F(AccountClientTest, UserNamesAreEscapedOnlyWhereTheServerExpectsItAndAlway
     // Social account ids are not e-mail addresses: they may hold anything.
     const std::wstring user = L"a+b c@example.com";
     AccountClient client = Client();
-    ASSERT_TRUE(client.Register(user, L"secret", L"", 3)) << WideToUtf8(client.ErrorKey());
-    ASSERT_TRUE(client.SignIn(user, L"secret", false, 3)) << WideToUtf8(client.ErrorKey());
+    ASSERT_TRUE(client.Register(user, L"secret", L"", kSocial)) << WideToUtf8(client.ErrorKey());
+    ASSERT_TRUE(client.SignIn(user, L"secret", false, kSocial)) << WideToUtf8(client.ErrorKey());
     EXPECT_EQ(client.NickName(), L"a+b c");
 
     for (const char* path : {"/v1.0/register.php", "/v1.0/getuserinfo.php"}) {
@@ -60,17 +63,17 @@ TEST_F(AccountClientTest, UserNamesAreEscapedOnlyWhereTheServerExpectsItAndAlway
         << WideToUtf8(client.ErrorKey());
     EXPECT_NE(server_.Queries("/v1.0/modify.php").back().find("username=x+y@example.com"),
               std::string::npos);
-    EXPECT_TRUE(client.SignIn(L"x+y@example.com", PasswordToken(L"new"), true, 0));
+    EXPECT_TRUE(client.SignIn(L"x+y@example.com", PasswordToken(L"new"), true, SignInType::Email));
 }
 
 TEST_F(AccountClientTest, NoClearPasswordEverReachesTheServer) {
     server_.AddAccount("me@example.com", "Sesame-42", "me");
     AccountClient client = Client();
-    client.SignIn(L"me@example.com", L"Sesame-42", false, 0);
+    client.SignIn(L"me@example.com", L"Sesame-42", false, SignInType::Email);
     client.ChangePassword(L"me@example.com", L"Sesame-42", L"Open-43");
     client.SendCaptcha(L"me@example.com", true);
     client.ResetPassword(L"me@example.com", Utf8ToWide(AccountServer::kCode), L"Again-44");
-    client.Register(L"new@example.com", L"Fresh-45", L"1", 0);
+    client.Register(L"new@example.com", L"Fresh-45", L"1", SignInType::Email);
     const std::regex hash("(password|newpass)=([^&]*)");
     for (const char* path : {"/v1.0/getuserinfo.php", "/v1.0/modify.php", "/v1.0/register.php"}) {
         ASSERT_FALSE(server_.Queries(path).empty()) << path;
@@ -96,14 +99,15 @@ TEST_F(AccountClientTest, FailuresBecomeTheKeysTheDialogsShow) {
     EXPECT_EQ(client.ErrorKey(), L"OldPassIsError");
     EXPECT_FALSE(client.ResetPassword(L"me@example.com", L"000000", L"new"));
     EXPECT_EQ(client.ErrorKey(), L"VerifyCodeIsError");
-    EXPECT_FALSE(client.SignIn(L"me@example.com", L"wrong", false, 0));
+    EXPECT_FALSE(client.SignIn(L"me@example.com", L"wrong", false, SignInType::Email));
     EXPECT_EQ(client.ErrorKey(), L"PassIsError");
     EXPECT_EQ(client.ErrorMessage(), L"The password is wrong.");
     // A wrong code is the wrong-code message also when registering.
-    EXPECT_FALSE(client.Register(L"new@example.com", L"pw", L"1", 0));
+    EXPECT_FALSE(client.Register(L"new@example.com", L"pw", L"1", SignInType::Email));
     EXPECT_EQ(client.ErrorKey(), L"VerifyCodeIsError");
     client.SendCaptcha(L"me@example.com", false);
-    EXPECT_FALSE(client.Register(L"me@example.com", L"pw", Utf8ToWide(AccountServer::kCode), 0));
+    EXPECT_FALSE(client.Register(L"me@example.com", L"pw", Utf8ToWide(AccountServer::kCode),
+                                 SignInType::Email));
     EXPECT_EQ(client.ErrorKey(), L"UserExist");
     EXPECT_EQ(client.ErrorMessage(), L"This account already exists.");
 
@@ -111,20 +115,20 @@ TEST_F(AccountClientTest, FailuresBecomeTheKeysTheDialogsShow) {
     wrongKey.host = server_.Host();
     wrongKey.signingKey = "another-key";
     AccountClient unsigned_(wrongKey);
-    EXPECT_FALSE(unsigned_.SignIn(L"me@example.com", L"right", false, 0));
+    EXPECT_FALSE(unsigned_.SignIn(L"me@example.com", L"right", false, SignInType::Email));
     EXPECT_EQ(unsigned_.ErrorKey(), L"SignErr");
 
     server_.SetRawAnswer("<html><body>502 Bad Gateway</body></html>");
-    EXPECT_FALSE(client.SignIn(L"me@example.com", L"right", false, 0));
+    EXPECT_FALSE(client.SignIn(L"me@example.com", L"right", false, SignInType::Email));
     EXPECT_EQ(client.ErrorKey(), L"ErrNetworkLost");
     server_.SetRawAnswer("{\"result\": 1,");
-    EXPECT_FALSE(client.SignIn(L"me@example.com", L"right", false, 0));
+    EXPECT_FALSE(client.SignIn(L"me@example.com", L"right", false, SignInType::Email));
     EXPECT_EQ(client.ErrorKey(), L"");
 
     // A certificate nobody trusts: the secure connection failed, which is not
     // a lost network (and no fallback tries the address another way).
     Endpoints().caBundle.clear();
-    EXPECT_FALSE(client.SignIn(L"me@example.com", L"right", false, 0));
+    EXPECT_FALSE(client.SignIn(L"me@example.com", L"right", false, SignInType::Email));
     EXPECT_EQ(client.ErrorKey(), L"SecureConnectionFailed");
     Endpoints().caBundle = Certificates().caFile;
 }
@@ -138,13 +142,13 @@ TEST_F(AccountClientTest, SocialSignInCompletesOnlyOnceTheServerReportsIt) {
     ASSERT_TRUE(client.CheckSocialLogin(L"scene1", account));
     EXPECT_EQ(account.account, L"fb-1001");
     EXPECT_EQ(account.nickName, L"Ann");
-    EXPECT_EQ(account.loginType, 3);
+    EXPECT_EQ(account.loginType, kSocial);
 }
 
 TEST_F(AccountClientTest, AStoredSignInNeedsNameAndNickAndSignOutForgetsIt) {
     SignedInUser user;
     const std::wstring password = L"pw";
-    SaveSignIn(user, L"me@example.com", L"Me", &password, 0);
+    SaveSignIn(user, L"me@example.com", L"Me", &password, SignInType::Email);
     SignedInUser loaded;
     LoadSignedInUser(loaded);
     EXPECT_TRUE(loaded.IsSignedIn());
@@ -154,9 +158,9 @@ TEST_F(AccountClientTest, AStoredSignInNeedsNameAndNickAndSignOutForgetsIt) {
     LoadSignedInUser(loaded);
     EXPECT_FALSE(loaded.IsSignedIn());
     EXPECT_TRUE(loaded.token.empty());
-    EXPECT_EQ(loaded.loginType, 0u);
+    EXPECT_EQ(loaded.loginType, SignInType::Email);
 
-    SaveSignIn(user, L"me@example.com", L"", nullptr, 0);
+    SaveSignIn(user, L"me@example.com", L"", nullptr, SignInType::Email);
     LoadSignedInUser(loaded);
     EXPECT_FALSE(loaded.IsSignedIn());
 }

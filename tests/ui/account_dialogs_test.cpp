@@ -196,7 +196,7 @@ TEST_F(AccountDialogsTest, SocialSignInCompletesWhenTheServerReportsItAndGivesUp
                                        std::chrono::seconds(60)));
         EXPECT_EQ(dialog.Result()->account, L"g-77");
         EXPECT_EQ(dialog.Result()->nickName, L"Gina");
-        EXPECT_EQ(dialog.Result()->loginType, 5);
+        EXPECT_EQ(dialog.Result()->loginType, static_cast<SignInType>(5));
         EXPECT_EQ(server_.PasswordHashOf("g-77"),
                   WideToUtf8(PasswordToken(std::wstring(kSocialPassword))))
             << "registered and signed in with the same hash";
@@ -221,7 +221,7 @@ TEST_F(AccountDialogsTest, SocialSignInCompletesWhenTheServerReportsItAndGivesUp
 TEST_F(AccountDialogsTest, ChangingThePasswordReplacesTheStoredToken) {
     server_.AddAccount("me@example.com", "old-pw", "Me");
     const std::wstring old = L"old-pw";
-    SaveSignIn(CurrentUser(), L"me@example.com", L"Me", &old, 0);
+    SaveSignIn(CurrentUser(), L"me@example.com", L"Me", &old, SignInType::Email);
     std::vector<QString> texts;
     WhenWindowShown(kDialogClass, [&](QWidget* dialog) {
         dialog->setProperty("answered", true);
@@ -252,7 +252,7 @@ TEST_F(AccountDialogsTest, ChangingThePasswordReplacesTheStoredToken) {
 TEST_F(AccountDialogsTest, TheWindowChecksAStoredSignInAtStartAndARefusedOneIsForgotten) {
     server_.AddAccount("me@example.com", "pw", "Me");
     const std::wstring right = L"pw", wrong = L"changed-elsewhere";
-    SaveSignIn(CurrentUser(), L"me@example.com", L"Me", &right, 0);
+    SaveSignIn(CurrentUser(), L"me@example.com", L"Me", &right, SignInType::Email);
     CMainFrame* frame = OpenMainWindow();
     ASSERT_NE(frame, nullptr);
     frame->ShowWindow(SW_SHOW);
@@ -263,7 +263,7 @@ TEST_F(AccountDialogsTest, TheWindowChecksAStoredSignInAtStartAndARefusedOneIsFo
     EXPECT_EQ(TextOf(window, "userNickname"), QStringLiteral("Me"));
     EXPECT_TRUE(CurrentUser().IsSignedIn());
     // The account menu: a social account has no password to change here.
-    CurrentUser().loginType = 5;
+    CurrentUser().loginType = static_cast<SignInType>(5);
     Click(window, "userNickname");
     ASSERT_NE(frame->PopupMenu(), nullptr);
     for (QAction* action : frame->PopupMenu()->GetMenu()->actions())
@@ -289,7 +289,7 @@ TEST_F(AccountDialogsTest, TheWindowChecksAStoredSignInAtStartAndARefusedOneIsFo
     }
     Endpoints().accountHost = server_.Host();
 
-    SaveSignIn(CurrentUser(), L"me@example.com", L"Me", &wrong, 0);
+    SaveSignIn(CurrentUser(), L"me@example.com", L"Me", &wrong, SignInType::Email);
     DialogAnswerer answers;
     ASSERT_NE(frame = OpenMainWindow(), nullptr);
     window = frame->GetWidget();

@@ -84,7 +84,7 @@ TEST_F(UsageReporterTest, EachStoredDayIsReportedAndDeletedOnlyWhenCounted) {
     EXPECT_TRUE(GetPrivateProfileKeys(L"Count", config).size() == 1u) << "the zero day stays";
 
     WritePrivateProfileString(L"Count", L"2026-12-9", L"3", config);
-    CurrentUser() = {L"reader@example.com", L"Reader", L"token", 2};
+    CurrentUser() = {L"reader@example.com", L"Reader", L"token", static_cast<SignInType>(2)};
     servers_.reportAnswer = "0";
     reporter_.SendDailyCounts();
     EXPECT_EQ(servers_.Reports("ocr.ashx").back()["Account"], "reader@example.com");
