@@ -180,8 +180,8 @@ void BM_SmallImageRequest(benchmark::State& state) {
     OcrClient client = service.Client();
     client.GetAccessToken();
     for (auto _ : state)
-        benchmark::DoNotOptimize(
-            client.Recognize(0, service.bytes, {{"language_type", "CHN_ENG"}}));
+        benchmark::DoNotOptimize(client.Recognize(KindCode::TextOfflineFirst, service.bytes,
+                                                  {{"language_type", "CHN_ENG"}}));
 }
 BENCHMARK(BM_SmallImageRequest)
     ->Unit(benchmark::kMillisecond)
@@ -192,7 +192,8 @@ BENCHMARK(BM_SmallImageRequest)
 void BM_SmallImageParse(benchmark::State& state) {
     SmallImageService service;
     OcrClient client = service.Client();
-    const ServiceAnswer answer = client.Recognize(0, service.bytes, {{"language_type", "CHN_ENG"}});
+    const ServiceAnswer answer =
+        client.Recognize(KindCode::TextOfflineFirst, service.bytes, {{"language_type", "CHN_ENG"}});
     ParseContext context;
     for (auto _ : state) benchmark::DoNotOptimize(ParseOcrAnswer(answer, context));
 }
@@ -221,7 +222,7 @@ void BM_Batch200SmallImagesOverTls(benchmark::State& state) {
         CollectingWindow window;
         RecognitionJob job;
         job.SetNotifyWindow(&window);
-        job.StartRecognition(paths, 1);
+        job.Start({paths, KindCode::Text});
         job.Wait();
         if (window.ok != 200) state.SkipWithError("not every image was recognised");
     }

@@ -104,7 +104,7 @@ std::unique_ptr<OcrResult> ParseOcrAnswer(const ServiceAnswer& service,
             return nullptr;
         }
         if (curlError == kCurlHostNotResolved) {
-            const bool offlineWasPossible = !context.useHighQuality && context.callKind <= 4;
+            const bool offlineWasPossible = !context.useHighQuality && IsTextKind(context.callKind);
             Show(context, offlineWasPossible ? L"OCRNotResult" : L"CURL_NONETWORK",
                  kStyleInformation);
             return nullptr;
@@ -127,19 +127,19 @@ std::unique_ptr<OcrResult> ParseOcrAnswer(const ServiceAnswer& service,
         result->logId = LenientInt64(answer["log_id"]);
         result->kind = context.callKind;
         switch (context.jobKind) {
-            case kKindIdCardBothSides:
+            case KindCode::IdCardBothSides:
                 ParseIdentityCard(answer, *result);
                 break;
-            case kKindBankCard:
+            case KindCode::BankCard:
                 ParseBankCard(answer, *result);
                 break;
-            case kKindVatInvoice:
+            case KindCode::VatInvoice:
                 ParseVatInvoice(answer, *result);
                 break;
-            case kKindDrivingLicence:
-            case kKindVehicleLicence:
-            case kKindBusinessLicence:
-            case kKindPassport:
+            case KindCode::DrivingLicence:
+            case KindCode::VehicleLicence:
+            case KindCode::BusinessLicence:
+            case KindCode::Passport:
                 ParseLabelledFields(answer, *result);
                 break;
             default:
@@ -154,7 +154,7 @@ std::unique_ptr<OcrResult> ParseOcrAnswer(const ServiceAnswer& service,
                 }
                 break;
         }
-        if (context.jobKind != kKindTable)
+        if (context.jobKind != KindCode::Table)
             result->wordsCount = IntMember(answer, "words_result_num");
         return result;
     } catch (const Json::Exception& e) {

@@ -4,14 +4,15 @@
 
 #include <memory>
 
+#include "recognition/kinds.h"
 #include "recognition/ocr_result.h"
 #include "recognition/recognition_interfaces.h"
 #include "recognition/service_answer.h"
 
 // What answer parsing needs from the job and the settings.
 struct ParseContext {
-    int jobKind = 0;   // chooses the branch (5 for both identity-card sides)
-    int callKind = 0;  // stored in the result (6 or 7 inside a kind-5 run)
+    KindCode jobKind = KindCode::TextOfflineFirst;   // chooses the branch (both sides for a side)
+    KindCode callKind = KindCode::TextOfflineFirst;  // stored in the result (one side of a card)
     bool useHighQuality = true;
     MessageDisplay* messages = nullptr;
 };

@@ -2,55 +2,60 @@
 
 #include <array>
 
-std::string EndpointPathForKind(int kind) {
+std::optional<KindCode> KindFromNumber(int number) {
+    if (number < 0 || number > KindNumber(KindCode::Table) || number == 4) return std::nullopt;
+    return static_cast<KindCode>(number);
+}
+
+std::string EndpointPathForKind(KindCode kind) {
     switch (kind) {
-        case kKindTextWithPositions:
+        case KindCode::TextWithPositions:
             return "/rest/2.0/ocr/v1/general";
-        case kKindAccurate:
+        case KindCode::Accurate:
             return "/rest/2.0/ocr/v1/accurate";
-        case kKindIdCardBothSides:
-        case kKindIdCardFront:
-        case kKindIdCardBack:
+        case KindCode::IdCardBothSides:
+        case KindCode::IdCardFront:
+        case KindCode::IdCardBack:
             return "/rest/2.0/ocr/v1/idcard";
-        case kKindBankCard:
+        case KindCode::BankCard:
             return "/rest/2.0/ocr/v1/bankcard";
-        case kKindDrivingLicence:
+        case KindCode::DrivingLicence:
             return "/rest/2.0/ocr/v1/driving_license";
-        case kKindVehicleLicence:
+        case KindCode::VehicleLicence:
             return "/rest/2.0/ocr/v1/vehicle_license";
-        case kKindVatInvoice:
+        case KindCode::VatInvoice:
             return "/rest/2.0/ocr/v1/vat_invoice";
-        case kKindBusinessLicence:
+        case KindCode::BusinessLicence:
             return "/rest/2.0/ocr/v1/business_license";
-        case kKindPassport:
+        case KindCode::Passport:
             return "/rest/2.0/ocr/v1/passport";
-        case kKindBankAccountLicence:
+        case KindCode::BankAccountLicence:
             return "/rest/2.0/ocr/v1/accurate_basic";
         default:
             return "/rest/2.0/ocr/v1/general_basic";
     }
 }
 
-FormMap BuildKindOptions(int kind, const TextOptions& text) {
+FormMap BuildKindOptions(KindCode kind, const TextOptions& text) {
     FormMap options;
     auto flag = [](bool on) { return std::string(on ? "true" : "false"); };
-    if (kind <= 4) {
+    if (IsTextKind(kind)) {
         options["language_type"] = text.languageType;
         options["detect_direction"] = flag(text.detectDirection);
         options["detect_language"] = flag(text.detectLanguage);
         options["probability"] = flag(text.probability);
     }
     switch (kind) {
-        case kKindIdCardFront:
-        case kKindIdCardBack:
+        case KindCode::IdCardFront:
+        case KindCode::IdCardBack:
             options["detect_direction"] = "true";
             options["detect_risk"] = "false";
-            options["id_card_side"] = kind == kKindIdCardFront ? "front" : "back";
+            options["id_card_side"] = kind == KindCode::IdCardFront ? "front" : "back";
             break;
-        case kKindDrivingLicence:
+        case KindCode::DrivingLicence:
             options["detect_direction"] = "true";
             break;
-        case kKindVehicleLicence:
+        case KindCode::VehicleLicence:
             options["detect_direction"] = "true";
             options["accuracy"] = "normal";
             break;

@@ -1,27 +1,37 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 
 // What a recognition run recognises: selects the endpoint, the form options
-// and the branch of answer parsing.
-enum KindCode : int {
-    kKindTextOfflineFirst = 0,
-    kKindText = 1,
-    kKindTextWithPositions = 2,
-    kKindAccurate = 3,
-    kKindIdCardBothSides = 5,
-    kKindIdCardFront = 6,
-    kKindIdCardBack = 7,
-    kKindBankCard = 8,
-    kKindDrivingLicence = 9,
-    kKindVehicleLicence = 10,
-    kKindVatInvoice = 11,
-    kKindBusinessLicence = 12,
-    kKindPassport = 13,
-    kKindBankAccountLicence = 14,
-    kKindTable = 15,
+// and the branch of answer parsing. The numbers are those of the stores, the
+// answers' "kind" and the command line; 4 is no kind.
+enum class KindCode : int {
+    TextOfflineFirst = 0,  // plain text, the local engine first
+    Text = 1,
+    TextWithPositions = 2,
+    Accurate = 3,
+    IdCardBothSides = 5,
+    IdCardFront = 6,
+    IdCardBack = 7,
+    BankCard = 8,
+    DrivingLicence = 9,
+    VehicleLicence = 10,
+    VatInvoice = 11,
+    BusinessLicence = 12,
+    Passport = 13,
+    BankAccountLicence = 14,
+    Table = 15,
 };
+
+constexpr int KindNumber(KindCode kind) { return static_cast<int>(kind); }
+// The kind of a number; nothing for numbers no kind has.
+std::optional<KindCode> KindFromNumber(int number);
+// The plain-text kinds share the text options.
+constexpr bool IsTextKind(KindCode kind) {
+    return KindNumber(kind) <= KindNumber(KindCode::Accurate);
+}
 
 using FormMap = std::map<std::string, std::string>;
 
@@ -33,10 +43,10 @@ struct TextOptions {
     bool probability = true;
 };
 
-// The cloud service path for a kind (codes above 15 go like 1).
-std::string EndpointPathForKind(int kind);
+// The cloud service path for a kind.
+std::string EndpointPathForKind(KindCode kind);
 // The form options sent next to "image".
-FormMap BuildKindOptions(int kind, const TextOptions& text);
+FormMap BuildKindOptions(KindCode kind, const TextOptions& text);
 // language_type for a language number; other numbers keep `current`.
 std::string LanguageTypeForNumber(unsigned number, const std::string& current);
 // The language number the window derives from the stored OCRLanguage setting.

@@ -199,7 +199,7 @@ int OcrClient::HttpPostForm(const std::string& url, const FormMap& query, const 
     return curl_easy_perform(handle.get());
 }
 
-ServiceAnswer OcrClient::Recognize(int kind, const std::string& imageBytes,
+ServiceAnswer OcrClient::Recognize(KindCode kind, const std::string& imageBytes,
                                    const FormMap& options) {
     return PostEncodedForm(host_ + EndpointPathForKind(kind), {},
                            EncodeImageForm(imageBytes, options), {}, false);

@@ -36,7 +36,7 @@ public:
 
     // The endpoint call of a kind: "image" = Base64 of the bytes, plus options.
     // The answer keeps its text entries as text (see ServiceAnswer).
-    ServiceAnswer Recognize(int kind, const std::string& imageBytes, const FormMap& options);
+    ServiceAnswer Recognize(KindCode kind, const std::string& imageBytes, const FormMap& options);
 
     void SetDebug(bool on) { debug_ = on; }
     // For callers that keep a client longer than one image.

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "recognition/kinds.h"
+
 struct WordProbability {
     double average = 0;
     double variance = 0;
@@ -39,7 +41,7 @@ struct OcrResult {
     std::string bankCardNumber;  // UTF-8 as received
     std::wstring bankName;
     int bankCardType = 0;
-    int kind = 0;  // the per-call kind
+    KindCode kind = KindCode::TextOfflineFirst;  // the per-call kind
 };
 
 // A rejected identity-card image: carries the message key to show.

@@ -17,10 +17,6 @@ RecognitionJob::RecognitionJob() = default;
 
 RecognitionJob::~RecognitionJob() { Wait(); }
 
-void RecognitionJob::SetLanguageNumber(unsigned number) {
-    textOptions_.languageType = LanguageTypeForNumber(number, textOptions_.languageType);
-}
-
 bool RecognitionJob::OfflineEngineAvailable() const {
     auto engine = offlineFactory_ ? offlineFactory_() : nullptr;
     return engine && engine->IsAvailable();
@@ -32,7 +28,7 @@ void RecognitionJob::Wait() {
     if (worker_.joinable()) worker_.join();
 }
 
-bool RecognitionJob::StartRecognition(std::vector<std::wstring> paths, int kind) {
+bool RecognitionJob::Start(RecognitionRequest request) {
     if (!notifyWindow_ || !notifyWindow_->IsWindow()) return false;
     if (IsRunning()) return false;
     if (worker_.joinable()) worker_.join();  // reap the finished one
@@ -41,8 +37,10 @@ bool RecognitionJob::StartRecognition(std::vector<std::wstring> paths, int kind)
     failures_.clear();
     batch_ = false;
     highQuality_ = GlobalSettings().UseHighQuality != 0;
-    paths_ = std::move(paths);
-    kind_ = kind;
+    paths_ = std::move(request.pictures);
+    kind_ = request.kind;
+    offlineOnly_ = request.offlineOnly;
+    textOptions_.languageType = LanguageTypeForNumber(request.language, textOptions_.languageType);
     finished_ = false;
     cancelled_ = false;
     worker_ = std::thread([this] {
@@ -59,7 +57,7 @@ void RecognitionJob::Send(const OcrResult* result, std::size_t position) {
 
 void RecognitionJob::RunWorker() {
     if (!notifyWindow_->IsWindow() || paths_.empty()) return;
-    if (kind_ != kKindIdCardBothSides) {
+    if (kind_ != KindCode::IdCardBothSides) {
         // A batch goes on past a failing picture; its reason is kept for the
         // summary at the end instead of a box that holds the batch.
         batch_ = paths_.size() > 1;
@@ -84,14 +82,14 @@ void RecognitionJob::RunWorker() {
     }
     // Both identity-card sides: front first, back second, one message.
     const std::size_t last = paths_.size() - 1;
-    auto front = RecognizeImage(paths_[0], kKindIdCardFront);
+    auto front = RecognizeImage(paths_[0], KindCode::IdCardFront);
     if (!front) {
         failedImages_.push_back(paths_[0]);
         Send(nullptr, last);
         return;
     }
     if (paths_.size() >= 2) {
-        if (const auto back = RecognizeImage(paths_[1], kKindIdCardBack))
+        if (const auto back = RecognizeImage(paths_[1], KindCode::IdCardBack))
             front->textLines.insert(front->textLines.end(), back->textLines.begin(),
                                     back->textLines.end());
         else
@@ -109,24 +107,24 @@ void RecognitionJob::RecordFailure(std::size_t position) {
     failures_.push_back({paths_[position], position, std::move(reason)});
 }
 
-std::unique_ptr<OcrResult> RecognitionJob::RecognizeImage(const std::wstring& path, int kind) {
+std::unique_ptr<OcrResult> RecognitionJob::RecognizeImage(const std::wstring& path, KindCode kind) {
     const CloudCredentials& credentials = ProcessCredentials();
-    if (kind == kKindTable && Endpoints().tableHost.empty()) {
+    if (kind == KindCode::Table && Endpoints().tableHost.empty()) {
         errorKey_ = L"InsecureServiceHost";
         return nullptr;
     }
-    if (kind == kKindTable)
+    if (kind == KindCode::Table)
         return RecognizeTable(outputFolder_, path, Endpoints().tableHost,
                               {credentials.tableKey, credentials.tableSecret});
     if (!FileExists(path)) {  // missing, a folder, a FIFO or a device
         errorKey_ = L"ImageSizeIsZero";
         return nullptr;
     }
-    int callKind = kind;
+    KindCode callKind = kind;
     const bool highQuality = highQuality_;
-    if (kind == kKindTextOfflineFirst) {
+    if (kind == KindCode::TextOfflineFirst) {
         if (highQuality && !offlineOnly_) {
-            callKind = kKindText;
+            callKind = KindCode::Text;
         } else if (auto engine = offlineFactory_ ? offlineFactory_() : nullptr;
                    engine && engine->IsAvailable()) {
             std::wstring text;
@@ -153,19 +151,18 @@ std::unique_ptr<OcrResult> RecognitionJob::RecognizeImage(const std::wstring& pa
         return nullptr;
     }
     const std::string bytes = std::move(picture.bytes);
-    const int requestKind = callKind > kKindTable ? kKindText : callKind;
-    const FormMap options =
-        callKind > kKindTable ? FormMap{} : BuildKindOptions(callKind, textOptions_);
+    const FormMap options = BuildKindOptions(callKind, textOptions_);
     ServiceAnswer answer;
     {
         OcrClient client(credentials.appId, credentials.apiKey, credentials.secretKey,
                          Endpoints().ocrHost);
-        answer = client.Recognize(requestKind, bytes, options);
+        answer = client.Recognize(callKind, bytes, options);
     }
     ParseContext context;
     // The identity-card sides are parsed as the two-sided kind they belong to.
-    context.jobKind =
-        (callKind == kKindIdCardFront || callKind == kKindIdCardBack) ? kKindIdCardBothSides : kind;
+    context.jobKind = (callKind == KindCode::IdCardFront || callKind == KindCode::IdCardBack)
+                          ? KindCode::IdCardBothSides
+                          : kind;
     context.callKind = callKind;
     context.useHighQuality = highQuality;
     // A cancelled run says nothing: nobody waits for its outcome any more.

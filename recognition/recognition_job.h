@@ -17,6 +17,18 @@
 // notify window. A run ends when every image is done, when the window has
 // gone or the run was cancelled; a single picture's failure ends it with its
 // message, a batch goes on past failing pictures and keeps their reasons.
+// One recognition run: the pictures, what they show and how to read them.
+struct RecognitionRequest {
+    std::vector<std::wstring> pictures;
+    KindCode kind = KindCode::TextOfflineFirst;
+    // The language number of the plain-text kinds (LanguageNumberForSetting);
+    // a number without a language keeps the job's last one.
+    unsigned language = 1;
+    // Plain text is read by the local engine alone: nothing leaves the
+    // computer, and what the engine finds no text in has no text.
+    bool offlineOnly = false;
+};
+
 class RecognitionJob {
 public:
     using OfflineEngineFactory = std::function<std::unique_ptr<LocalTextEngine>()>;
@@ -34,15 +46,11 @@ public:
         offlineFactory_ = std::move(factory);
     }
     void SetOutputFolder(std::wstring folder) { outputFolder_ = std::move(folder); }
-    // Plain text is read by the local engine alone: nothing leaves the
-    // computer, and what the engine finds no text in has no text.
-    void SetOfflineOnly(bool offlineOnly) { offlineOnly_ = offlineOnly; }
     const std::wstring& OutputFolder() const { return outputFolder_; }
-    void SetLanguageNumber(unsigned number);
     const std::string& LanguageType() const { return textOptions_.languageType; }
 
     // False (nothing changed) when there is no window or a run is still busy.
-    bool StartRecognition(std::vector<std::wstring> paths, int kind);
+    bool Start(RecognitionRequest request);
     // True while a worker runs.
     bool IsRunning() const;
     // Blocks until the current run has ended.
@@ -66,14 +74,14 @@ public:
         std::wstring reason;
     };
     const std::vector<PictureFailure>& Failures() const { return failures_; }
-    int Kind() const { return kind_; }
+    KindCode Kind() const { return kind_; }
 
     // Whether the local engine could take plain text now.
     bool OfflineEngineAvailable() const;
 
     // One image with one kind, on the calling thread, with the settings as
-    // they are when the run starts (taken by StartRecognition).
-    std::unique_ptr<OcrResult> RecognizeImage(const std::wstring& path, int kind);
+    // they are when the run starts (taken by Start).
+    std::unique_ptr<OcrResult> RecognizeImage(const std::wstring& path, KindCode kind);
 
 private:
     void RunWorker();
@@ -97,6 +105,6 @@ private:
     bool highQuality_ = true;
     bool offlineOnly_ = false;
     std::wstring outputFolder_;
-    int kind_ = 0;
+    KindCode kind_ = KindCode::TextOfflineFirst;
     TextOptions textOptions_;
 };

@@ -10,7 +10,7 @@
 #include "recognition/kinds.h"
 
 void VisitResultText(const OcrResult& result, const std::function<void(std::wstring_view)>& piece) {
-    if (result.kind == kKindBankAccountLicence) {
+    if (result.kind == KindCode::BankAccountLicence) {
         std::wstring joined;
         for (const auto& line : result.textLines) joined += line;
         piece(ParseAccountLicence(joined));
@@ -20,7 +20,7 @@ void VisitResultText(const OcrResult& result, const std::function<void(std::wstr
         piece(line);
         piece(L"\r\n");
     }
-    if (result.kind == kKindBankCard) {
+    if (result.kind == KindCode::BankCard) {
         piece(result.bankName);
         piece(L"\r\n");
         piece(Utf8ToWide(result.bankCardNumber));

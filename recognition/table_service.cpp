@@ -159,7 +159,7 @@ std::unique_ptr<OcrResult> RecognizeTable(const std::wstring& outputFolder,
     const std::wstring path = MakeSpreadsheetPath(outputFolder, NameWithoutExtension(imagePath));
     if (path.empty() || !WriteFileAtomically(path, workbook))
         return Failed(std::move(result), L"TableNotSaved");
-    result->kind = 15;
+    result->kind = KindCode::Table;
     result->filePath = path;
     result->status = 0;
     return result;

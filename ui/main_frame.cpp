@@ -100,7 +100,6 @@ void CMainFrame::Notify(TNotifyUI& msg) {
             // A slim bar without arrow buttons, as wide as the skin's thumb.
             text->verticalScrollBar()->setFixedWidth(12);
         }
-        job_.SetLanguageNumber(LanguageNumberForSetting(GlobalSettings().OCRLanguage));
         ShowSignedInState(CurrentUser().IsSignedIn());
         CheckSignInAtStart();
     } else if (msg.sType == kNotifyClick) {

@@ -136,7 +136,7 @@ public:
     void HandleOcrResult(const OcrResult* result, const ResultPlace& place);
     void EndBatch();
     void AddSucceededRows();
-    std::wstring BuildResultText(const OcrResult& result, int kind);
+    std::wstring BuildResultText(const OcrResult& result);
 
     // --- results (result_actions.cpp) ---
     void OpenOutputFolder();

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string_view>
 
+#include "recognition/kinds.h"
+
 // The main window's recognition modes: what the user is about to recognise,
 // the page a mode shows, its header and the recognition kind it starts.
 struct ModeInfo {
@@ -11,7 +13,7 @@ struct ModeInfo {
     int page;                    // -1: the page does not change
     std::wstring_view titleKey;  // empty: the header keeps its title
     std::wstring_view icon;      // file in ../default/images/
-    int kind;
+    KindCode kind;
 };
 
 // Pages of "tabMain".
@@ -36,7 +38,7 @@ const ModeInfo* FindMode(int mode);
 // The mode a button enters ("Pic-OCR" → 1), for buttons that set a mode and show page 1.
 std::optional<int> ModeForButton(std::wstring_view button);
 // The recognition kind a run in this mode uses.
-int KindCodeForMode(int mode);
+KindCode KindCodeForMode(int mode);
 // Identity card and the other documents of the kind chooser.
 bool IsDocumentMode(int mode);
 // Results are spreadsheets.

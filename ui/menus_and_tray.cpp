@@ -84,8 +84,6 @@ void CMainFrame::OnMenuCommand(MenuCmd* command) {
     } else if (name == L"menuSetting") {
         RunSettingDialog(GetHWND(),
                          [this](HotKeyWord word) { return RegisterCaptureHotKey(word); });
-        // The recognition language may have changed.
-        job_.SetLanguageNumber(LanguageNumberForSetting(GlobalSettings().OCRLanguage));
     } else if (name == L"menuUpdate") {
         CheckForUpdates();
     } else if (name == L"menuExit") {

@@ -60,7 +60,6 @@ void CMainFrame::OnButtonOCR() {
     } else if (batch && !mergeMode_) {
         outputFolder_ = MakeOutputFolder(GlobalSettings().SavePath);
     }
-    const int kind = KindCodeForMode(mainMode_);
     SetEnabled(L"buttonOCR", false);
     SetVisible(L"cancleFiles", false);
     if (mainMode_ == kModeIdCard)
@@ -75,7 +74,10 @@ void CMainFrame::OnButtonOCR() {
     // result; wait for it rather than have the start refused, and undo the
     // running state if it is refused all the same.
     while (job_.IsRunning()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    if (!job_.StartRecognition(fileList_, kind)) {
+    // The settings as they are now: a change in the settings dialog counts from the next run.
+    const RecognitionRequest request{fileList_, KindCodeForMode(mainMode_),
+                                     LanguageNumberForSetting(GlobalSettings().OCRLanguage)};
+    if (!job_.Start(request)) {
         StopScanAnimation();
         SetEnabled(L"buttonOCR", true);
         SetVisible(L"cancleFiles", true);
@@ -103,7 +105,7 @@ void CMainFrame::ShowMergedText() {
     SelectPage(kPageResult);
 }
 
-std::wstring CMainFrame::BuildResultText(const OcrResult& result, int) {
+std::wstring CMainFrame::BuildResultText(const OcrResult& result) {
     const std::wstring text = ResultTextOf(result);
     if (text.empty()) return LangText(L"OCRNone");
     currentText_ = text;
@@ -213,7 +215,7 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
             OpenWithDefaultApp(result->filePath);
         } else {
             if (auto* text = m_pm.FindControl<CRichEditUI>(L"ocrText"))
-                text->SetText(BuildResultText(*result, job_.Kind()));
+                text->SetText(BuildResultText(*result));
             SelectPage(kPageResult);
         }
         RefreshFileArea();

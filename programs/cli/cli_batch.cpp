@@ -37,7 +37,7 @@ bool HasText(const OcrResult& result) {
 Json::Value ResultRecord(const OcrResult& r, const std::wstring& image) {
     Json::Value v(Json::objectValue);
     v["image"] = WideToUtf8(image);
-    v["kind"] = r.kind;
+    v["kind"] = KindNumber(r.kind);
     v["status"] = r.status;
     // The service's ids are unsigned 64-bit numbers.
     v["log_id"] = Json::UInt64(static_cast<std::uint64_t>(r.logId));
@@ -49,7 +49,7 @@ Json::Value ResultRecord(const OcrResult& r, const std::wstring& image) {
         v["risk_type"] = r.cardStatus.riskType;
         v["edit_tool"] = r.cardStatus.editTool;
     }
-    if (r.kind == kKindBankCard) {
+    if (r.kind == KindCode::BankCard) {
         v["bank_card_number"] = r.bankCardNumber;
         v["bank_name"] = WideToUtf8(r.bankName);
         v["bank_card_type"] = r.bankCardType;
@@ -90,7 +90,7 @@ void CliBatch::OnOcrResult(const OcrResult* result, const ResultPlace& place) {
     ReportFailures();
     if (!result) return;
     const std::wstring shown = images_.Images()[place.position].shown;
-    if (options_.kind == kKindTable)
+    if (options_.kind == KindCode::Table)
         TakeTable(*result, shown);
     else
         TakeText(*result, shown);
@@ -132,7 +132,7 @@ void CliBatch::TakeText(const OcrResult& result, const std::wstring& shown) {
         VisitResultText(result, [&](std::wstring_view piece) { merged_ += piece; });
         merged_ += L"\r\n";
     } else if (!options_.json) {
-        if (images_.Images().size() > 1 && options_.kind != kKindIdCardBothSides)
+        if (images_.Images().size() > 1 && options_.kind != KindCode::IdCardBothSides)
             std::printf("# %s\n", WideToUtf8(shown).c_str());
         PrintResultText(result);
     }
@@ -152,7 +152,7 @@ int CliBatch::Finish() {
     ReportFailures();
     for (const std::wstring& message : messages_.Take()) PrintError(message);
     const std::size_t expected =
-        options_.kind == kKindIdCardBothSides ? 1u : images_.Images().size();
+        options_.kind == KindCode::IdCardBothSides ? 1u : images_.Images().size();
     if (static_cast<std::size_t>(outcomes_) < expected) failed_ = true;
     if (options_.merge && !merged_.empty()) {
         if (!outFolder_.empty()) Save(outFolder_ + L"/" + ResultFileName(L"", 1), merged_);

@@ -15,19 +15,27 @@ CliOptions Usage(std::string error) {
 
 }  // namespace
 
-std::optional<int> CliKindCode(const std::string& name) {
-    static const std::pair<const char*, int> kNames[] = {
-        {"text", 0},      {"accurate", 3},     {"idcard", 5},   {"bankcard", 8},
-        {"driving", 9},   {"vehicle", 10},     {"invoice", 11}, {"business", 12},
-        {"passport", 13}, {"banklicence", 14}, {"table", 15},
+std::optional<KindCode> CliKindCode(const std::string& name) {
+    static const std::pair<const char*, KindCode> kNames[] = {
+        {"text", KindCode::TextOfflineFirst},
+        {"accurate", KindCode::Accurate},
+        {"idcard", KindCode::IdCardBothSides},
+        {"bankcard", KindCode::BankCard},
+        {"driving", KindCode::DrivingLicence},
+        {"vehicle", KindCode::VehicleLicence},
+        {"invoice", KindCode::VatInvoice},
+        {"business", KindCode::BusinessLicence},
+        {"passport", KindCode::Passport},
+        {"banklicence", KindCode::BankAccountLicence},
+        {"table", KindCode::Table},
     };
-    for (const auto& [text, code] : kNames)
-        if (name == text) return code;
-    int code = -1;
+    for (const auto& [text, kind] : kNames)
+        if (name == text) return kind;
+    int number = -1;
     const char* end = name.data() + name.size();
-    const auto [ptr, ec] = std::from_chars(name.data(), end, code);
-    if (ec == std::errc() && ptr == end && code >= 0 && code <= 15 && code != 4) return code;
-    return std::nullopt;
+    const auto [ptr, ec] = std::from_chars(name.data(), end, number);
+    if (ec != std::errc() || ptr != end) return std::nullopt;
+    return KindFromNumber(number);
 }
 
 CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {

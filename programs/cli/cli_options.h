@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "recognition/kinds.h"
+
 // What a taviocr-cli command line asks for.
 struct CliOptions {
     enum class Action { Help, Version, Recognize, UsageError };
@@ -11,7 +13,7 @@ struct CliOptions {
 
     Action action = Action::Help;
     Engine engine = Engine::Auto;
-    int kind = 0;           // recognition kind code, 0 plain text
+    KindCode kind = KindCode::TextOfflineFirst;
     std::string outFolder;  // save result files there, as a batch does
     bool merge = false;     // one text for all images
     bool json = false;      // print the result fields as JSON
@@ -29,5 +31,5 @@ inline constexpr int kExitUsage = 2;
 
 CliOptions ParseCliArguments(const std::vector<std::string>& arguments);
 std::string CliUsageText();
-// The kind code of a --kind name ("invoice" → 11) or number.
-std::optional<int> CliKindCode(const std::string& name);
+// The kind of a --kind name ("invoice") or number ("11").
+std::optional<KindCode> CliKindCode(const std::string& name);

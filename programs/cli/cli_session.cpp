@@ -1,8 +1,5 @@
 #include "programs/cli/cli_session.h"
 
-#include "programs/cli/cli_batch.h"
-#include "programs/cli/cli_images.h"
-#include "programs/cli/console_messages.h"
 #include "app/diagnostics.h"
 #include "app/language_file.h"
 #include "app/language_table.h"
@@ -11,15 +8,18 @@
 #include "app/settings.h"
 #include "app/working_folders.h"
 #include "net/endpoints.h"
+#include "offline/offline_engine.h"
 #include "platform/file_io.h"
 #include "platform/profile.h"
 #include "platform/system_locale.h"
 #include "platform/text.h"
+#include "programs/cli/cli_batch.h"
+#include "programs/cli/cli_images.h"
+#include "programs/cli/console_messages.h"
 #include "recognition/credentials.h"
 #include "recognition/kinds.h"
 #include "recognition/recognition_job.h"
 #include "recognition/result_text.h"
-#include "offline/offline_engine.h"
 
 void PrepareCliProcess() {
     ProcessGlobals& globals = Globals();
@@ -46,7 +46,6 @@ int RunCliRecognition(const CliOptions& options) {
     RecognitionJob job;
     job.SetMessageDisplay(&messages);
     job.SetOfflineEngineFactory([] { return std::make_unique<OfflineEngine>(); });
-    job.SetLanguageNumber(LanguageNumberForSetting(GlobalSettings().OCRLanguage));
 
     bool useCloud = true;
     switch (options.engine) {
@@ -60,21 +59,21 @@ int RunCliRecognition(const CliOptions& options) {
             useCloud = false;
             break;
     }
-    if (options.kind == kKindTextOfflineFirst && !useCloud && !job.OfflineEngineAvailable()) {
+    if (options.kind == KindCode::TextOfflineFirst && !useCloud && !job.OfflineEngineAvailable()) {
         PrintError(L"the offline engine is not installed in this build");
         return kExitFailure;
     }
     // Read by the job when the run starts; this process's settings are never written back.
     GlobalSettings().UseHighQuality = useCloud ? 1 : 0;
-    job.SetOfflineOnly(options.engine == CliOptions::Engine::Offline);
 
     const CliImages images(options.images);
     std::wstring outFolder;
-    if (!options.outFolder.empty() || options.kind == kKindTable) {
+    if (!options.outFolder.empty() || options.kind == KindCode::Table) {
         const std::wstring base =
             NormalCliPath(options.outFolder.empty() ? "." : options.outFolder);
-        outFolder = options.kind == kKindTable ? (CreateFolderTree(base) ? base : std::wstring())
-                                               : MakeOutputFolder(base);
+        outFolder = options.kind == KindCode::Table
+                        ? (CreateFolderTree(base) ? base : std::wstring())
+                        : MakeOutputFolder(base);
         if (outFolder.empty()) {
             PrintError(MessageText(L"SaveResultFailed", base));
             return kExitFailure;
@@ -83,7 +82,10 @@ int RunCliRecognition(const CliOptions& options) {
     }
     CliBatch batch(options, images, job, messages, outFolder);
     job.SetNotifyWindow(&batch);
-    if (!job.StartRecognition(images.SentPaths(), options.kind)) return kExitFailure;
+    const RecognitionRequest request{images.SentPaths(), options.kind,
+                                     LanguageNumberForSetting(GlobalSettings().OCRLanguage),
+                                     options.engine == CliOptions::Engine::Offline};
+    if (!job.Start(request)) return kExitFailure;
     job.Wait();
     return batch.Finish();
 }

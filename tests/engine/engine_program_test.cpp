@@ -13,12 +13,12 @@
 #include "app/settings.h"
 #include "engine/tesseract_reader.h"
 #include "engine_fixture.h"
+#include "offline/offline_engine.h"
 #include "platform/private_clipboard.h"
 #include "platform/processes.h"
 #include "recognition/recognition_job.h"
 #include "support/child_process.h"
 #include "support/test_certificates.h"
-#include "offline/offline_engine.h"
 
 namespace fs = std::filesystem;
 
@@ -80,7 +80,7 @@ TEST_F(EngineTest, TheJobUsesTheEngineAndFallsBackToTheCloud) {
     job.SetMessageDisplay(&messages_);
     job.SetOfflineEngineFactory([] { return std::make_unique<OfflineEngine>(); });
     ASSERT_TRUE(job.OfflineEngineAvailable());
-    ASSERT_TRUE(job.StartRecognition({Path("text.png"), Path("blank.png")}, 0));
+    ASSERT_TRUE(job.Start({{Path("text.png"), Path("blank.png")}, KindCode::TextOfflineFirst}));
     job.Wait();
     ASSERT_EQ(window.messages.size(), 2u);
     EXPECT_EQ(window.messages[0].result.textLines,

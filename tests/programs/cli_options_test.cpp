@@ -14,7 +14,7 @@ TEST(CliOptions, ImagesWithKindAndEngine) {
     const CliOptions o =
         ParseCliArguments({"--kind", "15", "a.png", "--engine", "offline", "b.jpg"});
     EXPECT_EQ(o.action, Action::Recognize);
-    EXPECT_EQ(o.kind, 15);
+    EXPECT_EQ(o.kind, KindCode::Table);
     EXPECT_EQ(o.engine, CliOptions::Engine::Offline);
     EXPECT_EQ(o.images, (std::vector<std::string>{"a.png", "b.jpg"}));
     // After "--" a name that starts with a dash is an image.

@@ -18,11 +18,13 @@ protected:
         Globals() = ProcessGlobals{};
         Globals().ExeFolder = Utf8ToWide(TAVIOCR_OUT_DIR);
     }
-    std::unique_ptr<OcrResult> Parse(const std::string& json, int jobKind = 0, int callKind = -1,
+    std::unique_ptr<OcrResult> Parse(const std::string& json,
+                                     KindCode jobKind = KindCode::TextOfflineFirst,
+                                     std::optional<KindCode> callKind = std::nullopt,
                                      bool highQuality = true) {
         ParseContext context;
         context.jobKind = jobKind;
-        context.callKind = callKind < 0 ? jobKind : callKind;
+        context.callKind = callKind.value_or(jobKind);
         context.useHighQuality = highQuality;
         context.messages = &messages_;
         return ParseOcrAnswer(ParseJsonLenient(json), context);
@@ -32,9 +34,11 @@ protected:
 
 TEST_F(AnswerParserTest, TransportFailuresShowTheirMessages) {
     EXPECT_FALSE(Parse(R"({"curl_error_code": 28})"));
-    EXPECT_FALSE(Parse(R"({"curl_error_code": 6})", 0, 0, false));
-    EXPECT_FALSE(Parse(R"({"curl_error_code": 6})", 8, 8, false));
-    EXPECT_FALSE(Parse(R"({"curl_error_code": 6})", 0, 1, true));
+    EXPECT_FALSE(Parse(R"({"curl_error_code": 6})", KindCode::TextOfflineFirst,
+                       KindCode::TextOfflineFirst, false));
+    EXPECT_FALSE(Parse(R"({"curl_error_code": 6})", KindCode::BankCard, KindCode::BankCard, false));
+    EXPECT_FALSE(
+        Parse(R"({"curl_error_code": 6})", KindCode::TextOfflineFirst, KindCode::Text, true));
     // Refused connections and TLS failures are failures, not empty results.
     EXPECT_FALSE(Parse(R"({"curl_error_code": 7})"));
     EXPECT_FALSE(Parse(R"({"curl_error_code": 60})"));
@@ -86,7 +90,7 @@ TEST_F(AnswerParserTest, PlainTextKeepsLinesPositionsAndProbabilities) {
          "probability": {"average": 0.9, "variance": 0.01, "min": 0.8}},
         {"words": ""},
         {"words": "中文", "location": {"top": 5, "left": 6, "width": 7, "height": 8}}]})",
-                         0, 1);
+                         KindCode::TextOfflineFirst, KindCode::Text);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->textLines, (std::vector<std::wstring>{L"Hello", L"", L"中文"}));
     ASSERT_EQ(r->locations.size(), 2u);
@@ -98,7 +102,7 @@ TEST_F(AnswerParserTest, PlainTextKeepsLinesPositionsAndProbabilities) {
     EXPECT_EQ(r->direction, 1);
     EXPECT_EQ(r->language, 3);
     EXPECT_EQ(r->wordsCount, 3);
-    EXPECT_EQ(r->kind, 1);
+    EXPECT_EQ(r->kind, KindCode::Text);
     EXPECT_EQ(RecognitionsToday(), before + 1);
     EXPECT_TRUE(messages_.shown.empty());
 }
@@ -106,7 +110,7 @@ TEST_F(AnswerParserTest, PlainTextKeepsLinesPositionsAndProbabilities) {
 TEST_F(AnswerParserTest, WrongTypesAndBrokenAnswersGiveTheFormatMessage) {
     EXPECT_FALSE(Parse(R"({"words_result": 5})"));
     EXPECT_FALSE(Parse(R"({"words_result": [{"words": {"nested": 1}}]})"));
-    EXPECT_FALSE(Parse(R"({"words_result": {"a": 1}})", 9));
+    EXPECT_FALSE(Parse(R"({"words_result": {"a": 1}})", KindCode::DrivingLicence));
     EXPECT_FALSE(Parse(R"({"error_code": "x"})"));
     EXPECT_FALSE(Parse(std::string(5000, '[') + std::string(5000, ']')));  // deeply nested
     ASSERT_EQ(messages_.shown.size(), 5u);
@@ -129,13 +133,14 @@ TEST_F(AnswerParserTest, InvalidUtf8AndHugeAnswersStayReadable) {
 TEST_F(AnswerParserTest, IdentityCardsRejectBadImagesAndAcceptUnknownStatuses) {
     const auto r = Parse(R"({"image_status": "normal", "risk_type": "copy", "edit_tool": "ps",
         "words_result": {"姓名": {"words": "张三"}, "住址": {"words": "北京"}}})",
-                         5, 6);
+                         KindCode::IdCardBothSides, KindCode::IdCardFront);
     ASSERT_TRUE(r);
     // Member order is the byte order of the UTF-8 names: 住 (E4 BD) before 姓 (E5 A7).
     EXPECT_EQ(r->textLines, (std::vector<std::wstring>{L"住址：北京", L"姓名：张三"}));
     EXPECT_EQ(r->cardStatus.riskType, "copy");
-    EXPECT_EQ(r->kind, 6);
-    EXPECT_TRUE(Parse(R"({"image_status": "brand_new", "words_result": {}})", 5));
+    EXPECT_EQ(r->kind, KindCode::IdCardFront);
+    EXPECT_TRUE(
+        Parse(R"({"image_status": "brand_new", "words_result": {}})", KindCode::IdCardBothSides));
     const std::pair<const char*, const wchar_t*> rejections[] = {
         {"reversed_side", L"ExceptIdcardRS"},
         {"non_idcard", L"ExceptIdcardNoIdcard"},
@@ -146,7 +151,7 @@ TEST_F(AnswerParserTest, IdentityCardsRejectBadImagesAndAcceptUnknownStatuses) {
         messages_.shown.clear();
         EXPECT_FALSE(Parse(std::string(R"({"image_status": ")") + status +
                                R"(", "words_result": {"姓名": {"words": "x"}}})",
-                           5));
+                           KindCode::IdCardBothSides));
         ASSERT_EQ(messages_.Keys(), std::vector<std::wstring>{key});
     }
 }
@@ -154,7 +159,7 @@ TEST_F(AnswerParserTest, IdentityCardsRejectBadImagesAndAcceptUnknownStatuses) {
 TEST_F(AnswerParserTest, BankCardsFillTheirOwnFields) {
     const auto r = Parse(R"({"result": {"bank_card_number": "6222 6000", "bank_name": "交通银行",
                               "bank_card_type": 2}})",
-                         8);
+                         KindCode::BankCard);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->bankCardNumber, "6222 6000");
     EXPECT_EQ(r->bankName, L"交通银行");
@@ -170,7 +175,7 @@ TEST_F(AnswerParserTest, InvoicesLabelKnownMembersThenListTheGoods) {
         "CommodityAmount": [{"word": "3.00"}], "CommodityTaxRate": [{"word": "13%"}],
         "CommodityTax": [{"word": "0.39"}], "CommodityUnit": [{"word": "box"}],
         "CommodityType": [{"word": "A"}], "Other": [1, 2]}})",
-                         11);
+                         KindCode::VatInvoice);
     ASSERT_TRUE(r);
     ASSERT_EQ(r->textLines.size(), 2u);
     EXPECT_EQ(r->textLines[0], L"Invoice number：14641426");

@@ -34,8 +34,8 @@ TEST_F(OcrClientTest, TokenIsFetchedOnceAndReusedUntilADayBeforeExpiry) {
 
 TEST_F(OcrClientTest, RequestCarriesSdkFieldsTokenAndEscapedForm) {
     OcrClient client = Client();
-    const Json::Value answer =
-        WholeAnswer(client.Recognize(1, "\xFB\xFF\xBE image", {{"language_type", "ENG"}}));
+    const Json::Value answer = WholeAnswer(
+        client.Recognize(KindCode::Text, "\xFB\xFF\xBE image", {{"language_type", "ENG"}}));
     EXPECT_EQ(answer["words_result"][0]["words"].asString(), "Hello TaviOCR");
     const auto post = cloud_->Requests().back();
     EXPECT_EQ(post.path, kPath);
@@ -51,14 +51,14 @@ TEST_F(OcrClientTest, ExpiredTokenIsRetriedExactlyOnce) {
     const std::string expired = R"({"error_code": 110, "error_msg": "Access token invalid"})";
     cloud_->QueueAnswer(kPath, expired);
     OcrClient client = Client();
-    EXPECT_FALSE(client.Recognize(1, "img", {}).value.isMember("error_code"));
+    EXPECT_FALSE(client.Recognize(KindCode::Text, "img", {}).value.isMember("error_code"));
     EXPECT_EQ(cloud_->CountRequests(kPath), 2);
     EXPECT_EQ(cloud_->CountRequests("/oauth/2.0/token"), 2);
 
     cloud_->QueueAnswer(kPath, expired);
     cloud_->QueueAnswer(kPath, R"({"error_code": 111, "error_msg": "expired"})");
     OcrClient second = Client();
-    EXPECT_EQ(second.Recognize(1, "img", {}).value["error_code"].asInt(), 111);
+    EXPECT_EQ(second.Recognize(KindCode::Text, "img", {}).value["error_code"].asInt(), 111);
     EXPECT_EQ(cloud_->CountRequests(kPath), 4);
 }
 
@@ -77,7 +77,7 @@ TEST_F(OcrClientTest, QueryIsAppendedAfterAnExistingQuestionMark) {
 
 TEST_F(OcrClientTest, NoImageIsPostedWhenTheTokenCannotBeFetched) {
     OcrClient client("app-id", FakeCloud::kApiKey, FakeCloud::kSecretKey, "https://127.0.0.1:1");
-    const Json::Value answer = client.Recognize(1, "img", {}).value;
+    const Json::Value answer = client.Recognize(KindCode::Text, "img", {}).value;
     EXPECT_EQ(answer["curl_error_code"].asInt(), 7);
     EXPECT_EQ(cloud_->Requests().size(), 0u);
 }
@@ -85,12 +85,12 @@ TEST_F(OcrClientTest, NoImageIsPostedWhenTheTokenCannotBeFetched) {
 TEST_F(OcrClientTest, AServerWithAnUntrustedCertificateIsRefused) {
     FakeCloud stranger(true);
     OcrClient client("app-id", FakeCloud::kApiKey, FakeCloud::kSecretKey, stranger.BaseUrl());
-    EXPECT_EQ(client.Recognize(1, "img", {}).value["curl_error_code"].asInt(), 60);
+    EXPECT_EQ(client.Recognize(KindCode::Text, "img", {}).value["curl_error_code"].asInt(), 60);
     EXPECT_TRUE(stranger.Requests().empty());
 }
 
 TEST_F(OcrClientTest, OversizedAnswersAbortAsFailures) {
     cloud_->SetBehaviour(FakeCloud::Behaviour::Huge);
     OcrClient client = Client();
-    EXPECT_EQ(client.Recognize(1, "img", {}).value["curl_error_code"].asInt(), 23);
+    EXPECT_EQ(client.Recognize(KindCode::Text, "img", {}).value["curl_error_code"].asInt(), 23);
 }

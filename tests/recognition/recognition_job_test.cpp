@@ -36,8 +36,9 @@ protected:
         job_.SetNotifyWindow(&window_);
         job_.SetMessageDisplay(&messages_);
     }
-    void Run(std::vector<std::wstring> paths, int kind) {
-        ASSERT_TRUE(job_.StartRecognition(std::move(paths), kind));
+    void Run(std::vector<std::wstring> paths, KindCode kind, unsigned language = 1,
+             bool offlineOnly = false) {
+        ASSERT_TRUE(job_.Start({std::move(paths), kind, language, offlineOnly}));
         job_.Wait();
     }
     RecordingWindow window_;
@@ -46,12 +47,13 @@ protected:
 
 TEST_F(RecognitionJobTest, EachImageIsReportedInOrder) {
     const auto a = MakeImage("a.png"), b = MakeImage("b.png");
-    Run({a, b}, 0);
+    Run({a, b}, KindCode::TextOfflineFirst);
     ASSERT_EQ(window_.messages.size(), 2u);
     EXPECT_EQ(window_.messages[0].path, a);
     EXPECT_EQ(window_.messages[1].path, b);
     EXPECT_EQ(window_.messages[0].result.textLines[0], L"Hello TaviOCR");
-    EXPECT_EQ(window_.messages[0].result.kind, 1);  // high quality makes kind 0 a cloud request
+    EXPECT_EQ(window_.messages[0].result.kind,
+              KindCode::Text);  // high quality makes kind 0 a cloud request
     EXPECT_EQ(cloud_->CountRequests("/rest/2.0/ocr/v1/general_basic"), 2);
     EXPECT_EQ(cloud_->CountRequests("/oauth/2.0/token"), 2);  // one client per image
 }
@@ -64,7 +66,7 @@ TEST_F(RecognitionJobTest, ABatchGoesOnPastFailingPicturesAndKeepsTheirReasons) 
     cloud_->QueueAnswer("/rest/2.0/ocr/v1/general_basic", R"({"words_result": []})");
     cloud_->QueueAnswer("/rest/2.0/ocr/v1/general_basic",
                         R"({"error_code": 17, "error_msg": "limit"})");
-    Run({a, Path("noise.png"), c, Path("missing.png")}, 1);
+    Run({a, Path("noise.png"), c, Path("missing.png")}, KindCode::Text);
     ASSERT_EQ(window_.messages.size(), 4u);
     EXPECT_TRUE(window_.messages[0].hasResult);
     EXPECT_FALSE(window_.messages[1].hasResult);
@@ -79,7 +81,7 @@ TEST_F(RecognitionJobTest, ABatchGoesOnPastFailingPicturesAndKeepsTheirReasons) 
     EXPECT_TRUE(messages_.Keys().empty());
     EXPECT_EQ(cloud_->CountRequests("/rest/2.0/ocr/v1/general_basic"), 2);
     // The next start empties what the last one kept.
-    Run({a}, 1);
+    Run({a}, KindCode::Text);
     EXPECT_EQ(job_.ErrorKey(), L"");
     EXPECT_TRUE(job_.Failures().empty());
 }
@@ -87,7 +89,7 @@ TEST_F(RecognitionJobTest, ABatchGoesOnPastFailingPicturesAndKeepsTheirReasons) 
 TEST_F(RecognitionJobTest, AWindowClosedMidBatchTakesNoFurtherImages) {
     const auto a = MakeImage("a.png"), b = MakeImage("b.png"), c = MakeImage("c.png");
     window_.afterMessage = [this] { window_.alive = false; };
-    Run({a, b, c}, 1);
+    Run({a, b, c}, KindCode::Text);
     EXPECT_EQ(window_.messages.size(), 1u);
     EXPECT_EQ(cloud_->CountRequests("/rest/2.0/ocr/v1/general_basic"), 1)
         << "nothing is sent for a batch nobody is watching";
@@ -96,19 +98,19 @@ TEST_F(RecognitionJobTest, AWindowClosedMidBatchTakesNoFurtherImages) {
 TEST_F(RecognitionJobTest, StartsAreRefusedWhileBusyOrWithoutAWindow) {
     cloud_->SetBehaviour(FakeCloud::Behaviour::Stall);
     const auto a = MakeImage("a.png");
-    ASSERT_TRUE(job_.StartRecognition({a}, 1));
-    EXPECT_FALSE(job_.StartRecognition({a, a}, 1));
+    ASSERT_TRUE(job_.Start({{a}, KindCode::Text}));
+    EXPECT_FALSE(job_.Start({{a, a}, KindCode::Text}));
     job_.Wait();
     cloud_->SetBehaviour(FakeCloud::Behaviour::Normal);
     EXPECT_EQ(window_.messages.size(), 1u);
-    Run({a}, 1);  // a finished run is reaped
+    Run({a}, KindCode::Text);  // a finished run is reaped
     window_.alive = false;
-    EXPECT_FALSE(job_.StartRecognition({a}, 1));
+    EXPECT_FALSE(job_.Start({{a}, KindCode::Text}));
 }
 
 TEST_F(RecognitionJobTest, IdentityCardSidesBecomeOneResult) {
     const auto front = MakeImage("front.png"), back = MakeImage("back.png");
-    Run({front, back}, 5);
+    Run({front, back}, KindCode::IdCardBothSides);
     ASSERT_EQ(window_.messages.size(), 1u);
     EXPECT_EQ(window_.messages[0].path, back);
     const auto& lines = window_.messages[0].result.textLines;
@@ -127,7 +129,7 @@ TEST_F(RecognitionJobTest, IdentityCardFailuresKeepOrDropTheFront) {
         {"姓名": {"words": "张三"}}})");
     cloud_->QueueAnswer("/rest/2.0/ocr/v1/idcard",
                         R"({"image_status": "blurred", "words_result": {}})");
-    Run({front, back}, 5);
+    Run({front, back}, KindCode::IdCardBothSides);
     ASSERT_EQ(window_.messages.size(), 1u);
     EXPECT_EQ(window_.messages[0].result.textLines, std::vector<std::wstring>{L"姓名：张三"});
     EXPECT_EQ(messages_.Keys(), std::vector<std::wstring>{L"ExceptIdcardBlurred"});
@@ -136,14 +138,14 @@ TEST_F(RecognitionJobTest, IdentityCardFailuresKeepOrDropTheFront) {
     cloud_->QueueAnswer("/rest/2.0/ocr/v1/idcard",
                         R"({"image_status": "reversed_side", "words_result": {}})");
     const int before = cloud_->CountRequests("/rest/2.0/ocr/v1/idcard");
-    Run({front, back}, 5);
+    Run({front, back}, KindCode::IdCardBothSides);
     ASSERT_EQ(window_.messages.size(), 1u);
     EXPECT_FALSE(window_.messages[0].hasResult);
     EXPECT_EQ(window_.messages[0].path, back);
     EXPECT_EQ(cloud_->CountRequests("/rest/2.0/ocr/v1/idcard"), before + 1);
     // Only a front image: its result with its own path.
     window_.messages.clear();
-    Run({front}, 5);
+    Run({front}, KindCode::IdCardBothSides);
     ASSERT_EQ(window_.messages.size(), 1u);
     EXPECT_EQ(window_.messages[0].path, front);
 }
@@ -152,17 +154,17 @@ TEST_F(RecognitionJobTest, OfflineEngineTakesPlainTextWhenHighQualityIsOff) {
     GlobalSettings().UseHighQuality = 0;
     job_.SetOfflineEngineFactory([] { return std::make_unique<ScriptedEngine>(true, true); });
     const auto a = MakeImage("a.png");
-    Run({a}, 0);
+    Run({a}, KindCode::TextOfflineFirst);
     ASSERT_EQ(window_.messages.size(), 1u);
     EXPECT_EQ(window_.messages[0].result.textLines,
               std::vector<std::wstring>{L"offline text\r\nsecond line"});
-    EXPECT_EQ(window_.messages[0].result.kind, 0);
+    EXPECT_EQ(window_.messages[0].result.kind, KindCode::TextOfflineFirst);
     EXPECT_TRUE(cloud_->Requests().empty());
     // A failing engine falls back to the cloud, still as kind 0.
     window_.messages.clear();
     job_.SetOfflineEngineFactory([] { return std::make_unique<ScriptedEngine>(true, false); });
-    Run({a}, 0);
-    EXPECT_EQ(window_.messages[0].result.kind, 0);
+    Run({a}, KindCode::TextOfflineFirst);
+    EXPECT_EQ(window_.messages[0].result.kind, KindCode::TextOfflineFirst);
     EXPECT_EQ(cloud_->CountRequests("/rest/2.0/ocr/v1/general_basic"), 1);
 }
 
@@ -170,16 +172,16 @@ TEST_F(RecognitionJobTest, OfflineEngineTakesPlainTextWhenHighQualityIsOff) {
 // nothing is uploaded, not even a picture without text.
 TEST_F(RecognitionJobTest, OfflineOnlyNeverAsksTheCloud) {
     GlobalSettings().UseHighQuality = 1;
-    job_.SetOfflineOnly(true);
     const auto a = MakeImage("a.png");
     job_.SetOfflineEngineFactory(
         [] { return std::make_unique<ScriptedEngine>(true, false, true); });
-    Run({a}, 0);
+    const auto offlineOnly = [&] { Run({a}, KindCode::TextOfflineFirst, 1, true); };
+    offlineOnly();
     ASSERT_EQ(window_.messages.size(), 1u);
     EXPECT_TRUE(window_.messages[0].hasResult);
     EXPECT_TRUE(window_.messages[0].result.textLines.empty());
     job_.SetOfflineEngineFactory([] { return std::make_unique<ScriptedEngine>(true, false); });
-    Run({a}, 0);
+    offlineOnly();
     EXPECT_FALSE(window_.messages[1].hasResult);
     EXPECT_EQ(job_.ErrorKey(), L"OfflineEngineFailed");
     EXPECT_TRUE(cloud_->Requests().empty());
@@ -187,8 +189,11 @@ TEST_F(RecognitionJobTest, OfflineOnlyNeverAsksTheCloud) {
 
 TEST_F(RecognitionJobTest, EveryDocumentKindReachesItsEndpointWithItsOptions) {
     const auto image = MakeImage("doc.png");
-    job_.SetLanguageNumber(0);
-    for (int kind : {2, 3, 8, 9, 10, 11, 12, 13, 14}) Run({image}, kind);
+    for (KindCode kind :
+         {KindCode::TextWithPositions, KindCode::Accurate, KindCode::BankCard,
+          KindCode::DrivingLicence, KindCode::VehicleLicence, KindCode::VatInvoice,
+          KindCode::BusinessLicence, KindCode::Passport, KindCode::BankAccountLicence})
+        Run({image}, kind, 0);
     ASSERT_EQ(window_.messages.size(), 9u);
     for (const auto& m : window_.messages) EXPECT_TRUE(m.hasResult);
     std::map<std::string, std::map<std::string, std::string>> forms;
@@ -207,16 +212,16 @@ TEST_F(RecognitionJobTest, ServiceAndTransportErrorsOfOnePictureShowTheirMessage
     const auto image = MakeImage("doc.png");
     cloud_->SetAnswer("/rest/2.0/ocr/v1/general_basic",
                       R"({"error_code": 216202, "error_msg": "image size error"})");
-    Run({image}, 1);
+    Run({image}, KindCode::Text);
     EXPECT_EQ(window_.messages.size(), 1u);
     EXPECT_EQ(messages_.Keys(), std::vector<std::wstring>{L"AIPError216202"});
     messages_.shown.clear();
     cloud_->SetBehaviour(FakeCloud::Behaviour::Garbage);
-    Run({image}, 1);
+    Run({image}, KindCode::Text);
     EXPECT_EQ(messages_.Keys(), std::vector<std::wstring>{L"ServiceAnswerNotJson"});
     messages_.shown.clear();
     cloud_.reset();  // the service is gone: connections are refused
-    Run({image}, 1);
+    Run({image}, KindCode::Text);
     EXPECT_EQ(messages_.Keys(), std::vector<std::wstring>{L"CURL_NONETWORK"});
     cloud_ = std::make_unique<FakeCloud>();
 }
@@ -225,7 +230,7 @@ TEST_F(RecognitionJobTest, TablesAreWrittenAndTheRunGoesOnAfterAFailedOne) {
     CreateFolderTree(Path("out"));
     job_.SetOutputFolder(Path("out"));
     const auto page = MakeImage("page.png");
-    Run({Path("missing.png"), page}, 15);
+    Run({Path("missing.png"), page}, KindCode::Table);
     ASSERT_EQ(window_.messages.size(), 2u);
     EXPECT_EQ(window_.messages[0].result.status, -1);
     EXPECT_EQ(window_.messages[1].result.status, 0);
@@ -242,7 +247,7 @@ TEST_F(RecognitionJobTest, AnOutputFolderRemovedMidBatchIsMadeAgain) {
     window_.afterMessage = [&] {
         if (window_.messages.size() == 1) std::filesystem::remove_all(NarrowPath("out"));
     };
-    Run({first, second}, 15);
+    Run({first, second}, KindCode::Table);
     ASSERT_EQ(window_.messages.size(), 2u);
     EXPECT_EQ(window_.messages[1].result.status, 0);
     EXPECT_TRUE(FileExists(Path("out/batch/second.xlsx")));

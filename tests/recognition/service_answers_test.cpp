@@ -16,12 +16,12 @@ protected:
         image_ = MakeImage("doc.png");
     }
     // The one message of a run of the picture with the kind.
-    RecordingWindow::Message Run(int kind) {
+    RecordingWindow::Message Run(KindCode kind) {
         window_.messages.clear();
         messages_.shown.clear();
         std::vector<std::wstring> paths{image_};
-        if (kind == 5) paths.push_back(image_);
-        EXPECT_TRUE(job_.StartRecognition(paths, kind));
+        if (kind == KindCode::IdCardBothSides) paths.push_back(image_);
+        EXPECT_TRUE(job_.Start({paths, kind}));
         job_.Wait();
         EXPECT_EQ(window_.messages.size(), 1u);
         return window_.messages.empty() ? RecordingWindow::Message{} : window_.messages.back();
@@ -40,12 +40,17 @@ TEST_F(ServiceAnswersTest, LogIdsAsStringsOrAbove2To63NeverLoseADocument) {
     for (const auto& [shape, id] : shapes) {
         cloud_->SetLogId(shape);
         // Plain text, accurate text, both card sides, invoice, business licence.
-        for (const auto& [kind, lines] : {std::pair{1, 2u}, {3, 2u}, {5, 6u}, {11, 6u}, {12, 2u}}) {
+        for (const auto& [kind, lines] : {std::pair{KindCode::Text, 2u},
+                                          {KindCode::Accurate, 2u},
+                                          {KindCode::IdCardBothSides, 6u},
+                                          {KindCode::VatInvoice, 6u},
+                                          {KindCode::BusinessLicence, 2u}}) {
             const auto message = Run(kind);
-            ASSERT_TRUE(message.hasResult) << shape << " kind " << kind;
-            EXPECT_EQ(message.result.textLines.size(), lines) << shape << " kind " << kind;
+            ASSERT_TRUE(message.hasResult) << shape << " kind " << KindNumber(kind);
+            EXPECT_EQ(message.result.textLines.size(), lines)
+                << shape << " kind " << KindNumber(kind);
             EXPECT_EQ(static_cast<std::uint64_t>(message.result.logId), id) << shape;
-            EXPECT_TRUE(messages_.shown.empty()) << shape << " kind " << kind;
+            EXPECT_TRUE(messages_.shown.empty()) << shape << " kind " << KindNumber(kind);
         }
     }
 }
@@ -59,20 +64,20 @@ TEST_F(ServiceAnswersTest, CutOffAndForeignAnswersAreFailuresWithTheirMessage) {
          {whole.substr(0, whole.find("second")), whole.substr(0, whole.size() - 1),
           std::string(R"({"words_result": [{"words": "a"}, {"words": tru}, {"words": "c"}]})")}) {
         cloud_->SetAnswer(path, broken);
-        EXPECT_FALSE(Run(1).hasResult) << broken;
+        EXPECT_FALSE(Run(KindCode::Text).hasResult) << broken;
         ASSERT_EQ(messages_.Keys(), std::vector<std::wstring>{L"JsonFormatErr"}) << broken;
         EXPECT_FALSE(messages_.shown[0].text.empty()) << "the parser says what is wrong";
     }
     // A proxy's refusal of a large upload, an error page.
     cloud_->SetAnswer(path,
                       "<html><head><title>413 Request Entity Too Large</title></head></html>");
-    EXPECT_FALSE(Run(1).hasResult);
+    EXPECT_FALSE(Run(KindCode::Text).hasResult);
     EXPECT_EQ(messages_.Keys(), std::vector<std::wstring>{L"ServiceAnswerNotJson"});
 }
 
 TEST_F(ServiceAnswersTest, RefusedServiceKeysSendNoPicture) {
     ProcessCredentials().apiKey = "a key the service does not know";
-    EXPECT_FALSE(Run(1).hasResult);
+    EXPECT_FALSE(Run(KindCode::Text).hasResult);
     EXPECT_EQ(messages_.Keys(), std::vector<std::wstring>{L"AuthorizationFailed"});
     EXPECT_EQ(cloud_->CountRequests("/oauth/2.0/token"), 1);
     EXPECT_EQ(cloud_->CountRequests("/rest/2.0/ocr/v1/general_basic"), 0);

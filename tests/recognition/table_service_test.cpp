@@ -61,7 +61,7 @@ TEST_F(TableServiceTest, SignedRequestBringsBackARealWorkbook) {
     const auto second = Recognize(MakeImage("b/page.jpg"));
     const auto dotted = Recognize(MakeImage("report.final.png"));
     ASSERT_EQ(first->status, 0);
-    EXPECT_EQ(first->kind, 15);
+    EXPECT_EQ(first->kind, KindCode::Table);
     EXPECT_EQ(first->filePath, Path("out/page.xlsx"));
     EXPECT_EQ(second->filePath, Path("out/page-1.xlsx"));
     EXPECT_EQ(dotted->filePath, Path("out/report.final.xlsx"));

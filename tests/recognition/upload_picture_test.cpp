@@ -45,7 +45,7 @@ protected:
     // The outcome of one picture: true when the service recognised it.
     bool Recognise(const std::wstring& path) {
         window_.messages.clear();
-        EXPECT_TRUE(job_.StartRecognition({path}, 1));
+        EXPECT_TRUE(job_.Start({{path}, KindCode::Text}));
         job_.Wait();
         return !window_.messages.empty() && window_.messages[0].hasResult;
     }
