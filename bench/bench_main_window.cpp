@@ -53,7 +53,7 @@ void BM_Add500FilesAndRefresh(benchmark::State& state) {
     const std::wstring image = WriteImage(root / "images/page.png");
     auto* frame = new CMainFrame;
     frame->Create(nullptr, L"TaviOCR", kMainWindowStyle);
-    frame->SetModeAndShowAddPage(1);
+    frame->SetModeAndShowAddPage(MainMode::Picture);
     for (auto _ : state) {
         frame->ClearFiles();
         for (int i = 0; i < 500; ++i) frame->AddImageFile(image);
@@ -103,7 +103,7 @@ void BM_LongestStallDuringBatch(benchmark::State& state) {
     for (auto _ : state) {
         auto* frame = new CMainFrame;
         frame->Create(nullptr, L"TaviOCR", kMainWindowStyle);
-        frame->SetModeAndShowAddPage(1);
+        frame->SetModeAndShowAddPage(MainMode::Picture);
         for (const auto& image : images) frame->AddImageFile(image);
         frame->RefreshFileArea();
         QElapsedTimer clock;

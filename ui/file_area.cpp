@@ -69,7 +69,7 @@ void CMainFrame::RefreshFileArea() {
     }
     SetVisible(L"LayoutAddPic1", true);
     SetVisible(L"LayoutAddPic2", false);
-    if (mainMode_ == kModeIdCard) {
+    if (mainMode_ == MainMode::IdCard) {
         SetVisible(L"buttonAddPic", false);
         SetVisible(L"buttonOCR", true);
         SetEnabled(L"buttonOCR", true);
@@ -163,17 +163,17 @@ void CMainFrame::ClearIdCardSlots() {
 
 // Only the pages that take pictures take drops.
 bool CMainFrame::TakesDropsNow() const {
-    const int page = CurrentPage();
+    const MainPage page = CurrentPage();
     return AcceptsDroppedFiles() &&
-           (page == kPageHome || page == kPageAddImages || page == kPageDrop);
+           (page == MainPage::Home || page == MainPage::AddImages || page == MainPage::Drop);
 }
 
 void CMainFrame::OnDropFiles(const std::vector<std::wstring>& paths) {
     if (!TakesDropsNow()) return;
-    const int page = CurrentPage();
+    const MainPage page = CurrentPage();
     ForgetFiles();
     resultMap_.clear();
-    if (mainMode_ == kModeIdCard) {
+    if (mainMode_ == MainMode::IdCard) {
         ShakeWindow(GetWidget());
         return;
     }
@@ -186,9 +186,9 @@ void CMainFrame::OnDropFiles(const std::vector<std::wstring>& paths) {
         if (!paths.empty()) ShakeWindow(GetWidget());
         return;
     }
-    if (page == kPageHome) {
-        mainMode_ = kModePicture;
-        SelectPage(kPageAddImages);
+    if (page == MainPage::Home) {
+        mainMode_ = MainMode::Picture;
+        SelectPage(MainPage::AddImages);
     }
     RefreshFileArea();
 }

@@ -122,18 +122,18 @@ void CMainFrame::OnClick(TNotifyUI& msg) {
     else if (name == L"userNickname")
         ShowPopupMenu(L"user_menu.xml");
     else if (const auto mode = ModeForButton(name)) {
-        if (*mode == kModeIdCard) ClearIdCardSlots();
+        if (*mode == MainMode::IdCard) ClearIdCardSlots();
         SetModeAndShowAddPage(*mode);
     } else if (name == L"Screenshot-OCR") {
-        mainMode_ = kModeScreenshot;
+        mainMode_ = MainMode::Screenshot;
         StartScreenCapture();
     } else if (name == L"ScannerPage") {
         OnScanCommand();
     } else if (name == L"Licensen-OCR") {
-        SelectPage(kPageDocumentKinds);
-        mainMode_ = kModeDocuments;
+        SelectPage(MainPage::DocumentKinds);
+        mainMode_ = MainMode::Documents;
     } else if (name == L"AppPage") {
-        SelectPage(kPageApps);
+        SelectPage(MainPage::Apps);
     } else if (name == L"Back") {
         OnBack();
     } else if (name == L"BackResultOK") {
@@ -161,10 +161,10 @@ void CMainFrame::OnClick(TNotifyUI& msg) {
     }
 }
 
-void CMainFrame::SetModeAndShowAddPage(int mode) {
+void CMainFrame::SetModeAndShowAddPage(MainMode mode) {
     mainMode_ = mode;
     ShowModeHeader();
-    SelectPage(kPageAddImages);
+    SelectPage(MainPage::AddImages);
 }
 
 void CMainFrame::ShowModeHeader() {
@@ -176,7 +176,7 @@ void CMainFrame::ShowModeHeader() {
     SetBkImage(L"titleLogo", icon.empty() ? L"" : L"../default/images/" + std::wstring(icon));
     SetText(L"titleLicense", titleKey.empty() ? L"" : LangText(titleKey));
     auto* inner = m_pm.FindControl<CTabLayoutUI>(L"tabAddPic");
-    const bool idCard = mainMode_ == kModeIdCard;
+    const bool idCard = mainMode_ == MainMode::IdCard;
     if (inner) inner->SelectItem(idCard ? 1 : 0);
     SetVisible(L"buttonAddPic", !idCard);
     SetVisible(L"buttonOCR", idCard);
@@ -185,13 +185,13 @@ void CMainFrame::ShowModeHeader() {
 
 CTabLayoutUI* CMainFrame::MainTab() const { return m_pm.FindControl<CTabLayoutUI>(L"tabMain"); }
 
-void CMainFrame::SelectPage(int page) {
-    if (CTabLayoutUI* tab = MainTab()) tab->SelectItem(page);
+void CMainFrame::SelectPage(MainPage page) {
+    if (CTabLayoutUI* tab = MainTab()) tab->SelectItem(static_cast<int>(page));
 }
 
-int CMainFrame::CurrentPage() const {
+MainPage CMainFrame::CurrentPage() const {
     const CTabLayoutUI* tab = MainTab();
-    return tab ? tab->GetCurSel() : -1;
+    return static_cast<MainPage>(tab ? tab->GetCurSel() : -1);
 }
 
 void CMainFrame::OnBack() {
@@ -200,53 +200,53 @@ void CMainFrame::OnBack() {
         return;
     }
     ShowSpreadsheetMark(false);
-    const int page = CurrentPage();
-    if (page >= kPageAddImages && page <= kPageApps) {
-        if (IsDocumentMode(mainMode_) && page == kPageDocumentKinds) {
-            SelectPage(kPageHome);
+    const MainPage page = CurrentPage();
+    if (page >= MainPage::AddImages && page <= MainPage::Apps) {
+        if (IsDocumentMode(mainMode_) && page == MainPage::DocumentKinds) {
+            SelectPage(MainPage::Home);
         } else {
-            SelectPage(IsDocumentMode(mainMode_) ? kPageDocumentKinds : kPageHome);
-            if (page == kPageAddImages) ClearFiles();
+            SelectPage(IsDocumentMode(mainMode_) ? MainPage::DocumentKinds : MainPage::Home);
+            if (page == MainPage::AddImages) ClearFiles();
         }
-    } else if (page == kPageResult || page == kPageResultList) {
-        SelectPage(kPageAddImages);
+    } else if (page == MainPage::Result || page == MainPage::ResultList) {
+        SelectPage(MainPage::AddImages);
     }
-    if (mainMode_ == kModeCaptureTable) mainMode_ = kModeScreenshot;
+    if (mainMode_ == MainMode::CaptureTable) mainMode_ = MainMode::Screenshot;
 }
 
 void CMainFrame::OnBackResultOK() {
-    if (CurrentPage() == kPageResultList)
+    if (CurrentPage() == MainPage::ResultList)
         if (auto* list = m_pm.FindControl<CListUI>(L"listFiles")) list->RemoveAll();
     resultMap_.clear();
     ForgetFiles();
     ShowSpreadsheetMark(false);
     switch (mainMode_) {
-        case kModeScreenshot:
-        case kModeScanner:
-        case kModeCaptureTable:
-            SelectPage(kPageHome);
+        case MainMode::Screenshot:
+        case MainMode::Scanner:
+        case MainMode::CaptureTable:
+            SelectPage(MainPage::Home);
             break;
-        case kModeDocuments:
-            SelectPage(kPageDocumentKinds);
+        case MainMode::Documents:
+            SelectPage(MainPage::DocumentKinds);
             break;
-        case kModeIdCard:
+        case MainMode::IdCard:
             ClearIdCardSlots();
             SetVisible(L"buttonAddPic", false);
             SetVisible(L"buttonOCR", true);
             SetVisible(L"Back", true);
             SetEnabled(L"buttonOCR", true);
-            SelectPage(kPageAddImages);
+            SelectPage(MainPage::AddImages);
             break;
         default:
-            SelectPage(kPageAddImages);
+            SelectPage(MainPage::AddImages);
             break;
     }
     RefreshFileArea();
-    if (mainMode_ == kModeCaptureTable) mainMode_ = kModeScreenshot;
+    if (mainMode_ == MainMode::CaptureTable) mainMode_ = MainMode::Screenshot;
 }
 
 void CMainFrame::OnCaptureDone(const std::wstring& capturePath) {
-    SelectPage(kPageAddImages);
+    SelectPage(MainPage::AddImages);
     ForgetFiles();
     if (AddImageFile(capturePath)) {
         RefreshFileArea();
@@ -268,7 +268,7 @@ void CMainFrame::OnScannedImages(const std::vector<std::wstring>& images,
     if (images.empty()) return;
     ForgetFiles();
     for (const std::wstring& image : images) AddImageFile(image);
-    SelectPage(kPageAddImages);
+    SelectPage(MainPage::AddImages);
     RefreshFileArea();
     m_pm.SendNotify(m_pm.FindControl(L"buttonOCR"), kNotifyClick);
 }

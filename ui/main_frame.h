@@ -21,6 +21,7 @@
 #include "toolkit/menu_wnd.h"
 #include "toolkit/skin_manager.h"
 #include "toolkit/window_impl_base.h"
+#include "ui/main_modes.h"
 #include "ui/window_message_display.h"
 
 class CListUI;
@@ -93,17 +94,17 @@ public:
     // The scanning strip runs while a batch does.
     bool AnimationRunning() const { return scanTimer_ != 0; }
     unsigned AnimationFrame() const { return animationFrame_; }
-    int Mode() const { return mainMode_; }
+    MainMode Mode() const { return mainMode_; }
     const std::wstring& OutputFolder() const { return outputFolder_; }
     const std::wstring& CurrentText() const { return currentText_; }
     const std::wstring& IdCardFront() const { return idCardFront_; }
     const std::wstring& IdCardBack() const { return idCardBack_; }
 
     // --- navigation (main_frame.cpp) ---
-    void SetModeAndShowAddPage(int mode);
+    void SetModeAndShowAddPage(MainMode mode);
     void ShowModeHeader();
-    void SelectPage(int page);
-    int CurrentPage() const;
+    void SelectPage(MainPage page);
+    MainPage CurrentPage() const;
     void OnBack();
     void OnBackResultOK();
     void OnCaptureDone(const std::wstring& capturePath);
@@ -191,7 +192,7 @@ private:
     std::wstring mergeBuffer_;
     UINT scanTimer_ = 0;
     unsigned animationFrame_ = 0;
-    int mainMode_ = 0;
+    MainMode mainMode_ = MainMode::None;
     std::wstring outputFolder_;
     std::wstring currentText_;
     std::wstring idCardFront_;

@@ -5,41 +5,55 @@
 
 #include "recognition/kinds.h"
 
-// The main window's recognition modes: what the user is about to recognise,
-// the page a mode shows, its header and the recognition kind it starts.
+// Pages of "tabMain", in the layout's order.
+enum class MainPage : int {
+    Home = 0,
+    AddImages = 1,
+    DocumentKinds = 2,
+    Apps = 3,
+    Result = 4,
+    ResultList = 5,
+    Drop = 6,
+};
+
+// The main window's recognition modes: what the user is about to recognise.
+enum class MainMode : int {
+    None = 0,
+    Picture = 1,
+    Screenshot = 2,
+    Documents = 3,  // the kind chooser
+    IdCard = 4,
+    BankCard = 5,
+    DrivingLicence = 6,
+    VehicleLicence = 7,
+    Receipt = 8,
+    BusinessLicence = 9,
+    Scanner = 10,
+    Passport = 11,
+    BankLicence = 12,
+    CaptureTable = 13,  // a screenshot taken as a table (Tab held)
+    Table = 15,
+};
+
+// A mode's row: the control that enters it, the page it shows, its header and
+// the recognition kind it starts.
 struct ModeInfo {
-    int mode;
-    std::wstring_view button;    // the control that enters it; empty for none
-    int page;                    // -1: the page does not change
-    std::wstring_view titleKey;  // empty: the header keeps its title
-    std::wstring_view icon;      // file in ../default/images/
+    MainMode mode;
+    std::wstring_view button;      // the control that enters it; empty for none
+    std::optional<MainPage> page;  // none: the page does not change
+    std::wstring_view titleKey;    // empty: the header keeps its title
+    std::wstring_view icon;        // file in ../default/images/
     KindCode kind;
 };
 
-// Pages of "tabMain".
-inline constexpr int kPageHome = 0;
-inline constexpr int kPageAddImages = 1;
-inline constexpr int kPageDocumentKinds = 2;
-inline constexpr int kPageApps = 3;
-inline constexpr int kPageResult = 4;
-inline constexpr int kPageResultList = 5;
-inline constexpr int kPageDrop = 6;
-
-inline constexpr int kModePicture = 1;
-inline constexpr int kModeScreenshot = 2;
-inline constexpr int kModeDocuments = 3;
-inline constexpr int kModeIdCard = 4;
-inline constexpr int kModeScanner = 10;
-inline constexpr int kModeCaptureTable = 13;
-inline constexpr int kModeTable = 15;
-
-// The row of a mode, or null for modes without one (0).
-const ModeInfo* FindMode(int mode);
-// The mode a button enters ("Pic-OCR" → 1), for buttons that set a mode and show page 1.
-std::optional<int> ModeForButton(std::wstring_view button);
+// The row of a mode, or null for modes without one (None).
+const ModeInfo* FindMode(MainMode mode);
+// The mode a button enters ("Pic-OCR" → Picture), for buttons that set a mode and show the add
+// page.
+std::optional<MainMode> ModeForButton(std::wstring_view button);
 // The recognition kind a run in this mode uses.
-KindCode KindCodeForMode(int mode);
+KindCode KindCodeForMode(MainMode mode);
 // Identity card and the other documents of the kind chooser.
-bool IsDocumentMode(int mode);
+bool IsDocumentMode(MainMode mode);
 // Results are spreadsheets.
-bool IsTableMode(int mode);
+bool IsTableMode(MainMode mode);

@@ -17,7 +17,7 @@
 #include "ui/question_dialogs.h"
 
 void CMainFrame::SetProgressText(std::size_t done, std::size_t total) {
-    if (mainMode_ == kModeScreenshot) {
+    if (mainMode_ == MainMode::Screenshot) {
         SetText(L"addFileText", LangText(L"AddScreenCut"));
         return;
     }
@@ -27,9 +27,9 @@ void CMainFrame::SetProgressText(std::size_t done, std::size_t total) {
 }
 
 void CMainFrame::OnButtonOCR() {
-    if (mainMode_ == kModeScreenshot && IsKeyDown(VK_TAB)) mainMode_ = kModeCaptureTable;
+    if (mainMode_ == MainMode::Screenshot && IsKeyDown(VK_TAB)) mainMode_ = MainMode::CaptureTable;
     ShowSpreadsheetMark(IsTableMode(mainMode_));
-    if (mainMode_ == kModeIdCard) {
+    if (mainMode_ == MainMode::IdCard) {
         if (idCardFront_.empty() || !FileExists(idCardFront_)) {
             ShowMessageByKey(L"NoIdcardFront", GetHWND(), kStyleInformation);
             return;
@@ -41,7 +41,7 @@ void CMainFrame::OnButtonOCR() {
     }
     const std::size_t n = fileList_.size();
     if (n == 0) return;
-    const bool batch = mainMode_ != kModeIdCard && n > 1;
+    const bool batch = mainMode_ != MainMode::IdCard && n > 1;
     mergeMode_ = false;
     rowPlaces_.clear();
     unsavedResults_ = 0;
@@ -62,12 +62,12 @@ void CMainFrame::OnButtonOCR() {
     }
     SetEnabled(L"buttonOCR", false);
     SetVisible(L"cancleFiles", false);
-    if (mainMode_ == kModeIdCard)
+    if (mainMode_ == MainMode::IdCard)
         SetText(L"addFileText",
                 FormatLangText(LangText(L"OCRScan"), 1, 1, FileNamePart(fileList_[0])));
     else
         SetProgressText(0, n);
-    DebugTrace(L"OnButtonOCR %d\n", mainMode_);
+    DebugTrace(L"OnButtonOCR %d\n", static_cast<int>(mainMode_));
     StartScanAnimation();
 
     // The worker of the last run may still be finishing after its last
@@ -102,7 +102,7 @@ void CMainFrame::ShowMergedText() {
     if (auto* pane = m_pm.FindControl<CRichEditUI>(L"ocrText")) pane->SetText(mergeBuffer_);
     currentText_ = mergeBuffer_;
     mergeBuffer_.clear();
-    SelectPage(kPageResult);
+    SelectPage(MainPage::Result);
 }
 
 std::wstring CMainFrame::BuildResultText(const OcrResult& result) {
@@ -135,7 +135,7 @@ void CMainFrame::EndBatch() {
     if (mergeMode_) {
         ShowMergedText();
     } else {
-        SelectPage(kPageResultList);
+        SelectPage(MainPage::ResultList);
         if (!IsTableMode(mainMode_)) AddSucceededRows();
     }
     RefreshFileArea();
@@ -155,7 +155,7 @@ void CMainFrame::EndBatch() {
 
 void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& place) {
     const std::wstring& imagePath = place.imagePath;
-    const bool batch = fileList_.size() > 1 && mainMode_ != kModeIdCard;
+    const bool batch = fileList_.size() > 1 && mainMode_ != MainMode::IdCard;
     if (!result && batch) {
         // The batch goes on; the picture is named in the summary at the end.
         const std::size_t k = place.position + 1;
@@ -173,7 +173,7 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
         ForgetFiles();
         resultMap_.clear();
         RefreshFileArea();
-        if (mainMode_ == kModeIdCard) {
+        if (mainMode_ == MainMode::IdCard) {
             ClearIdCardSlots();
             SetVisible(L"buttonAddPic", false);
             SetVisible(L"buttonOCR", true);
@@ -181,7 +181,7 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
         const std::wstring key =
             IsTableMode(mainMode_) ? std::wstring(L"OCRNotResult") : job_.ErrorKey();
         if (!key.empty()) ShowMessageLater(key, kStyleInformation);
-        if (mainMode_ == kModeCaptureTable) SelectPage(kPageHome);
+        if (mainMode_ == MainMode::CaptureTable) SelectPage(MainPage::Home);
         // A merged batch keeps its texts only in memory: show what arrived
         // before the failure rather than drop recognitions already made.
         if (mergeMode_ && !mergeBuffer_.empty()) ShowMergedText();
@@ -206,9 +206,9 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
         if (IsTableMode(mainMode_) && n == 1 && tableFailed) {
             // A capture or a picture that gave no table: its message, and back.
             if (!outputFolder_.empty()) ::rmdir(NarrowPath(outputFolder_).c_str());
-            SelectPage(mainMode_ == kModeCaptureTable ? kPageHome : kPageAddImages);
+            SelectPage(mainMode_ == MainMode::CaptureTable ? MainPage::Home : MainPage::AddImages);
         } else if (IsTableMode(mainMode_)) {
-            SelectPage(kPageResultList);
+            SelectPage(MainPage::ResultList);
             AddResultListItem(result->filePath);
             resultMap_[i] = result->filePath;
             outputFolder_ = result->filePath;
@@ -216,7 +216,7 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
         } else {
             if (auto* text = m_pm.FindControl<CRichEditUI>(L"ocrText"))
                 text->SetText(BuildResultText(*result));
-            SelectPage(kPageResult);
+            SelectPage(MainPage::Result);
         }
         RefreshFileArea();
         return;

@@ -100,7 +100,7 @@ void CMainFrame::OnDiffText() {
     std::wstring image = fileList_.front();
     auto* pane = m_pm.FindControl<CRichEditUI>(L"ocrText");
     const std::wstring text = pane ? pane->GetText() : std::wstring();
-    if (mainMode_ == kModeIdCard && fileList_.size() == 2)
+    if (mainMode_ == MainMode::IdCard && fileList_.size() == 2)
         if (const std::wstring stacked = StackIdCardImages(fileList_[0], fileList_[1]);
             !stacked.empty())
             image = stacked;

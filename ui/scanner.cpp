@@ -49,7 +49,7 @@ void CMainFrame::OnScanCommand() {
         ShowMessageByKey(L"NotFoundDSM", GetHWND(), kStyleInformation);
         return;
     }
-    mainMode_ = kModeScanner;
+    mainMode_ = MainMode::Scanner;
     scanner_->ClearScans();
     if (scanner_->IsNewManager()) {
         if (scanner_->SelectSource()) scanner_->Acquire(1);

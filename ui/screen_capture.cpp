@@ -43,7 +43,7 @@ void CMainFrame::OnCaptureHotKey() {
         window->raise();
         window->activateWindow();
     }
-    mainMode_ = kModeScreenshot;
+    mainMode_ = MainMode::Screenshot;
     StartScreenCapture();
 }
 

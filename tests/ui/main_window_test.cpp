@@ -108,8 +108,8 @@ protected:
 
 TEST_F(MainWindowTest, ModeButtonsShowTheirPageAndHeaderAndBackWalksTheKindChooser) {
     ClickControl("Pic-OCR");
-    EXPECT_EQ(frame_->Mode(), 1);
-    EXPECT_EQ(frame_->CurrentPage(), kPageAddImages);
+    EXPECT_EQ(frame_->Mode(), MainMode::Picture);
+    EXPECT_EQ(frame_->CurrentPage(), MainPage::AddImages);
     EXPECT_EQ(TextOf(window_, "titleLicense"),
               QString::fromStdWString(LangText(L"LicenseTitlePic")));
     EXPECT_EQ(frame_->PaintManager().FindControl<CButtonUI>(L"titleLogo")->BkImage(),
@@ -117,24 +117,24 @@ TEST_F(MainWindowTest, ModeButtonsShowTheirPageAndHeaderAndBackWalksTheKindChoos
     EXPECT_TRUE(Shown(window_, "buttonAddPic"));
     EXPECT_FALSE(Shown(window_, "buttonOCR"));
     ClickControl("Back");
-    EXPECT_EQ(frame_->CurrentPage(), kPageHome);
+    EXPECT_EQ(frame_->CurrentPage(), MainPage::Home);
 
     ClickControl("Licensen-OCR");
-    EXPECT_EQ(frame_->CurrentPage(), kPageDocumentKinds);
+    EXPECT_EQ(frame_->CurrentPage(), MainPage::DocumentKinds);
     ClickControl("BankCardOCR");
-    EXPECT_EQ(frame_->Mode(), 5);
+    EXPECT_EQ(frame_->Mode(), MainMode::BankCard);
     EXPECT_EQ(TextOf(window_, "titleLicense"),
               QString::fromStdWString(LangText(L"LicenseTitleBankcard")));
     Snapshot(window_, "main_add_bankcard");
     frame_->OnBack();
-    EXPECT_EQ(frame_->CurrentPage(), kPageDocumentKinds)
+    EXPECT_EQ(frame_->CurrentPage(), MainPage::DocumentKinds)
         << "a document mode goes back to the kind chooser";
     frame_->OnBack();
-    EXPECT_EQ(frame_->CurrentPage(), kPageHome);
+    EXPECT_EQ(frame_->CurrentPage(), MainPage::Home);
 
     ClickControl("AppPage");
-    EXPECT_EQ(frame_->CurrentPage(), kPageApps);
-    EXPECT_EQ(frame_->Mode(), 5) << "the application page keeps the mode";
+    EXPECT_EQ(frame_->CurrentPage(), MainPage::Apps);
+    EXPECT_EQ(frame_->Mode(), MainMode::BankCard) << "the application page keeps the mode";
 
     ClickControl("IdCardOCR");
     EXPECT_EQ(frame_->PaintManager().FindControl<CTabLayoutUI>(L"tabAddPic")->GetCurSel(), 1);
@@ -154,15 +154,15 @@ TEST_F(MainWindowTest, BackWhileARecognitionRunsIsRefusedWithAMessage) {
     ProcessEventsUntil([&] { return !answers.texts.empty(); });
     ASSERT_EQ(answers.texts.size(), 1u);
     EXPECT_EQ(answers.texts[0], QString::fromStdWString(LangMessage(L"CannotBack")));
-    EXPECT_EQ(frame_->CurrentPage(), kPageAddImages);
+    EXPECT_EQ(frame_->CurrentPage(), MainPage::AddImages);
     frame_->StopScanAnimation();
 }
 
 TEST_F(MainWindowTest, DropsAreTakenOnTheHomeAndAddPagesOnlyAndWrongFilesShakeTheWindow) {
     const std::wstring a = Image("A.JPG");
     frame_->OnDropFilesForTest({a, Path("notes.txt")});
-    EXPECT_EQ(frame_->Mode(), 1);
-    EXPECT_EQ(frame_->CurrentPage(), kPageAddImages);
+    EXPECT_EQ(frame_->Mode(), MainMode::Picture);
+    EXPECT_EQ(frame_->CurrentPage(), MainPage::AddImages);
     EXPECT_EQ(frame_->Files(), std::vector<std::wstring>{a});
     EXPECT_EQ(TextOf(window_, "addFileText"), QString::fromStdWString(FormatLangText(
                                                   LangText(L"AddPic1"), std::wstring(L"A.JPG"))));
@@ -176,14 +176,14 @@ TEST_F(MainWindowTest, DropsAreTakenOnTheHomeAndAddPagesOnlyAndWrongFilesShakeTh
     EXPECT_TRUE(Shaking());
     EXPECT_TRUE(Shown(window_, "LayoutAddPic1"));
 
-    frame_->SelectPage(kPageResult);
+    frame_->SelectPage(MainPage::Result);
     frame_->OnDropFilesForTest({a});
     EXPECT_TRUE(frame_->Files().empty()) << "result pages ignore drops";
 
     ProcessEventsUntil([this] { return !Shaking(); });
-    frame_->SetModeAndShowAddPage(kModeIdCard);
+    frame_->SetModeAndShowAddPage(MainMode::IdCard);
     frame_->TakeIdCardImage(true, a);
-    frame_->SelectPage(kPageAddImages);
+    frame_->SelectPage(MainPage::AddImages);
     frame_->OnDropFilesForTest({a});
     EXPECT_TRUE(frame_->Files().empty());
     EXPECT_TRUE(Shaking());
@@ -226,7 +226,7 @@ TEST_F(MainWindowTest, OnePictureShowsItsTextAndWritesNoFile) {
     ClickControl("buttonOCR");
     EXPECT_FALSE(frame_->PaintManager().FindControl(L"buttonOCR")->isEnabled()) << "running";
     ASSERT_TRUE(WaitUntilIdle());
-    EXPECT_EQ(frame_->CurrentPage(), kPageResult);
+    EXPECT_EQ(frame_->CurrentPage(), MainPage::Result);
     EXPECT_EQ(ResultText(), kFirstText);
     EXPECT_EQ(frame_->CurrentText(), kFirstText);
     EXPECT_TRUE(frame_->OutputFolder().empty());
@@ -234,7 +234,7 @@ TEST_F(MainWindowTest, OnePictureShowsItsTextAndWritesNoFile) {
     EXPECT_TRUE(frame_->PaintManager().FindControl(L"buttonOCR")->isEnabled());
     Snapshot(window_, "main_result");
     ClickControl("BackResultOK");
-    EXPECT_EQ(frame_->CurrentPage(), kPageAddImages);
+    EXPECT_EQ(frame_->CurrentPage(), MainPage::AddImages);
     EXPECT_TRUE(frame_->Files().empty());
 }
 
@@ -246,7 +246,7 @@ TEST_F(MainWindowTest, AMergedBatchShowsEveryTextInTurnAndWritesNothing) {
     ClickControl("buttonOCR");
     ASSERT_TRUE(WaitUntilIdle());
     EXPECT_EQ(answers.texts.size(), 1u) << "the merge question";
-    EXPECT_EQ(frame_->CurrentPage(), kPageResult);
+    EXPECT_EQ(frame_->CurrentPage(), MainPage::Result);
     EXPECT_EQ(ResultText(), kFirstText + L"\r\n" + kFirstText + L"\r\n" + kFirstText + L"\r\n");
     EXPECT_TRUE(fs::is_empty(NarrowPath("results")));
     EXPECT_TRUE(frame_->InMergeMode());
@@ -267,7 +267,7 @@ TEST_F(MainWindowTest, AnUnmergedBatchWritesOneUtf16FilePerPictureInANewFolderEa
         WideToUtf8(LangText(L"OutFolderName").empty() ? L"taviOCR" : LangText(L"OutFolderName"));
     const fs::path folder = NarrowPath("results") + "/" + folderName;
     EXPECT_EQ(frame_->OutputFolder(), Utf8ToWide(folder.string()));
-    EXPECT_EQ(frame_->CurrentPage(), kPageResultList);
+    EXPECT_EQ(frame_->CurrentPage(), MainPage::ResultList);
     EXPECT_EQ(Rows(), 3);
     for (const char* name : {"photo.jpg.txt", "photo.png.txt", "third.bmp.txt"}) {
         const std::string bytes = ReadBytes(Utf8ToWide((folder / name).string()));
@@ -350,7 +350,7 @@ TEST_F(MainWindowTest, AFailureMidBatchIsSkippedAndNamedInOneSummary) {
     EXPECT_TRUE(answers.texts[0].contains(QStringLiteral("2.png: ") +
                                           QString::fromStdWString(LangMessage(L"AIPError282000"))))
         << answers.texts[0].toStdString();
-    EXPECT_EQ(frame_->CurrentPage(), kPageResultList);
+    EXPECT_EQ(frame_->CurrentPage(), MainPage::ResultList);
     EXPECT_EQ(Rows(), 2) << "rows for the pictures that were recognised";
     EXPECT_EQ(frame_->ResultFiles().size(), 2u);
     EXPECT_TRUE(fs::exists(WideToUtf8(frame_->OutputFolder()) + "/1.png.txt"));
@@ -382,24 +382,24 @@ TEST_F(MainWindowTest, AMergedBatchWithAFailureMergesTheOthersAndNamesIt) {
     ProcessEventsUntil([&] { return answers.texts.size() >= 2; }, std::chrono::seconds(2));
     ASSERT_EQ(answers.texts.size(), 2u) << "the merge question, then the summary";
     EXPECT_TRUE(answers.texts[1].contains(QString::fromStdWString(LangMessage(L"AIPError17"))));
-    EXPECT_EQ(frame_->CurrentPage(), kPageResult);
+    EXPECT_EQ(frame_->CurrentPage(), MainPage::Result);
     EXPECT_EQ(ResultText(), L"One\r\n\r\nThree\r\n\r\n");
 }
 
 TEST_F(MainWindowTest, ACaptureWithTabHeldIsRecognisedAsATableAndLeavingGoesHome) {
     SetKeyboardStateForTest([](int key) { return key == VK_TAB; });
     ClickControl("Screenshot-OCR");
-    EXPECT_EQ(frame_->Mode(), kModeScreenshot);
+    EXPECT_EQ(frame_->Mode(), MainMode::Screenshot);
     frame_->OnCaptureDone(Image("capture.jpg"));
     ASSERT_TRUE(WaitUntilIdle());
-    EXPECT_EQ(frame_->Mode(), kModeCaptureTable);
+    EXPECT_EQ(frame_->Mode(), MainMode::CaptureTable);
     EXPECT_EQ(cloud_->CountRequests("/api/predict/ocr_table_parse"), 1);
-    EXPECT_EQ(frame_->CurrentPage(), kPageResultList);
+    EXPECT_EQ(frame_->CurrentPage(), MainPage::ResultList);
     ASSERT_EQ(Rows(), 1);
     EXPECT_TRUE(frame_->OutputFolder().ends_with(L".xlsx")) << "a single table: its spreadsheet";
     ClickControl("BackResultOK");
-    EXPECT_EQ(frame_->CurrentPage(), kPageHome);
-    EXPECT_EQ(frame_->Mode(), kModeScreenshot);
+    EXPECT_EQ(frame_->CurrentPage(), MainPage::Home);
+    EXPECT_EQ(frame_->Mode(), MainMode::Screenshot);
 }
 
 // A table capture the service refuses says why and goes home: no results page
@@ -425,7 +425,7 @@ TEST_F(MainWindowTest, ATableCaptureThatFailsSaysWhyAndLeavesNoFolder) {
     SetKeyboardStateForTest(nullptr);
     ASSERT_EQ(answers.texts.size(), 1u);
     EXPECT_EQ(answers.texts[0], QString::fromStdWString(LangMessage(L"TableRefused")));
-    EXPECT_EQ(frame_->CurrentPage(), kPageHome);
+    EXPECT_EQ(frame_->CurrentPage(), MainPage::Home);
     EXPECT_EQ(Rows(), 0);
     EXPECT_FALSE(fs::exists(WideToUtf8(frame_->OutputFolder())));
 }
@@ -450,7 +450,7 @@ TEST_F(MainWindowTest, AnIdentityCardNeedsItsFrontAndRecognisesThePairOnce) {
     ClickControl("buttonOCR");
     ASSERT_TRUE(WaitUntilIdle());
     EXPECT_EQ(cloud_->CountRequests("/rest/2.0/ocr/v1/idcard"), 2) << "both sides";
-    EXPECT_EQ(frame_->CurrentPage(), kPageResult);
+    EXPECT_EQ(frame_->CurrentPage(), MainPage::Result);
     EXPECT_NE(ResultText().find(L"张三"), std::wstring::npos);
 
     const std::wstring stacked = StackIdCardImages(frame_->IdCardFront(), frame_->IdCardBack());
@@ -520,9 +520,9 @@ TEST_F(MainWindowTest, BigPicturesAreDownscaledWhenAskedAndTheScanningStripAdvan
 
 TEST_F(MainWindowTest, ATableBatchListsItsSpreadsheetsAndTheirRowsOpenThem) {
     ClickControl("table-OCR");
-    EXPECT_EQ(frame_->Mode(), kModeTable);
+    EXPECT_EQ(frame_->Mode(), MainMode::Table);
     frame_->OnDropFilesForTest({Image("t1.png"), Image("t2.png")});
-    EXPECT_EQ(frame_->Mode(), kModeTable) << "a drop on the add page keeps the mode";
+    EXPECT_EQ(frame_->Mode(), MainMode::Table) << "a drop on the add page keeps the mode";
     DialogAnswerer answers;
     ClickControl("buttonOCR");
     EXPECT_FALSE(window_->findChild<QAbstractButton*>("buttonOCR")->icon().isNull())
@@ -530,7 +530,7 @@ TEST_F(MainWindowTest, ATableBatchListsItsSpreadsheetsAndTheirRowsOpenThem) {
     ASSERT_TRUE(WaitUntilIdle());
     EXPECT_TRUE(answers.texts.empty()) << "tables are never merged, so nothing is asked";
     EXPECT_EQ(cloud_->CountRequests("/api/predict/ocr_table_parse"), 2);
-    EXPECT_EQ(frame_->CurrentPage(), kPageResultList);
+    EXPECT_EQ(frame_->CurrentPage(), MainPage::ResultList);
     EXPECT_EQ(frame_->ResultFiles().size(), 2u);
     for (const auto& [source, sheet] : frame_->ResultFiles()) {
         EXPECT_TRUE(sheet.ends_with(L".xlsx"));
@@ -660,7 +660,7 @@ TEST_F(MainWindowTest, TheScreenshotCardCutsARegionAndRecognisesIt) {
     frame_->SetBeepForTest([&] { ++beeps; });
     window_->show();
     ClickControl("Screenshot-OCR");
-    EXPECT_EQ(frame_->Mode(), kModeScreenshot);
+    EXPECT_EQ(frame_->Mode(), MainMode::Screenshot);
     ASSERT_TRUE(ProcessEventsUntil([&] { return frame_->Capture()->Overlay() != nullptr; }));
     EXPECT_FALSE(window_->isVisible()) << "the window steps aside for the capture";
     frame_->OnCaptureHotKey();
@@ -670,9 +670,9 @@ TEST_F(MainWindowTest, TheScreenshotCardCutsARegionAndRecognisesIt) {
     QTest::mouseMove(overlay, QPoint(300, 200));
     QTest::mouseRelease(overlay, Qt::LeftButton, {}, QPoint(300, 200));
     ASSERT_TRUE(WaitUntilIdle());
-    ProcessEventsUntil([&] { return frame_->CurrentPage() == kPageResult; });
+    ProcessEventsUntil([&] { return frame_->CurrentPage() == MainPage::Result; });
     EXPECT_TRUE(window_->isVisible());
-    EXPECT_EQ(frame_->CurrentPage(), kPageResult);
+    EXPECT_EQ(frame_->CurrentPage(), MainPage::Result);
     EXPECT_EQ(ResultText(), kFirstText);
     const QImage sent(QString::fromStdWString(frame_->Capture()->CurrentCaptureFile()));
     EXPECT_EQ(sent.size(), QSize(200, 100));
@@ -688,7 +688,7 @@ TEST_F(MainWindowTest, AScannedPageIsRecognisedLikeAFile) {
         Click(chooser, "btnYes");  // the first scanner is chosen already
     });
     ClickControl("ScannerPage");
-    EXPECT_EQ(frame_->Mode(), kModeScanner);
+    EXPECT_EQ(frame_->Mode(), MainMode::Scanner);
     QDialog* source = nullptr;
     ASSERT_TRUE(ProcessEventsUntil([&] {
         for (QWidget* window : QApplication::topLevelWidgets())
@@ -710,7 +710,7 @@ TEST_F(MainWindowTest, AScannedPageIsRecognisedLikeAFile) {
 
     QTest::keyClick(source, Qt::Key_Return);
     EXPECT_TRUE(bar->isVisible()) << "the page being read";
-    ASSERT_TRUE(ProcessEventsUntil([&] { return frame_->CurrentPage() == kPageResult; },
+    ASSERT_TRUE(ProcessEventsUntil([&] { return frame_->CurrentPage() == MainPage::Result; },
                                    std::chrono::seconds(60)));
     ASSERT_TRUE(WaitUntilIdle());
     Globals().UiLanguage = 0;
