@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "net/curl_global.h"
+#include "platform/text.h"
 #include "programs/cli/cli_options.h"
 #include "programs/cli/cli_scan.h"
 #include "programs/cli/cli_session.h"
-#include "net/curl_global.h"
-#include "platform/text.h"
 #include "taviocr_version.h"
 
 int main(int argc, char** argv) {

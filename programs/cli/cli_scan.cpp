@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "programs/cli/console_messages.h"
 #include "app/process_globals.h"
 #include "capture/scan_failure.h"
 #include "platform/text.h"
+#include "programs/cli/console_messages.h"
 
 CliScanner::~CliScanner() { ShutdownSourceManager(); }
 
