@@ -26,7 +26,7 @@ public:
     int shown = 0;
 };
 
-ParseContext Context(int kind, MessageDisplay* messages) {
+ParseContext Context(KindCode kind, MessageDisplay* messages) {
     ParseContext context;
     context.jobKind = kind;
     context.callKind = kind;
@@ -44,13 +44,13 @@ void CompareDeferredWithWhole(const std::string& text) {
     if (wholeOk && !deferredOk) __builtin_trap();
     if (!deferredOk) return;
     CountingMessages a, b;
-    const auto fromDeferred = ParseOcrAnswer(deferred, Context(0, &a));
+    const auto fromDeferred = ParseOcrAnswer(deferred, Context(KindCode::TextOfflineFirst, &a));
     if (!wholeOk) {
         // Only a broken entry can get this far; it must fail the answer.
         if (fromDeferred) __builtin_trap();
         return;
     }
-    const auto fromWhole = ParseOcrAnswer(whole, Context(0, &b));
+    const auto fromWhole = ParseOcrAnswer(whole, Context(KindCode::TextOfflineFirst, &b));
     if (!fromDeferred != !fromWhole) __builtin_trap();
     if (fromDeferred && fromDeferred->textLines != fromWhole->textLines) __builtin_trap();
 }
@@ -60,7 +60,9 @@ void CompareDeferredWithWhole(const std::string& text) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     const Json::Value answer = ParseJsonLenient(text);
-    for (int kind : {0, 5, 8, 9, 11, 14}) {
+    for (KindCode kind :
+         {KindCode::TextOfflineFirst, KindCode::IdCardBothSides, KindCode::BankCard,
+          KindCode::DrivingLicence, KindCode::VatInvoice, KindCode::BankAccountLicence}) {
         CountingMessages messages;
         const auto result = ParseOcrAnswer(answer, Context(kind, &messages));
         // A rejection that is neither a JSON error nor a service or transport
