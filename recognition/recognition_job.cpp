@@ -67,6 +67,9 @@ void RecognitionJob::RunWorker() {
             collector_.Take();
             errorKey_.clear();
             const auto result = RecognizeImage(paths_[position], kind_);
+            // A picture cut short by a cancel is neither a result nor a
+            // failure: the run just ends there.
+            if (cancelled_) return;
             if (!result) {
                 failedImages_.push_back(paths_[position]);
                 if (batch_) RecordFailure(position);
@@ -83,13 +86,16 @@ void RecognitionJob::RunWorker() {
     // Both identity-card sides: front first, back second, one message.
     const std::size_t last = paths_.size() - 1;
     auto front = RecognizeImage(paths_[0], KindCode::IdCardFront);
+    if (cancelled_) return;
     if (!front) {
         failedImages_.push_back(paths_[0]);
         Send(nullptr, last);
         return;
     }
     if (paths_.size() >= 2) {
-        if (const auto back = RecognizeImage(paths_[1], KindCode::IdCardBack))
+        const auto back = RecognizeImage(paths_[1], KindCode::IdCardBack);
+        if (cancelled_) return;
+        if (back)
             front->textLines.insert(front->textLines.end(), back->textLines.begin(),
                                     back->textLines.end());
         else

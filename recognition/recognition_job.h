@@ -56,8 +56,12 @@ public:
     // Blocks until the current run has ended.
     void Wait();
     // Ends the current run's transfers and engine waits early; the run then
-    // ends with the picture it is at.
+    // ends with the picture it is at, which gets no outcome: neither a result
+    // nor a failure is sent for it.
     void Cancel() { cancelled_ = true; }
+    // Whether the last run was cancelled (as opposed to ending by itself,
+    // failures included).
+    bool Cancelled() const { return cancelled_; }
 
     // Failure the job found itself ("ImageSizeIsZero"), emptied at every start.
     const std::wstring& ErrorKey() const { return errorKey_; }

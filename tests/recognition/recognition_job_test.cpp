@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "app/language_file.h"
 #include "app/settings.h"
@@ -106,6 +108,26 @@ TEST_F(RecognitionJobTest, StartsAreRefusedWhileBusyOrWithoutAWindow) {
     Run({a}, KindCode::Text);  // a finished run is reaped
     window_.alive = false;
     EXPECT_FALSE(job_.Start({{a}, KindCode::Text}));
+}
+
+// A cancelled run ends with the picture in flight, which is neither a result
+// nor a failure; the rest of the batch is not started.
+TEST_F(RecognitionJobTest, ACancelledRunGivesThePictureInFlightNoOutcome) {
+    cloud_->SetBehaviour(FakeCloud::Behaviour::Stall);
+    const auto a = MakeImage("a.png"), b = MakeImage("b.png");
+    ASSERT_TRUE(job_.Start({{a, b}, KindCode::Text}));
+    while (cloud_->CountRequests("/rest/2.0/ocr/v1/general_basic") == 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    job_.Cancel();
+    job_.Wait();
+    EXPECT_TRUE(job_.Cancelled());
+    EXPECT_TRUE(window_.messages.empty()) << "no outcome sent";
+    EXPECT_TRUE(job_.FailedImages().empty());
+    EXPECT_TRUE(job_.Failures().empty());
+    EXPECT_EQ(cloud_->CountRequests("/rest/2.0/ocr/v1/general_basic"), 1);
+    cloud_->SetBehaviour(FakeCloud::Behaviour::Normal);
+    Run({a}, KindCode::Text);
+    EXPECT_FALSE(job_.Cancelled()) << "the next run starts afresh";
 }
 
 TEST_F(RecognitionJobTest, IdentityCardSidesBecomeOneResult) {
