@@ -10,10 +10,11 @@
 #include "app/language_file.h"
 #include "app/language_table.h"
 #include "app/process_globals.h"
+#include "app/program_version.h"
 #include "dialogs/message_box.h"
 #include "net/endpoints.h"
 #include "platform/cancellation.h"
-#include "taviocr_version.h"
+#include "platform/text.h"
 #include "toolkit/controls/edit_ui.h"
 #include "update/usage_reporter.h"
 
@@ -21,7 +22,7 @@ AccountClient MakeAccountClient() {
     AccountRequestContext context;
     context.host = Endpoints().accountHost;
     context.locale = std::wstring(LanguageFor(Globals().UiLanguage).localeName);
-    context.version = AccountVersion(TAVIOCR_VERSION);
+    context.version = AccountVersion(WideToUtf8(ProgramVersion()));
     context.machineCode = Globals().MachineCode;
     const std::int64_t adId = AdvertisingId(false);
     if (adId != 0) context.adId = std::to_wstring(adId);

@@ -1,5 +1,6 @@
 #include "ui/info_dialogs.h"
 
+#include "app/program_version.h"
 #include "platform/registry.h"
 #include "toolkit/controls/button_ui.h"
 #include "ui/open_url.h"
@@ -9,9 +10,7 @@ constexpr std::wstring_view kProductKey = L"Software\\TaviOCR";
 }  // namespace
 
 void CAboutDlg::OnWindowInit() {
-    SetControlText(L"LabelVersion",
-                   RegReadString(RegistryHive::LocalMachine, kProductKey, L"Version", 520)
-                       .value_or(std::wstring()));
+    SetControlText(L"LabelVersion", ProgramVersion());
     SetControlText(L"LabelUID", RegReadString(RegistryHive::LocalMachine, kProductKey, L"uid", 520)
                                     .value_or(std::wstring()));
 }

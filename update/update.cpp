@@ -8,6 +8,7 @@
 
 #include "app/language_file.h"
 #include "app/process_globals.h"
+#include "app/program_version.h"
 #include "app/settings.h"
 #include "net/system_http.h"
 #include "platform/debug_trace.h"
@@ -30,11 +31,6 @@ int DayOfMonth() {
     std::tm local{};
     localtime_r(&now, &local);
     return local.tm_mday;
-}
-
-std::wstring InstalledVersion() {
-    return RegReadString(RegistryHive::LocalMachine, kProductKey, L"Version", 520)
-        .value_or(std::wstring());
 }
 
 }  // namespace
@@ -129,13 +125,15 @@ std::wstring CUpdate::NewerVersion(bool silent, bool& answered) {
     if (host_.empty()) return {};
     if (silent) DownloadRemoteConfig();
     std::wstring page = GetUrlText(Utf8ToWide(host_ + "/ocr/windows/newversion.htm"), false);
-    std::erase_if(page, [](wchar_t c) { return c == L'\n' || c == L'\t'; });
+    // Line breaks and blanks are no part of a version ("version=1.3\r\n").
+    std::erase_if(page, [](wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); });
     if (!silent) DownloadRemoteConfig();
     answered = page.starts_with(kVersionPrefix);
     if (!answered) return {};
     const std::wstring remote = page.substr(kVersionPrefix.size());
-    // Numerically, part by part: 1.2.10 is newer than 1.2.9.
-    return CompareVersions(remote, InstalledVersion()) > 0 ? remote : std::wstring();
+    // Numerically, part by part: 1.2.10 is newer than 1.2.9. The running
+    // version itself, or an older one, is never offered.
+    return CompareVersions(remote, ProgramVersion()) > 0 ? remote : std::wstring();
 }
 
 bool CUpdate::DownloadInstaller() {

@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "app/program_version.h"
 #include "net/curl_global.h"
 #include "platform/text.h"
 #include "programs/cli/cli_options.h"
 #include "programs/cli/cli_scan.h"
 #include "programs/cli/cli_session.h"
-#include "taviocr_version.h"
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
             std::fputs(CliUsageText().c_str(), stdout);
             return kExitOk;
         case CliOptions::Action::Version:
-            std::printf("taviocr-cli %s\n", TAVIOCR_VERSION);
+            std::printf("taviocr-cli %s\n", WideToUtf8(ProgramVersion()).c_str());
             return kExitOk;
         case CliOptions::Action::UsageError:
             std::fprintf(stderr, "taviocr-cli: %s\n\n%s", options.error.c_str(),

@@ -10,9 +10,11 @@
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "account/machine_identity.h"
@@ -25,6 +27,7 @@
 #include "app/language_file.h"
 #include "app/oem_info.h"
 #include "app/process_globals.h"
+#include "app/program_version.h"
 #include "app/settings.h"
 #include "app/working_folders.h"
 #include "dialogs/message_box.h"
@@ -89,9 +92,7 @@ void FillUsageReporter(const ProcessGlobals& globals) {
     CUsageReporter& reporter = UsageReporter();
     reporter.SetStatsHost(Endpoints().statsHost);
     reporter.SetChannelCode(globals.Oem.PartnerId);
-    reporter.SetVersion(
-        RegReadString(RegistryHive::LocalMachine, L"Software\\TaviOCR", L"Version", 520)
-            .value_or(std::wstring()));
+    reporter.SetVersion(ProgramVersion());
     // The window reads the machine code once it has made sure of it; the
     // uninstall report has only what is stored.
     reporter.SetMachineCode(ReadMachineUid().value_or(std::wstring()));
@@ -144,6 +145,11 @@ void ShowMainWindow() {
 }  // namespace
 
 int RunTaviOcr(int argc, char** argv) {
+    // Answered before anything starts, as a command-line program would.
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::printf("taviocr %s\n", WideToUtf8(ProgramVersion()).c_str());
+        return 0;
+    }
     const CurlGlobalScope curl;
     ProcessGlobals& globals = Globals();
     DetectProcessFolders(globals);

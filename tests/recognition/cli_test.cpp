@@ -13,6 +13,7 @@
 #include "recognition_fixture.h"
 #include "support/test_certificates.h"
 #include "support/test_scanner.h"
+#include "taviocr_version.h"
 
 namespace fs = std::filesystem;
 
@@ -122,6 +123,8 @@ TEST_F(CliTest, FailuresPrintTheirMessageAndExitNonZero) {
     EXPECT_NE(limited.err.find("Today's recognition limit has been reached"), std::string::npos);
     EXPECT_EQ(Cli("--kind nonsense a.png").status, 2);
     EXPECT_EQ(Cli("--engine offline a.png").status, 1);
+    // Not installed: the version it was built as.
+    EXPECT_EQ(Cli("--version").out, std::string("taviocr-cli ") + TAVIOCR_VERSION + "\n");
 }
 
 // Service keys and pictures never travel in clear text, not even to loopback.

@@ -8,6 +8,7 @@
 
 #include "app/language_file.h"
 #include "app/process_globals.h"
+#include "app/program_version.h"
 #include "app/setting_keys.h"
 #include "app/settings.h"
 #include "dialogs/message_box.h"
@@ -263,6 +264,13 @@ TEST_F(MessageDialogTest, TheAboutBoxShowsTheInstalledVersionAndTheMachineIdenti
         EXPECT_EQ(TextOf(dialog, "LabelVersion"), QStringLiteral("2.4.1"));
         EXPECT_EQ(TextOf(dialog, "LabelUID"), QStringLiteral("0123456789ABCDEF"));
         EXPECT_TRUE(TextOf(dialog, "buttonSite").startsWith(QStringLiteral("https://")));
+        Click(dialog, "btnClose");
+    });
+    ASSERT_TRUE((new CAboutDlg)->RunModal(nullptr));
+    // Not installed: the version it was built as, never an empty line.
+    ASSERT_TRUE(RegDeleteValue(RegistryHive::LocalMachine, L"Software\\TaviOCR", L"Version"));
+    WhenWindowShown(kDialogClass, [](QWidget* dialog) {
+        EXPECT_EQ(TextOf(dialog, "LabelVersion"), QString::fromStdWString(BuiltVersion()));
         Click(dialog, "btnClose");
     });
     ASSERT_TRUE((new CAboutDlg)->RunModal(nullptr));

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <mutex>
 
+#include "app/program_version.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "platform/text.h"
@@ -116,6 +117,23 @@ TEST_F(CUpdateTest, EveryManualOutcomeIsSaid) {
     EXPECT_FALSE(FileExists(update_.InstallerPath())) << "no length, no success";
     EXPECT_EQ(display_.Keys(), (std::vector<std::wstring>{L"NoVersion", L"NotUpdate", L"UpdateFail",
                                                           L"UpdateFail"}));
+}
+
+// The version page may end in a line break; the running version (the
+// installed one, else the one built) or an older one is never offered.
+TEST_F(CUpdateTest, TheRunningVersionIsNeverOfferedAgain) {
+    servers_.versionPage = "version=1.2.9\r\n";
+    Manual();
+    ASSERT_TRUE(RegDeleteValue(RegistryHive::LocalMachine, L"Software\\TaviOCR", L"Version"));
+    EXPECT_EQ(ProgramVersion(), BuiltVersion());
+    servers_.versionPage = "version= " + WideToUtf8(BuiltVersion()) + "\n";
+    Manual();
+    servers_.versionPage = "version=0.0.1";
+    Manual();
+    servers_.versionPage = "version=999.0";
+    Manual();
+    EXPECT_EQ(display_.Keys(),
+              (std::vector<std::wstring>{L"NotUpdate", L"NotUpdate", L"NotUpdate", L"HasUpdate"}));
 }
 
 // A download larger than its cap (announced, or streamed without a length) is
