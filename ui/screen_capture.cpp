@@ -3,7 +3,10 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QWidget>
+#include <memory>
+#include <vector>
 
 #include "app/settings.h"
 #include "capture/global_hot_key.h"
@@ -52,14 +55,37 @@ void CMainFrame::StartScreenCapture() {
     const HWND self = GetHWND();
     // Only a window on screen needs a moment to vanish before the snapshot.
     const bool onScreen = OwnerIfOnScreen(self) != nullptr;
-    const bool started =
-        capture_->StartCapture({[this] { ShowWindow(false); },
-                                [self] {
-                                    if (WindowImplBase* window = FromHandle(self))
-                                        window->ShowWindow(true);
-                                },
-                                [self] { ::PostMessageW(self, WM_CAPTURE_DONE, 0, 0); }},
-                               onScreen ? kOwnerVanishMs : 0);
+    // Every window of the program steps aside, its dialogs too (they would be
+    // in the picture, or stay hidden behind their window afterwards), and
+    // comes back with the dialogs above the window and the modal one active.
+    auto steppedAside = std::make_shared<std::vector<QPointer<QWidget>>>();
+    const auto stepAside = [this, steppedAside] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            const Qt::WindowType type = window->windowType();
+            if (window == GetWidget() || !window->isVisible() || type == Qt::Popup ||
+                type == Qt::ToolTip)
+                continue;
+            steppedAside->push_back(window);
+            window->hide();
+        }
+        ShowWindow(false);
+    };
+    const auto comeBack = [self, steppedAside] {
+        if (WindowImplBase* window = FromHandle(self)) window->ShowWindow(true);
+        for (const QPointer<QWidget>& dialog : *steppedAside)
+            if (dialog) {
+                dialog->show();
+                dialog->raise();
+            }
+        steppedAside->clear();
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            modal->raise();
+            modal->activateWindow();
+        }
+    };
+    const bool started = capture_->StartCapture(
+        {stepAside, comeBack, [self] { ::PostMessageW(self, WM_CAPTURE_DONE, 0, 0); }},
+        onScreen ? kOwnerVanishMs : 0);
     // A desktop session without X11 (Wayland) has nothing to capture from:
     // said once, never a black picture. Headless platforms have no one to tell.
     const QString platform = QGuiApplication::platformName();

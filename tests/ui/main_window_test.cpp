@@ -32,6 +32,7 @@
 #include "toolkit/controls/list_ui.h"
 #include "toolkit/controls/tab_layout_ui.h"
 #include "toolkit/keyboard_state.h"
+#include "ui/info_dialogs.h"
 #include "ui/main_frame.h"
 #include "ui/main_modes.h"
 #include "ui/qt_translation.h"
@@ -676,6 +677,29 @@ TEST_F(MainWindowTest, TheScreenshotCardCutsARegionAndRecognisesIt) {
     EXPECT_EQ(ResultText(), kFirstText);
     const QImage sent(QString::fromStdWString(frame_->Capture()->CurrentCaptureFile()));
     EXPECT_EQ(sent.size(), QSize(200, 100));
+}
+
+// The hot key pressed while a modal dialog is open: after the capture,
+// cancelled or done, the dialog is back on screen above its window.
+TEST_F(MainWindowTest, ADialogOpenDuringACaptureComesBackAboveItsWindow) {
+    auto desktop = std::make_shared<OneMonitor>();
+    frame_->UseDesktopForTest({desktop, desktop, desktop, true});
+    window_->show();
+    bool checked = false;
+    WhenWindowShown(L"TaviOCRDialogClass", [&](QWidget* about) {
+        frame_->OnCaptureHotKey();
+        ASSERT_TRUE(ProcessEventsUntil([&] { return frame_->Capture()->Overlay() != nullptr; }));
+        EXPECT_FALSE(about->isVisible()) << "out of the picture";
+        QTest::keyClick(frame_->Capture()->Overlay(), Qt::Key_Escape);
+        ProcessEventsUntil([&] { return !frame_->Capture()->IsCapturing() && about->isVisible(); });
+        EXPECT_TRUE(window_->isVisible());
+        EXPECT_TRUE(about->isVisible()) << "the dialog is back";
+        EXPECT_EQ(QApplication::activeModalWidget(), about);
+        checked = true;
+        Click(about, "btnClose");
+    });
+    (new CAboutDlg)->RunModal(frame_->GetHWND());
+    EXPECT_TRUE(checked);
 }
 
 // The scanner's own window speaks the interface language, wears the
