@@ -1,5 +1,6 @@
 #include "dialogs/skin_dialog.h"
 
+#include <QApplication>
 #include <QWidget>
 
 #include "app/language_file.h"
@@ -14,6 +15,8 @@ void CSkinDialog::Notify(TNotifyUI& msg) {
 
 bool CSkinDialog::CreateOwned(HWND owner) {
     if (!Create(owner, MessageCaption(), kDialogStyle)) return false;
+    if (QWidget* window = GetWidget())
+        window->setProperty("skin", QString::fromStdWString(skinName_));
     CenterWindow();
     return true;
 }
@@ -28,6 +31,25 @@ bool CSkinDialog::ShowModeless(HWND owner) {
     if (!CreateOwned(owner)) return false;
     ShowWindow(SW_SHOWNORMAL);
     return true;
+}
+
+bool CSkinDialog::RaiseOpen(std::wstring_view skinName) {
+    const QString name =
+        QString::fromWCharArray(skinName.data(), static_cast<qsizetype>(skinName.size()));
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->property("skin").toString() == name) {
+            window->raise();
+            window->activateWindow();
+            return true;
+        }
+    return false;
+}
+
+void CSkinDialog::RaiseActiveModal() {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->raise();
+        modal->activateWindow();
+    }
 }
 
 void CSkinDialog::SetControlText(std::wstring_view name, std::wstring_view text) {

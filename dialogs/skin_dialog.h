@@ -24,6 +24,13 @@ public:
     // The same without waiting: created, centred and shown.
     bool ShowModeless(HWND owner);
 
+    // When a dialog of this skin is open, brings it to the front (and the
+    // keyboard to it) instead of a second one: true then.
+    static bool RaiseOpen(std::wstring_view skinName);
+    // The program's modal dialog, if one runs, to the front: after its owner
+    // came back from the tray or from a capture.
+    static void RaiseActiveModal();
+
 protected:
     virtual void OnWindowInit() {}
 

@@ -12,6 +12,7 @@
 #include "app/language_table.h"
 #include "app/process_globals.h"
 #include "app/settings.h"
+#include "dialogs/skin_dialog.h"
 #include "toolkit/menu_wnd.h"
 #include "toolkit/paint_manager.h"
 #include "ui/info_dialogs.h"
@@ -79,11 +80,14 @@ void CMainFrame::OnMenuCommand(MenuCmd* command) {
     // The record is released whatever the command does, even if it ends the window.
     const std::wstring name = command->szName, data = command->szUserData;
     ReleaseMenuCommand(command);
+    // A dialog already open comes to the front instead of a second one.
     if (name == L"menuAbout") {
-        (new CAboutDlg)->RunModal(OwnerIfOnScreen(GetHWND()));
+        if (!CSkinDialog::RaiseOpen(L"dlg_about"))
+            (new CAboutDlg)->RunModal(OwnerIfOnScreen(GetHWND()));
     } else if (name == L"menuSetting") {
-        RunSettingDialog(GetHWND(),
-                         [this](HotKeyWord word) { return RegisterCaptureHotKey(word); });
+        if (!CSkinDialog::RaiseOpen(L"dlg_setting"))
+            RunSettingDialog(GetHWND(),
+                             [this](HotKeyWord word) { return RegisterCaptureHotKey(word); });
     } else if (name == L"menuUpdate") {
         CheckForUpdates();
     } else if (name == L"menuExit") {
@@ -105,6 +109,7 @@ void CMainFrame::RestoreFromTray() {
     window->show();
     window->raise();
     window->activateWindow();
+    CSkinDialog::RaiseActiveModal();  // a dialog it was showing comes back above it
 }
 
 void CMainFrame::SetUpTrayIcon() {

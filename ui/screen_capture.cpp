@@ -12,6 +12,7 @@
 #include "capture/global_hot_key.h"
 #include "capture/screen_cutting.h"
 #include "dialogs/message_box.h"
+#include "dialogs/skin_dialog.h"
 #include "recognition/recognition_interfaces.h"
 #include "toolkit/controls/button_ui.h"
 #include "ui/main_frame.h"
@@ -78,10 +79,7 @@ void CMainFrame::StartScreenCapture() {
                 dialog->raise();
             }
         steppedAside->clear();
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            modal->raise();
-            modal->activateWindow();
-        }
+        CSkinDialog::RaiseActiveModal();
     };
     const bool started = capture_->StartCapture(
         {stepAside, comeBack, [self] { ::PostMessageW(self, WM_CAPTURE_DONE, 0, 0); }},

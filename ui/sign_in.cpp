@@ -7,6 +7,7 @@
 
 #include "account/signed_in_user.h"
 #include "dialogs/message_box.h"
+#include "dialogs/skin_dialog.h"
 #include "net/endpoints.h"
 #include "ui/account_center.h"
 #include "ui/main_frame.h"
@@ -15,6 +16,7 @@
 #include "ui/window_messages.h"
 
 void CMainFrame::OnLoginClick() {
+    if (CSkinDialog::RaiseOpen(L"dlg_reg")) return;
     const std::optional<CNewRegDlg::SignedIn> signedIn =
         RunSignInDialog(OwnerIfOnScreen(GetHWND()));
     if (!signedIn) return;
@@ -27,11 +29,13 @@ void CMainFrame::OnAccountCommand(const std::wstring& name) {
     if (name == L"menuLogout") {
         SignOut(CurrentUser());
         ShowSignedInState(false);
-    } else if (name == L"menuUserCenter" && CurrentUser().IsSignedIn()) {
+    } else if (name == L"menuUserCenter" && CurrentUser().IsSignedIn() &&
+               !CSkinDialog::RaiseOpen(L"dlg_usercenter")) {
         CUserCenterDlg dialog;
         dialog.RunModal(OwnerIfOnScreen(GetHWND()));
     } else if (name == L"menuChangePass" && CurrentUser().IsSignedIn() &&
-               CurrentUser().loginType == SignInType::Email) {
+               CurrentUser().loginType == SignInType::Email &&
+               !CSkinDialog::RaiseOpen(L"dlg_changepass")) {
         CChangePassDlg dialog;
         dialog.RunModal(OwnerIfOnScreen(GetHWND()));
     }

@@ -32,6 +32,7 @@
 #include "toolkit/controls/list_ui.h"
 #include "toolkit/controls/tab_layout_ui.h"
 #include "toolkit/keyboard_state.h"
+#include "toolkit/menu_wnd.h"
 #include "ui/info_dialogs.h"
 #include "ui/main_frame.h"
 #include "ui/main_modes.h"
@@ -700,6 +701,24 @@ TEST_F(MainWindowTest, ADialogOpenDuringACaptureComesBackAboveItsWindow) {
     });
     (new CAboutDlg)->RunModal(frame_->GetHWND());
     EXPECT_TRUE(checked);
+}
+
+// The tray's and the menu's commands bring a dialog that is already open to
+// the front instead of opening a second one; "Show" brings it back too.
+TEST_F(MainWindowTest, AMenuCommandForAnOpenDialogRaisesThatDialog) {
+    window_->show();
+    std::vector<QWidget*> settings;
+    WhenWindowShown(L"TaviOCRDialogClass", [&](QWidget* dialog) {
+        frame_->OnMenuCommand(new MenuCmd{L"menuSetting", L"", L"", false});
+        frame_->OnMenuCommand(new MenuCmd{L"menuShowMain", L"", L"", false});
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->isVisible() && window->property("skin") == QStringLiteral("dlg_setting"))
+                settings.push_back(window);
+        EXPECT_EQ(QApplication::activeModalWidget(), dialog);
+        Click(dialog, "btnClose");
+    });
+    frame_->OnMenuCommand(new MenuCmd{L"menuSetting", L"", L"", false});
+    EXPECT_EQ(settings.size(), 1u) << "one Settings dialog";
 }
 
 // The scanner's own window speaks the interface language, wears the
