@@ -412,5 +412,6 @@ void ReloadInterfaceTexts() {
         window->updateGeometry();
         window->update();
     }
+    frame->ShowHotKeyInTray();
     frame->PostMessageW(WM_LOGIN_STATE, CurrentUser().IsSignedIn() ? 1 : 0, 0);
 }

@@ -60,6 +60,9 @@ public:
     void ShowPopupMenu(std::wstring_view file, std::optional<QPoint> point = std::nullopt);
     void OnMenuCommand(MenuCmd* command);
     void RestoreFromTray();
+    // The tray icon's tool tip names the capture key (after start, Settings
+    // and a language switch).
+    void ShowHotKeyInTray();
     CMenuWnd* PopupMenu() const { return popupMenu_.get(); }
     // Screen capture: the screenshot command and the global hot key.
     void StartScreenCapture();

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "account/signed_in_user.h"
+#include "app/lang_format.h"
 #include "app/language.h"
 #include "app/language_file.h"
 #include "app/language_table.h"
@@ -15,6 +16,7 @@
 #include "dialogs/skin_dialog.h"
 #include "toolkit/menu_wnd.h"
 #include "toolkit/paint_manager.h"
+#include "ui/hot_key_text.h"
 #include "ui/info_dialogs.h"
 #include "ui/main_frame.h"
 #include "ui/question_dialogs.h"
@@ -85,9 +87,11 @@ void CMainFrame::OnMenuCommand(MenuCmd* command) {
         if (!CSkinDialog::RaiseOpen(L"dlg_about"))
             (new CAboutDlg)->RunModal(OwnerIfOnScreen(GetHWND()));
     } else if (name == L"menuSetting") {
-        if (!CSkinDialog::RaiseOpen(L"dlg_setting"))
+        if (!CSkinDialog::RaiseOpen(L"dlg_setting")) {
             RunSettingDialog(GetHWND(),
                              [this](HotKeyWord word) { return RegisterCaptureHotKey(word); });
+            ShowHotKeyInTray();
+        }
     } else if (name == L"menuUpdate") {
         CheckForUpdates();
     } else if (name == L"menuExit") {
@@ -112,12 +116,21 @@ void CMainFrame::RestoreFromTray() {
     CSkinDialog::RaiseActiveModal();  // a dialog it was showing comes back above it
 }
 
+void CMainFrame::ShowHotKeyInTray() {
+    if (!tray_) return;
+    // The key the capture answers to now, or what to do when there is none.
+    const QString key = HotKeyWordText(GlobalSettings().HotKey);
+    tray_->setToolTip(key.isEmpty() ? QString::fromStdWString(LangText(L"TrayTipNoKey"))
+                                    : QString::fromStdWString(FormatLangText(LangText(L"TrayTip"),
+                                                                             key.toStdWString())));
+}
+
 void CMainFrame::SetUpTrayIcon() {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return;  // no tray: closing minimises
     tray_ = std::make_unique<QSystemTrayIcon>();
     const QPixmap icon = CPaintManagerUI::LoadImage("icons/128.svg", 2.0);
     tray_->setIcon(QIcon(icon.isNull() ? CPaintManagerUI::LoadImage("icons/128.png", 2.0) : icon));
-    tray_->setToolTip(QString::fromStdWString(LangText(L"TrayTip")));
+    ShowHotKeyInTray();
     QObject::connect(tray_.get(), &QSystemTrayIcon::activated, GetWidget(),
                      [this](QSystemTrayIcon::ActivationReason reason) {
                          if (reason == QSystemTrayIcon::Context)

@@ -15,6 +15,7 @@
 #include "toolkit/controls/edit_ui.h"
 #include "toolkit/controls/hotkey_ui.h"
 #include "toolkit/vk_keys.h"
+#include "ui/hot_key_text.h"
 
 namespace {
 
@@ -22,25 +23,6 @@ bool Ticked(const QAbstractButton* box) { return box && box->isChecked(); }
 
 void Tick(QAbstractButton* box, bool ticked) {
     if (box) box->setChecked(ticked);
-}
-
-// The stored word keeps the key registration's flags (Alt 1, Ctrl 2, Shift 4,
-// Win 8); the hot key control speaks its own (Shift 1, Ctrl 2, Alt 4). Each
-// is turned into the other, so Alt and Shift never trade places.
-constexpr int kModAlt = 1, kModControl = 2, kModShift = 4;
-
-int HotKeyModifiersToHotKeyFlags(HotKeyWord word) {
-    const int mods = HotKeyModifiers(word);
-    return ((mods & kModAlt) ? HOTKEYF_ALT : 0) | ((mods & kModControl) ? HOTKEYF_CONTROL : 0) |
-           ((mods & kModShift) ? HOTKEYF_SHIFT : 0);
-}
-
-HotKeyWord MakeHotKeyWord(int virtualKey, int hotKeyFlags) {
-    const int mods = ((hotKeyFlags & HOTKEYF_ALT) ? kModAlt : 0) |
-                     ((hotKeyFlags & HOTKEYF_CONTROL) ? kModControl : 0) |
-                     ((hotKeyFlags & HOTKEYF_SHIFT) ? kModShift : 0);
-    return static_cast<HotKeyWord>((static_cast<std::uint32_t>(virtualKey) << 16) |
-                                   static_cast<std::uint32_t>(mods));
 }
 
 }  // namespace
@@ -54,7 +36,7 @@ void CSettingDlg::OnWindowInit() {
     Tick(Find<QAbstractButton>(settings.HideWhenClose == 1 ? L"optHideWindow" : L"optExit"), true);
     if (auto* hotKey = Find<CHotKeyUI>(L"HotKey"))
         hotKey->SetHotKey(HotKeyVirtualKey(settings.HotKey),
-                          HotKeyModifiersToHotKeyFlags(settings.HotKey));
+                          HotKeyWordToControlFlags(settings.HotKey));
     if (auto* path = Find<CEditUI>(L"SavePath")) path->SetText(settings.SavePath);
 
     if (auto* sizes = Find<QComboBox>(L"comboMaxSize")) {
@@ -126,9 +108,9 @@ void CSettingDlg::TakeOverAndClose() {
         const HotKeyWord word = key == 0 ? 0 : MakeHotKeyWord(key, flags);
         // The control shows neither Win nor NoRepeat: a key the user left as
         // it was keeps the flags it was stored with.
-        const auto stored = static_cast<std::uint32_t>(GlobalSettings().HotKey);
-        const auto shown = static_cast<HotKeyWord>((stored & 0xFFFF0000u) |
-                                                   (stored & (kModAlt | kModControl | kModShift)));
+        const HotKeyWord stored = GlobalSettings().HotKey;
+        const HotKeyWord shown =
+            MakeHotKeyWord(HotKeyVirtualKey(stored), HotKeyWordToControlFlags(stored));
         if (word != shown) {
             ChangeSetting(kHotKey, word);
             if (registerHotKey_) registerHotKey_(word);  // 0 registers none

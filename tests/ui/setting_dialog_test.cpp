@@ -16,6 +16,7 @@
 #include "platform/profile.h"
 #include "support/qt_application.h"
 #include "toolkit/controls/hotkey_ui.h"
+#include "ui/hot_key_text.h"
 #include "ui/setting_dlg.h"
 #include "ui_fixture.h"
 
@@ -105,6 +106,9 @@ TEST_F(SettingDialogTest, TheHotKeyControlKeepsAltAndShiftApart) {
         Click(dialog, "btnClose");
     });
     EXPECT_EQ(GlobalSettings().HotKey, (0x41 << 16) | 1 | 2) << "unchanged by a round trip";
+    // The tray's tool tip names it the same way, and no key as none.
+    EXPECT_EQ(HotKeyWordText(GlobalSettings().HotKey), QStringLiteral("Ctrl+Alt+A"));
+    EXPECT_TRUE(HotKeyWordText(0).isEmpty());
     // Win (8) and NoRepeat (0x4000), which the control cannot show, survive a
     // save that leaves the key as it was.
     const HotKeyWord withHiddenFlags = (0x73 << 16) | 2 | 8 | 0x4000;
