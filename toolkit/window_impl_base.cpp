@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
@@ -166,7 +167,8 @@ protected:
     }
 
     // Escape closes a dialog as its system close does; Enter presses the
-    // dialog's primary button. The main window takes neither.
+    // button that has the keyboard focus, else the dialog's primary button.
+    // The main window takes neither.
     void keyPressEvent(QKeyEvent* event) override {
         if (!owner_ || !owner_->IsDialog()) {
             event->ignore();
@@ -175,6 +177,12 @@ protected:
         if (event->key() == Qt::Key_Escape) {
             owner_->OnEscapeKey();
         } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            if (auto* focused = qobject_cast<QPushButton*>(focusWidget());
+                focused && isAncestorOf(focused) && focused->isVisibleTo(this) &&
+                focused->isEnabled()) {
+                focused->click();
+                return;
+            }
             for (QAbstractButton* button : findChildren<QAbstractButton*>())
                 if (button->isVisibleTo(this) && button->isEnabled() &&
                     button->property("role").toString() == QLatin1String("primary")) {

@@ -37,6 +37,7 @@ void CMessageMerge::OnClick(TNotifyUI& msg) {
         // Takes effect at once, whatever the dialog's answer.
         ChangeSetting(kRemindMergeBatch, GlobalSettings().RemindMergeBatch == 1 ? 0 : 1);
     } else if (msg.sName == L"btnClose") {
+        answered = true;
         merge = IsDlgButtonChecked(L"optMerge") == BST_CHECKED;
         Close();
     }

@@ -28,6 +28,7 @@ protected:
 class CMessageMerge : public CSkinDialog {
 public:
     CMessageMerge() : CSkinDialog(L"dlg_message_merge") {}
+    bool answered = false;  // closed with its button; ✕ or Escape cancel the batch
     bool merge = false;
 
 protected:

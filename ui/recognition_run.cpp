@@ -49,6 +49,8 @@ void CMainFrame::OnButtonOCR() {
     if (batch && !IsTableMode(mainMode_) && GlobalSettings().RemindMergeBatch == 1) {
         CMessageMerge question;
         question.RunModal(GetHWND());
+        // Closed without an answer: the batch is not started.
+        if (!question.answered) return;
         if (question.merge) {
             mergeMode_ = true;
             mergeBuffer_.clear();

@@ -240,6 +240,20 @@ TEST_F(MainWindowTest, OnePictureShowsItsTextAndWritesNoFile) {
     EXPECT_TRUE(frame_->Files().empty());
 }
 
+// The question's ✕ (like Escape) is no answer: nothing is sent, the
+// pictures stay listed.
+TEST_F(MainWindowTest, ClosingTheMergeQuestionDoesNotStartTheBatch) {
+    ChangeSetting(kRemindMergeBatch, 1);
+    frame_->OnDropFilesForTest({Image("a.png"), Image("b.png")});
+    DialogAnswerer answers([](QWidget* dialog) { Click(dialog, "btnSysClose"); });
+    ClickControl("buttonOCR");
+    ASSERT_EQ(answers.texts.size(), 1u);
+    EXPECT_FALSE(frame_->Job().IsRunning());
+    EXPECT_TRUE(cloud_->Requests().empty());
+    EXPECT_EQ(frame_->Files().size(), 2u);
+    EXPECT_EQ(frame_->CurrentPage(), MainPage::AddImages);
+}
+
 TEST_F(MainWindowTest, AMergedBatchShowsEveryTextInTurnAndWritesNothing) {
     ChangeSetting(kRemindMergeBatch, 1);
     frame_->OnDropFilesForTest({Image("a.png"), Image("b.png"), Image("c.png")});

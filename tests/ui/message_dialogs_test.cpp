@@ -48,9 +48,11 @@ TEST_F(MessageDialogTest, InformationWithOneButtonShowsTheYesTextOnTheCloseButto
     EXPECT_TRUE(checked);
 }
 
-TEST_F(MessageDialogTest, EscapeClosesAndEnterPressesThePrimaryButton) {
+// Enter presses the button with the focus ring (the keyboard starts on the
+// first of the box's buttons), never another one behind the user's back.
+TEST_F(MessageDialogTest, EscapeClosesAndEnterPressesTheFocusedButton) {
     for (const auto& [key, expected] :
-         {std::pair{Qt::Key_Escape, kMessageClose}, std::pair{Qt::Key_Return, kMessageYes}}) {
+         {std::pair{Qt::Key_Escape, kMessageClose}, std::pair{Qt::Key_Return, kMessageClose}}) {
         WhenWindowShown(kDialogClass, [key = key](QWidget* dialog) {
             QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
             QCoreApplication::sendEvent(dialog, &press);
@@ -190,11 +192,12 @@ TEST_F(MessageDialogTest, TheMergeQuestionAnswersMergeWhenItsOptionIsTicked) {
         Click(dialog, "btnClose");
     });
     ASSERT_TRUE(merge.RunModal(nullptr));
+    EXPECT_TRUE(merge.answered);
     EXPECT_TRUE(merge.merge);
     EXPECT_EQ(StoredSetting(L"RemindMergeBatch"), 1) << "unchanged";
 }
 
-TEST_F(MessageDialogTest, UntickingTheMergeReminderIsWrittenAtOnceAndClosingOtherwiseMeansNoMerge) {
+TEST_F(MessageDialogTest, UntickingTheMergeReminderIsWrittenAtOnceAndClosingOtherwiseIsNoAnswer) {
     ChangeSetting(kRemindMergeBatch, 1);
     CMessageMerge merge;
     WhenWindowShown(kDialogClass, [this](QWidget* dialog) {
@@ -204,7 +207,7 @@ TEST_F(MessageDialogTest, UntickingTheMergeReminderIsWrittenAtOnceAndClosingOthe
         Click(dialog, "btnSysClose");
     });
     ASSERT_TRUE(merge.RunModal(nullptr));
-    EXPECT_FALSE(merge.merge);
+    EXPECT_FALSE(merge.answered);
 }
 
 TEST_F(MessageDialogTest, TheExitQuestionClosedWithItsCloseButtonChangesNothing) {
