@@ -7,9 +7,8 @@
 std::wstring BuiltVersion() { return Utf8ToWide(TAVIOCR_VERSION); }
 
 std::wstring ProgramVersion() {
-    std::wstring stored =
+    const std::wstring stored = WithoutWhiteSpace(
         RegReadString(RegistryHive::LocalMachine, L"Software\\TaviOCR", L"Version", 520)
-            .value_or(std::wstring());
-    std::erase_if(stored, [](wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); });
+            .value_or(std::wstring()));
     return stored.empty() ? BuiltVersion() : stored;
 }

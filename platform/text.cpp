@@ -289,3 +289,8 @@ std::string WidePathToBytes(std::wstring_view path) {
     }
     return out;
 }
+
+std::wstring WithoutWhiteSpace(std::wstring text) {
+    std::erase_if(text, [](wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); });
+    return text;
+}

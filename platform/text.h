@@ -9,6 +9,8 @@
 // UTF-8 → wide. Malformed sequences become U+FFFD, one per offending byte, so a
 // broken server answer still yields readable text around the damage.
 std::wstring Utf8ToWide(std::string_view utf8);
+// The text without blanks, tabs and line breaks (ASCII white space), wherever they stand.
+std::wstring WithoutWhiteSpace(std::wstring text);
 // Wide → UTF-8. Lone surrogates and values beyond U+10FFFF become U+FFFD.
 std::string WideToUtf8(std::wstring_view wide);
 

@@ -124,9 +124,9 @@ std::wstring CUpdate::NewerVersion(bool silent, bool& answered) {
     answered = false;
     if (host_.empty()) return {};
     if (silent) DownloadRemoteConfig();
-    std::wstring page = GetUrlText(Utf8ToWide(host_ + "/ocr/windows/newversion.htm"), false);
     // Line breaks and blanks are no part of a version ("version=1.3\r\n").
-    std::erase_if(page, [](wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); });
+    const std::wstring page =
+        WithoutWhiteSpace(GetUrlText(Utf8ToWide(host_ + "/ocr/windows/newversion.htm"), false));
     if (!silent) DownloadRemoteConfig();
     answered = page.starts_with(kVersionPrefix);
     if (!answered) return {};
