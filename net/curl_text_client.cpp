@@ -1,5 +1,7 @@
 #include "net/curl_text_client.h"
 
+#include <algorithm>
+
 #include "net/curl_error_text.h"
 #include "net/curl_global.h"
 #include "net/transfer_options.h"
@@ -30,7 +32,7 @@ CURLcode CCurlTextClient::PerformInto(CURL* handle, std::string& bytes) {
     return code;
 }
 
-std::wstring CCurlTextClient::GetText(const std::wstring& url) {
+std::wstring CCurlTextClient::GetText(const std::wstring& url, std::chrono::milliseconds limit) {
     text_.clear();
     CurlHandle handle(curl_easy_init());
     if (!handle) return {};
@@ -40,7 +42,9 @@ std::wstring CCurlTextClient::GetText(const std::wstring& url) {
     curl_easy_setopt(handle.get(), CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle.get(), CURLOPT_USERPWD, "root:kemo");
     curl_easy_setopt(handle.get(), CURLOPT_CONNECTTIMEOUT, 5L);
-    curl_easy_setopt(handle.get(), CURLOPT_TIMEOUT, 30L);
+    // Zero would mean no limit at all.
+    curl_easy_setopt(handle.get(), CURLOPT_TIMEOUT_MS,
+                     static_cast<long>(std::max<long long>(1, limit.count())));
     PerformInto(handle.get(), bytes);
     return text_;
 }

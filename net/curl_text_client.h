@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <string>
 
 // Blocking transfers of wide text, for the fallback GET and the form POST.
@@ -13,8 +14,9 @@ public:
     CCurlTextClient(const CCurlTextClient&) = delete;
     CCurlTextClient& operator=(const CCurlTextClient&) = delete;
 
-    // GET with the fixed credentials "root:kemo", connect limit 5 s, 30 s in all.
-    std::wstring GetText(const std::wstring& url);
+    // GET with the fixed credentials "root:kemo", connect limit 5 s, `limit` in all.
+    std::wstring GetText(const std::wstring& url,
+                         std::chrono::milliseconds limit = std::chrono::seconds(30));
     // Form POST, 10 s in all; true when the transfer succeeded. The answer is
     // copied to `output` whenever one is given, also on failure.
     bool PostText(const std::wstring& url, const std::wstring& user, const std::wstring& password,

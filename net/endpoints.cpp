@@ -38,6 +38,8 @@ ServiceEndpoints ReadEndpoints(std::wstring_view path) {
     read(L"Update", endpoints.updateHost, true);
     read(L"Stats", endpoints.statsHost, true);
     if (const auto ca = doc.Get(L"TLS", L"CABundle")) endpoints.caBundle = WideToUtf8(*ca);
+    if (const auto key = doc.Get(L"Update", L"PublicKey"))
+        endpoints.updatePublicKey = WideToUtf8(*key);
     for (auto [key, host] :
          {std::pair{L"Ocr", &endpoints.ocrHost}, std::pair{L"Table", &endpoints.tableHost},
           std::pair{L"Account", &endpoints.accountHost}}) {

@@ -19,6 +19,8 @@
 // SocialPage, Stats or Update turns that service off.
 //   [TLS]
 //   CABundle=/path/to/ca.pem      ; optional, else the system's trust store
+//   [Update]
+//   PublicKey=<Base64 of 32 bytes> ; optional, else the project's own key
 struct ServiceEndpoints {
     std::string ocrHost = "https://aip.baidubce.com";
     std::string tableHost = "https://form.market.alicloudapi.com";
@@ -29,6 +31,9 @@ struct ServiceEndpoints {
     std::string updateHost;
     std::string statsHost;
     std::string caBundle;  // empty: the system's certificate store
+    // The key update packages must be signed with, in Base64; empty: the
+    // project's own (tests sign with a key of theirs).
+    std::string updatePublicKey;
     // Keys of the hosts that carry secrets (service keys, pictures, password
     // hashes) whose URL was not https: their host is left empty, so nothing
     // is sent to them, and the user is told (InsecureServiceHost).

@@ -8,6 +8,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
+#include <algorithm>
 
 #include "net/system_http.h"
 #include "platform/cancellation.h"
@@ -54,11 +55,17 @@ QByteArray FetchOnce(const QString& url, bool useProxy, int connectTimeoutMs, in
 
 }  // namespace
 
-std::wstring WinInetGetText(const std::wstring& url, bool utf8, int connectTimeoutMs) {
+std::wstring WinInetGetText(const std::wstring& url, bool utf8, int connectTimeoutMs,
+                            std::chrono::milliseconds limit) {
     const QString address = QString::fromStdWString(url);
+    QElapsedTimer elapsed;
+    elapsed.start();
     for (const bool useProxy : {true, false}) {
-        if (WorkCancelled()) break;
-        const QByteArray block = FetchOnce(address, useProxy, connectTimeoutMs, kTotalTimeoutMs);
+        const qint64 left = limit.count() - elapsed.elapsed();
+        if (WorkCancelled() || left <= 0) break;
+        const QByteArray block =
+            FetchOnce(address, useProxy, connectTimeoutMs,
+                      static_cast<int>(std::min<qint64>(kTotalTimeoutMs, left)));
         const std::string bytes(block.constData(), static_cast<std::size_t>(block.size()));
         std::wstring text = utf8 ? Utf8ToWide(bytes) : AnsiToWide(bytes);
         if (!text.empty()) return text;

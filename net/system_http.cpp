@@ -89,10 +89,19 @@ bool SplitUrl(std::string_view url, UrlParts& parts) {
     return !parts.host.empty();
 }
 
-std::wstring GetUrlText(const std::wstring& url, bool utf8) {
-    std::wstring text = CCurlTextClient(utf8, false).GetText(url);
-    if (text.empty()) text = GetStringFromUrl(url, kFallbackTimeoutMs);
-    if (text.empty()) text = WinInetGetText(url, utf8, kFallbackTimeoutMs);
+std::wstring GetUrlText(const std::wstring& url, bool utf8, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    const auto left = [deadline] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+    };
+    // A stage with less time than this left would hardly get an answer.
+    const auto worthATry = [&left] { return left() >= std::chrono::milliseconds(500); };
+    std::wstring text = CCurlTextClient(utf8, false).GetText(url, left());
+    if (text.empty() && worthATry())
+        text = GetStringFromUrl(
+            url, static_cast<int>(std::min<long long>(kFallbackTimeoutMs, left().count())));
+    if (text.empty() && worthATry()) text = WinInetGetText(url, utf8, kFallbackTimeoutMs, left());
     return text;
 }
 

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QIcon>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWidget>
 
 #include "account/machine_identity.h"
@@ -84,11 +85,10 @@ void CMainFrame::InitWindow() {
     CUpdate& update = Updater();
     update.SetDisplay(&MainWindowUpdateDisplay());
     update.SetUpdateHost(Endpoints().updateHost);
-    // A downloaded installer that the user starts now replaces this program.
-    if (update.StartOfRun()) {
-        ShowWindow(false);
-        Close();
-    }
+    update.SetPublicKey(Endpoints().updatePublicKey);
+    // Once the loop runs the window is on the screen (or stays in the tray
+    // after a start at log-on): a waiting update is never asked about before.
+    QTimer::singleShot(0, GetWidget(), [this] { Updater().StartOfRun(GetWidget()->isVisible()); });
 }
 
 void CMainFrame::CheckForUpdates() { Updater().CheckNow(); }

@@ -73,3 +73,10 @@ void RevealInFileManager(const std::wstring& path) {
 void OpenWithDefaultApp(const std::wstring& path) {
     ChildProcess::Start({"xdg-open", WideToUtf8(path)});
 }
+
+bool OpenWithDefaultAppAndWait(const std::wstring& path) {
+    auto opener = ChildProcess::Start({"xdg-open", WideToUtf8(path)});
+    if (!opener) return false;
+    // An opener still running has handed the file to a program that runs.
+    return !opener->WaitFor(kOpenerVerdict) || opener->ExitCode() == 0;
+}

@@ -14,3 +14,6 @@ bool OpenUrl(std::wstring_view address, HWND owner);
 void RevealInFileManager(const std::wstring& path);
 // Opens a file with the desktop's program for its type.
 void OpenWithDefaultApp(const std::wstring& path);
+// The same, waiting a few seconds for the opener's verdict (blocks the
+// calling thread): false when it could not be started or refused the file.
+bool OpenWithDefaultAppAndWait(const std::wstring& path);

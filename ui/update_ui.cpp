@@ -1,5 +1,6 @@
 #include "ui/update_ui.h"
 
+#include <QApplication>
 #include <QWidget>
 
 #include "dialogs/message_box.h"
@@ -7,6 +8,13 @@
 #include "toolkit/window_handle.h"
 #include "toolkit/window_impl_base.h"
 #include "ui/open_url.h"
+
+namespace {
+
+// Long enough to read the title and the text.
+constexpr int kBalloonMilliseconds = 6000;
+
+}  // namespace
 
 bool WindowUpdateDisplay::ShowMessage(std::wstring_view key, int style) {
     bool yes = false;
@@ -20,10 +28,38 @@ bool WindowUpdateDisplay::ShowMessage(std::wstring_view key, int style) {
     return yes;
 }
 
-bool WindowUpdateDisplay::OpenFile(const std::wstring& path) {
+void WindowUpdateDisplay::ShowMessageWith(std::wstring_view key, std::wstring_view argument) {
+    const HWND owner = owner_;
+    if (!owner) return;
+    RunOnUiThread([&] {
+        if (IsWindow(owner))
+            ShowMessageByKeyFormat(key, argument, OwnerIfOnScreen(owner), kStyleInformation);
+    });
+}
+
+void WindowUpdateDisplay::ShowBusy(bool busy) {
+    if (!owner_) return;
+    RunOnUiThread([&] {
+        if (busy == busy_) return;
+        busy_ = busy;
+        if (busy)
+            QApplication::setOverrideCursor(Qt::BusyCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
+}
+
+bool WindowUpdateDisplay::StartInstaller(const std::wstring& path) {
     if (!owner_) return false;
-    RunOnUiThread([&] { OpenWithDefaultApp(path); });
-    return true;
+    return OpenWithDefaultAppAndWait(path);
+}
+
+void WindowUpdateDisplay::EndProgram() {
+    const HWND owner = owner_;
+    if (!owner) return;
+    RunOnUiThread([&] {
+        if (IsWindow(owner)) ::PostMessageW(owner, WM_CLOSE, 0, 0);
+    });
 }
 
 void WindowUpdateDisplay::ShowBalloon(const std::wstring& title, const std::wstring& text) {
@@ -31,7 +67,7 @@ void WindowUpdateDisplay::ShowBalloon(const std::wstring& title, const std::wstr
     RunOnUiThread([&] {
         if (tray_ && tray_->isVisible())
             tray_->showMessage(QString::fromStdWString(title), QString::fromStdWString(text),
-                               tray_->icon(), 1000);
+                               tray_->icon(), kBalloonMilliseconds);
     });
 }
 

@@ -20,10 +20,17 @@ public:
     void SetTray(QSystemTrayIcon* tray) { tray_ = tray; }
     void ShowBalloon(const std::wstring& title, const std::wstring& text) override;
     void HideBalloon() override {}  // the desktop takes a balloon away by itself
-    bool OpenFile(const std::wstring& path) override;
+    void ShowMessageWith(std::wstring_view key, std::wstring_view argument) override;
+    // The busy pointer over the whole program.
+    void ShowBusy(bool busy) override;
+    // xdg-open with the package: true when it opened it or is still busy
+    // opening it after a few seconds (a desktop installer it started).
+    bool StartInstaller(const std::wstring& path) override;
+    void EndProgram() override;
 
 private:
     std::atomic<HWND> owner_{nullptr};
+    bool busy_ = false;  // on the window's thread
     QPointer<QSystemTrayIcon> tray_;
 };
 

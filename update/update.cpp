@@ -6,6 +6,7 @@
 #include <ctime>
 #include <exception>
 
+#include "app/diagnostics.h"
 #include "app/language_file.h"
 #include "app/process_globals.h"
 #include "app/program_version.h"
@@ -16,8 +17,10 @@
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "recognition/image_prep.h"
 #include "recognition/recognition_interfaces.h"
-#include "update/installer_download.h"
+#include "update/file_download.h"
+#include "update/package_signature.h"
 #include "update/usage_reporter.h"
 #include "update/version_compare.h"
 
@@ -25,17 +28,43 @@ namespace {
 
 constexpr std::wstring_view kProductKey = L"Software\\TaviOCR";
 constexpr std::wstring_view kVersionPrefix = L"version=";
+// Linux packages have a channel of their own on the update host.
+constexpr std::string_view kChannel = "/ocr/linux/";
+constexpr std::wstring_view kPackageName = L"taviocr_amd64.deb";
 
-int DayOfMonth() {
+// The pending package's state, in the settings file.
+constexpr std::wstring_view kPendingFlag = L"HasNewInstaller";
+constexpr std::wstring_view kPendingVersion = L"NewVersion";
+constexpr std::wstring_view kDeclinedOn = L"UpdateDeclinedOn";
+
+std::tm LocalNow() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    return local.tm_mday;
+    return local;
+}
+
+std::wstring Today() {
+    const std::tm now = LocalNow();
+    return SafeWideSprintf(L"%04d-%02d-%02d", now.tm_year + 1900, now.tm_mon + 1, now.tm_mday);
+}
+
+std::wstring Setting(std::wstring_view key) {
+    return GetPrivateProfileString(L"Main", key, L"", 64, GlobalSettings().ConfigPath);
+}
+
+void StoreSetting(std::wstring_view key, std::wstring_view value) {
+    WritePrivateProfileString(L"Main", key, value, GlobalSettings().ConfigPath);
+}
+
+// The line a user can type when no desktop installer takes the package.
+std::wstring AptInstallLine(const std::wstring& path) {
+    return L"sudo apt-get install '" + path + L"'";
 }
 
 }  // namespace
 
-CUpdate::CUpdate() {
+CUpdate::CUpdate() : publicKey_(ProjectUpdateKey()) {
     // Loaded when present and never called, as installations expect.
     const std::string library = NarrowPath(Globals().ExeFolder + L"/LiveUpdate.dll");
     if (FileExists(Utf8ToWide(library))) updateLibrary_ = ::dlopen(library.c_str(), RTLD_LAZY);
@@ -44,6 +73,10 @@ CUpdate::CUpdate() {
 CUpdate::~CUpdate() {
     Wait();
     if (updateLibrary_) ::dlclose(updateLibrary_);
+}
+
+void CUpdate::SetPublicKey(std::string_view base64) {
+    publicKey_ = base64.empty() ? ProjectUpdateKey() : Base64Decode(base64);
 }
 
 void CUpdate::Wait() {
@@ -60,22 +93,47 @@ bool CUpdate::WaitFor(std::chrono::milliseconds timeout) {
     return true;
 }
 
-std::wstring CUpdate::InstallerPath() const { return Globals().AppFolder + L"/TaviOCRSetup.exe"; }
+std::wstring CUpdate::PackagePath() const {
+    return Globals().AppFolder + L"/" + kPackageName.data();
+}
 std::wstring CUpdate::RemoteConfigPath() const { return Globals().AppFolder + L"/cd.dat"; }
 
-bool CUpdate::InstallerPending() const {
-    return GetPrivateProfileInt(L"Main", L"HasNewInstaller", 0, GlobalSettings().ConfigPath) != 0 &&
-           FileExists(InstallerPath());
+bool CUpdate::PackagePending() const {
+    // A package of the running version (installed meanwhile) or an older one
+    // is no update any more.
+    return GetPrivateProfileInt(L"Main", kPendingFlag, 0, GlobalSettings().ConfigPath) != 0 &&
+           FileExists(PackagePath()) &&
+           CompareVersions(Setting(kPendingVersion), ProgramVersion()) > 0;
+}
+
+void CUpdate::ForgetPackage() {
+    std::remove(NarrowPath(PackagePath()).c_str());
+    DeletePrivateProfileKey(L"Main", kPendingFlag, GlobalSettings().ConfigPath);
+    DeletePrivateProfileKey(L"Main", kPendingVersion, GlobalSettings().ConfigPath);
+    DeletePrivateProfileKey(L"Main", kDeclinedOn, GlobalSettings().ConfigPath);
 }
 
 void CUpdate::Show(std::wstring_view key, int style) {
-    if (display_) display_->ShowMessage(key, style);
+    if (!display_) return;
+    display_->ShowBusy(false);
+    display_->ShowMessage(key, style);
 }
 
-bool CUpdate::OfferInstaller() {
-    if (!FileExists(InstallerPath()) || !display_) return false;
-    if (!display_->ShowMessage(L"HasUpdate", kStyleInformation | kStyleTwoButtons)) return false;
-    return display_->OpenFile(InstallerPath());
+bool CUpdate::OfferPackage() {
+    if (!PackagePending() || !display_) return false;
+    display_->ShowBusy(false);
+    if (!display_->ShowMessage(L"HasUpdate", kStyleInformation | kStyleTwoButtons)) {
+        // Asked again tomorrow, or at once from the menu.
+        StoreSetting(kDeclinedOn, Today());
+        return false;
+    }
+    if (!display_->StartInstaller(PackagePath())) {
+        WriteLog(L"update: no package installer took %s", PackagePath());
+        display_->ShowMessageWith(L"InstallerNotStarted", AptInstallLine(PackagePath()));
+        return false;
+    }
+    display_->EndProgram();
+    return true;
 }
 
 void CUpdate::CheckNow() {
@@ -83,41 +141,54 @@ void CUpdate::CheckNow() {
         Show(L"Updating", kStyleInformation);
         return;
     }
-    if (InstallerPending()) {
-        OfferInstaller();
-        return;
-    }
-    Start(false);
+    Start(PackagePending() ? Mode::OfferOnly : Mode::Manual);
 }
 
-bool CUpdate::StartOfRun() {
-    if (InstallerPending()) return OfferInstaller();
-    if (IsRunning() || host_.empty()) return false;  // no update server: nothing to check
-    const int today = DayOfMonth();
+void CUpdate::StartOfRun(bool windowShown) {
+    if (IsRunning()) return;
+    if (PackagePending()) {
+        // Offered over the window, once a day at most; the day's check waits
+        // for the next start then.
+        if (windowShown && Setting(kDeclinedOn) != Today()) return Start(Mode::OfferOnly);
+    } else if (FileExists(PackagePath())) {
+        ForgetPackage();  // installed meanwhile
+    }
+    if (host_.empty()) return;  // no update server: nothing to check
+    const int today = LocalNow().tm_mday;
     const auto last = RegReadDword(RegistryHive::CurrentUser, kProductKey, L"UpdateDay");
-    if (last && static_cast<int>(*last) == today) return false;
+    if (last && static_cast<int>(*last) == today) return;
     RegWriteDword(RegistryHive::CurrentUser, kProductKey, L"UpdateDay",
                   static_cast<std::uint32_t>(today));
-    Start(true);
-    return false;
+    Start(Mode::Automatic);
 }
 
-void CUpdate::Start(bool silent) {
+void CUpdate::Start(Mode mode) {
     Wait();  // a finished worker is reaped
     finished_ = false;
-    worker_ = std::thread([this, silent] {
+    worker_ = std::thread([this, mode] {
         try {
-            silent ? AutomaticCheck() : ManualCheck();
+            switch (mode) {
+                case Mode::Manual:
+                    ManualCheck();
+                    break;
+                case Mode::Automatic:
+                    AutomaticCheck();
+                    break;
+                case Mode::OfferOnly:
+                    OfferPackage();
+                    break;
+            }
         } catch (const std::exception&) {
             DebugTrace(L"Type=%d File=%s Line=%d", 5, L"update.cpp", __LINE__);
         }
+        if (mode == Mode::Manual && display_) display_->ShowBusy(false);
         finished_ = true;
     });
 }
 
 bool CUpdate::DownloadRemoteConfig() {
-    return DownloadFile(Utf8ToWide(host_ + "/ocr/windows/cd.cab"), RemoteConfigPath(),
-                        kMaxRemoteConfigBytes);
+    return DownloadFile(Utf8ToWide(host_ + std::string(kChannel) + "cd.cab"), RemoteConfigPath(),
+                        kRemoteConfigLimits);
 }
 
 std::wstring CUpdate::NewerVersion(bool silent, bool& answered) {
@@ -125,10 +196,12 @@ std::wstring CUpdate::NewerVersion(bool silent, bool& answered) {
     if (host_.empty()) return {};
     if (silent) DownloadRemoteConfig();
     // Line breaks and blanks are no part of a version ("version=1.3\r\n").
-    const std::wstring page =
-        WithoutWhiteSpace(GetUrlText(Utf8ToWide(host_ + "/ocr/windows/newversion.htm"), false));
-    if (!silent) DownloadRemoteConfig();
+    const std::wstring page = WithoutWhiteSpace(GetUrlText(
+        Utf8ToWide(host_ + std::string(kChannel) + "newversion.htm"), false, pageLimit_));
     answered = page.starts_with(kVersionPrefix);
+    // A server that gave no page within its time is not asked for more: the
+    // user hears of it now.
+    if (!silent && answered) DownloadRemoteConfig();
     if (!answered) return {};
     const std::wstring remote = page.substr(kVersionPrefix.size());
     // Numerically, part by part: 1.2.10 is newer than 1.2.9. The running
@@ -136,25 +209,48 @@ std::wstring CUpdate::NewerVersion(bool silent, bool& answered) {
     return CompareVersions(remote, ProgramVersion()) > 0 ? remote : std::wstring();
 }
 
-bool CUpdate::DownloadInstaller() {
-    std::remove(NarrowPath(InstallerPath()).c_str());
-    return DownloadFile(Utf8ToWide(host_ + "/ocr/windows/TaviOCRSetup.exe"), InstallerPath(),
-                        kMaxInstallerBytes);
+bool CUpdate::DownloadPackage(const std::wstring& version) {
+    ForgetPackage();
+    const std::wstring base = Utf8ToWide(host_ + std::string(kChannel)) + kPackageName.data();
+    // Verified before it gets the name that makes it pending.
+    const std::wstring unverified = PackagePath() + L".unverified";
+    const std::wstring signaturePath = PackagePath() + L".sig";
+    const auto refuse = [&](std::wstring_view reason) {
+        WriteLog(L"update: package %s refused: %s", version, std::wstring(reason));
+        std::remove(NarrowPath(unverified).c_str());
+        std::remove(NarrowPath(signaturePath).c_str());
+        return false;
+    };
+    if (!DownloadFile(base, unverified, kPackageLimits)) return refuse(L"download failed");
+    if (!DownloadFile(base + L".sig", signaturePath, kSignatureLimits))
+        return refuse(L"no signature");
+    const auto package =
+        ReadWholeFile(unverified, static_cast<std::size_t>(kPackageLimits.maxBytes));
+    const auto signature = ReadWholeFile(signaturePath, kSignatureLimits.maxBytes);
+    if (!package || !signature) return refuse(L"unreadable");
+    const PackageVerdict verdict = CheckSignedPackage(*package, *signature, publicKey_);
+    if (verdict != PackageVerdict::Verified) return refuse(VerdictText(verdict));
+    std::remove(NarrowPath(signaturePath).c_str());
+    if (std::rename(NarrowPath(unverified).c_str(), NarrowPath(PackagePath()).c_str()) != 0)
+        return refuse(L"not stored");
+    StoreSetting(kPendingVersion, version);
+    StoreSetting(kPendingFlag, L"1");
+    UsageReporter().SendAction(CUsageReporter::kInstallerDownloaded);
+    return true;
 }
 
 void CUpdate::ManualCheck() {
+    if (display_) display_->ShowBusy(true);
     bool answered = false;
     const std::wstring newer = NewerVersion(false, answered);
     if (!answered) return Show(L"NoVersion", kStyleInformation);
     if (newer.empty()) return Show(L"NotUpdate", kStyleInformation);
     if (display_) display_->ShowBalloon(LangText(L"DownloadingUpdate"), LangText(L"ProductName"));
-    if (!DownloadInstaller()) {
+    if (!DownloadPackage(newer)) {
         if (display_) display_->HideBalloon();
         return Show(L"UpdateFail", kStyleInformation);
     }
-    WritePrivateProfileString(L"Main", L"HasNewInstaller", L"1", GlobalSettings().ConfigPath);
-    UsageReporter().SendAction(CUsageReporter::kInstallerDownloaded);
-    OfferInstaller();
+    OfferPackage();
     if (display_) display_->HideBalloon();
 }
 
@@ -168,10 +264,10 @@ void CUpdate::AutomaticCheck() {
     reporter.SendDailyCounts();
     bool answered = false;
     const std::wstring newer = NewerVersion(true, answered);
-    if (newer.empty() || GlobalSettings().CanUpdate == 0 || InstallerPending()) return;
-    if (!DownloadInstaller()) return;
-    WritePrivateProfileString(L"Main", L"HasNewInstaller", L"1", GlobalSettings().ConfigPath);
-    reporter.SendAction(CUsageReporter::kInstallerDownloaded);
+    if (newer.empty() || GlobalSettings().CanUpdate == 0) return;
+    // A package declined earlier gives way to a newer one.
+    if (PackagePending() && CompareVersions(newer, Setting(kPendingVersion)) <= 0) return;
+    DownloadPackage(newer);
 }
 
 CUpdate& Updater() {

@@ -23,16 +23,26 @@ public:
     std::vector<Json::Value> Reports(const std::string& endpoint) const;
     int Requests(const std::string& path) const;
 
+    // The Base64 public key of the servers' signing key, for endpoints.ini.
+    std::string PublicKeyBase64() const;
+    // A detached Ed25519 signature of the bytes with the servers' key.
+    std::string Sign(const std::string& bytes) const;
+    // Serves a package and its signature made with the servers' key.
+    void Publish(const std::string& bytes);
+
     // What the servers answer.
     std::string reportAnswer = "1";
     std::string versionPage = "version=1.3";
-    std::string installer = "#!/bin/sh\necho installed\n";
-    int installerStatus = 200;
-    bool installerLength = true;  // false: chunked, no Content-Length
+    std::string package;
+    std::string signature;
+    int packageStatus = 200;
+    int signatureStatus = 200;
+    bool packageLength = true;  // false: chunked, no Content-Length
     // While set, the version page waits (a check that takes its time).
     std::atomic<bool> holdVersionPage{false};
 
 private:
+    std::string privateKey_;  // 32 raw bytes
     httplib::Server server_;
     std::thread thread_;
     int port_ = 0;

@@ -1,11 +1,12 @@
-// Installer downloads over Qt Network, in a worker thread's own event loop.
+// Update downloads over Qt Network, in a worker thread's own event loop.
 
-#include "update/installer_download.h"
+#include "update/file_download.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -54,7 +55,8 @@ private:
 
 }  // namespace
 
-bool DownloadFile(const std::wstring& url, const std::wstring& target, qint64 maxBytes) {
+bool DownloadFile(const std::wstring& url, const std::wstring& target, DownloadLimits limits) {
+    const qint64 maxBytes = limits.maxBytes;
     const std::string temporary = NarrowPath(target) + ".upd";
     QNetworkAccessManager manager;
     QNetworkRequest request{QUrl(QString::fromStdWString(url))};
@@ -88,9 +90,11 @@ bool DownloadFile(const std::wstring& url, const std::wstring& target, qint64 ma
     };
     QObject::connect(reply, &QNetworkReply::readyRead, &loop, take);
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QElapsedTimer elapsed;
+    elapsed.start();
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
-        if (WorkCancelled()) {
+        if (WorkCancelled() || elapsed.elapsed() >= limits.total.count()) {
             failed = true;
             loop.quit();
         }
