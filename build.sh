@@ -2,8 +2,11 @@
 # TaviOCR's two commands:
 #   ./build.sh run [IMAGE...]   install what is missing, build, start the program
 #                               (with images: recognise them with taviocr-cli)
-#   ./build.sh test             install what is missing, build, run every test
+#   ./build.sh test             install what is missing, build, run every test and
+#                               check the Debian package (TAVIOCR_INSTALL_CHECK=1:
+#                               also install, use and purge it; for throw-away machines)
 # and for developers:
+#   ./build.sh package          build build/taviocr_<version>_amd64.deb
 #   ./build.sh bench            build and run the benchmarks
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -20,6 +23,7 @@ PACKAGES=(
   xvfb xauth xdotool x11-utils libx11-dev openbox
   libsane-dev sane-utils libsane1
   clang libclang-rt-14-dev clang-format
+  lintian desktop-file-utils appstream
 )
 
 sudo_if_needed() {
@@ -43,6 +47,13 @@ build() {
   [ "${TAVIOCR_WERROR:-0}" = 1 ] && werror=ON
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIOCR_WERROR="$werror" >/dev/null
   cmake --build build
+}
+
+# The Debian package from this build's own binaries (CPack, see packaging/).
+build_package() {
+  rm -f build/taviocr_*_amd64.deb
+  (cd build && cpack --config CPackConfig.cmake >/dev/null)
+  ls build/taviocr_*_amd64.deb
 }
 
 # Each fuzz target runs for a bounded time; a finding fails the run.
@@ -113,6 +124,17 @@ case "$command" in
     # Tests that need a real display start an X server of their own
     # (tests/support/own_display.sh), so they run side by side.
     ctest --test-dir build --output-on-failure -j"$(nproc)" "$@"
+    build_package
+    if [ "${TAVIOCR_INSTALL_CHECK:-0}" = 1 ]; then
+      sudo_if_needed env TAVIOCR_MACHINE_DIR= packaging/check_package.sh build --install
+    else
+      packaging/check_package.sh build
+    fi
+    ;;
+  package)
+    install_missing_packages
+    build
+    build_package
     ;;
   bench)
     install_missing_packages
@@ -125,7 +147,7 @@ case "$command" in
     done
     ;;
   *)
-    echo "usage: ./build.sh run [IMAGE...] | test [ctest options] | bench" >&2
+    echo "usage: ./build.sh run [IMAGE...] | test [ctest options] | package | bench" >&2
     exit 2
     ;;
 esac

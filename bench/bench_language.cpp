@@ -12,6 +12,7 @@
 #include "app/lang_stream.h"
 #include "app/language_file.h"
 #include "app/process_globals.h"
+#include "bench/bench_folder.h"
 #include "platform/file_io.h"
 
 namespace {
@@ -24,8 +25,7 @@ struct Fixture {
 const Fixture& Prepare() {
     static Fixture fixture = [] {
         Fixture f;
-        std::string pattern = std::filesystem::temp_directory_path() / "taviocr-bench-lang.XXXXXX";
-        ::mkdtemp(pattern.data());
+        const std::string pattern = MakeBenchFolder("taviocr-bench-lang");
         f.folder = std::wstring(pattern.begin(), pattern.end());
         std::vector<LangEntry> entries;
         std::size_t bytes = 0;

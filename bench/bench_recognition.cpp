@@ -12,6 +12,7 @@
 
 #include "app/process_globals.h"
 #include "app/settings.h"
+#include "bench/bench_folder.h"
 #include "net/endpoints.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
@@ -28,8 +29,7 @@ namespace {
 
 std::string TempFolder() {
     static const std::string folder = [] {
-        std::string pattern = std::filesystem::temp_directory_path() / "taviocr-bench-rec.XXXXXX";
-        ::mkdtemp(pattern.data());
+        const std::string pattern = MakeBenchFolder("taviocr-bench-rec");
         return pattern;
     }();
     return folder;

@@ -9,6 +9,7 @@
 
 #include "app/process_globals.h"
 #include "app/settings.h"
+#include "bench/bench_folder.h"
 #include "platform/file_io.h"
 #include "platform/profile.h"
 
@@ -17,8 +18,7 @@ namespace {
 std::wstring PrepareConfig() {
     static std::wstring folder;
     if (folder.empty()) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "taviocr-bench.XXXXXX");
-        ::mkdtemp(pattern.data());
+        const std::string pattern = MakeBenchFolder("taviocr-bench");
         folder = std::wstring(pattern.begin(), pattern.end());
     }
     Globals().AppFolder = folder;

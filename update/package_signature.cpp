@@ -42,10 +42,9 @@ PackageVerdict CheckSignedPackage(std::string_view package, std::string_view sig
     // Ed25519 signs the message itself, in one pass: no digest is named.
     if (!context || EVP_DigestVerifyInit(context.get(), nullptr, nullptr, nullptr, key.get()) != 1)
         return PackageVerdict::UnusableKey;
-    const int verified =
-        EVP_DigestVerify(context.get(), reinterpret_cast<const unsigned char*>(signature.data()),
-                         signature.size(), reinterpret_cast<const unsigned char*>(package.data()),
-                         package.size());
+    const int verified = EVP_DigestVerify(
+        context.get(), reinterpret_cast<const unsigned char*>(signature.data()), signature.size(),
+        reinterpret_cast<const unsigned char*>(package.data()), package.size());
     return verified == 1 ? PackageVerdict::Verified : PackageVerdict::BadSignature;
 }
 

@@ -169,6 +169,10 @@ int RunTaviOcr(int argc, char** argv) {
                 SystemMachineHardware hardware;
                 MakeMachineCode(hardware);
             }
+            // The package runs this at every install and upgrade: the store
+            // then names the version installed.
+            RegWriteString(RegistryHive::LocalMachine, L"Software\\TaviOCR", L"Version",
+                           BuiltVersion());
             return 0;
         case StartSwitch::Install:
             StartInstalledProgram();

@@ -2,12 +2,10 @@
 // prints the endpoints.ini lines that point the program at it and serves
 // until interrupted.
 
-#include <unistd.h>
-
-#include <csignal>
 #include <cstdio>
 
 #include "support/account_server.h"
+#include "support/stop_signal.h"
 #include "support/test_certificates.h"
 
 int main() {
@@ -17,12 +15,6 @@ int main() {
     std::printf("; signing key: %s, every verification code: %s\n", AccountServer::kSigningKey,
                 AccountServer::kCode);
     std::fflush(stdout);
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    sigprocmask(SIG_BLOCK, &signals, nullptr);
-    int received = 0;
-    sigwait(&signals, &received);
+    WaitForStopSignal();
     return 0;
 }

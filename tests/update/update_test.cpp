@@ -138,7 +138,6 @@ TEST_F(CUpdateTest, ASignedPackageIsKeptPrivatelyOfferedAndInstalled) {
     EXPECT_TRUE(update_.PackagePending());
     EXPECT_EQ(servers_.Reports("action.ashx").back()["TypeId"],
               CUsageReporter::kInstallerDownloaded);
-    EXPECT_EQ(servers_.Requests("/ocr/windows/TaviOCRSetup.exe"), 0);
 
     // Pending now: offered at the next start, before any check.
     display_.keys.clear();
