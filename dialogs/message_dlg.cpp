@@ -29,6 +29,8 @@ void CMessageDlg::OnWindowInit() {
     if (auto* context = Find<CLabelUI>(L"context")) {
         context->SetShowHtml(showHtml);
         context->SetText(message);
+        // A message may name a file or a command to type: it can be copied.
+        context->setTextInteractionFlags(Qt::TextSelectableByMouse);
     }
     SetControlVisible(LogoFor(style), true);
 
