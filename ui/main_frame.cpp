@@ -88,7 +88,9 @@ void CMainFrame::InitWindow() {
     update.SetPublicKey(Endpoints().updatePublicKey);
     // Once the loop runs the window is on the screen (or stays in the tray
     // after a start at log-on): a waiting update is never asked about before.
-    QTimer::singleShot(0, GetWidget(), [this] { Updater().StartOfRun(GetWidget()->isVisible()); });
+    QTimer::singleShot(0, GetWidget(), [this] {
+        Updater().StartOfRun(GetWidget()->isVisible() && !GetWidget()->isMinimized());
+    });
 }
 
 void CMainFrame::CheckForUpdates() { Updater().CheckNow(); }

@@ -164,6 +164,8 @@ protected:
 private:
     void SetUpCapture();
     void SetUpTrayIcon();
+    // A tray shows the icon now, so a hidden window can be brought back.
+    bool TrayInUse() const;
     void SetUpScanner();
     void ShutDownScanner();
     void OnTwainEvent();

@@ -49,7 +49,7 @@ void CMainFrame::OnCloseRequest() {
         return;
     }
     // Without a tray the program could not be reached again: minimised instead.
-    if (tray_ && tray_->isVisible())
+    if (TrayInUse())
         ShowWindow(false);
     else
         ShowWindow(SW_SHOWMINIMIZED);
@@ -125,8 +125,13 @@ void CMainFrame::ShowHotKeyInTray() {
                                                                              key.toStdWString())));
 }
 
+bool CMainFrame::TrayInUse() const {
+    return tray_ && tray_->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
 void CMainFrame::SetUpTrayIcon() {
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;  // no tray: closing minimises
+    // Made even when no tray runs yet: a panel that starts after the program
+    // (a log-in start races it) takes the icon as soon as it appears.
     tray_ = std::make_unique<QSystemTrayIcon>();
     const QPixmap icon = CPaintManagerUI::LoadImage("icons/128.svg", 2.0);
     tray_->setIcon(QIcon(icon.isNull() ? CPaintManagerUI::LoadImage("icons/128.png", 2.0) : icon));

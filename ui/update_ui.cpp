@@ -65,7 +65,7 @@ void WindowUpdateDisplay::EndProgram() {
 void WindowUpdateDisplay::ShowBalloon(const std::wstring& title, const std::wstring& text) {
     if (!owner_) return;
     RunOnUiThread([&] {
-        if (tray_ && tray_->isVisible())
+        if (tray_ && tray_->isVisible() && QSystemTrayIcon::isSystemTrayAvailable())
             tray_->showMessage(QString::fromStdWString(title), QString::fromStdWString(text),
                                tray_->icon(), kBalloonMilliseconds);
     });

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QSocketNotifier>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -233,7 +234,12 @@ int RunTaviOcr(int argc, char** argv) {
     });
     if (frame->Create(nullptr, kProductName, kMainWindowStyle, 0, 0, 0, 0, 0)) {
         frame->CenterWindow();
-        if (!HasAutoRunSwitch(commandLine)) frame->ShowWindow(SW_SHOWDEFAULT);
+        // A log-in start stays in the tray; until a tray runs, the window
+        // waits minimised in the task bar, where it can be reached.
+        if (!HasAutoRunSwitch(commandLine))
+            frame->ShowWindow(SW_SHOWDEFAULT);
+        else if (!QSystemTrayIcon::isSystemTrayAvailable())
+            frame->ShowWindow(SW_SHOWMINIMIZED);
         frame->SetIcon(128);
         // Pictures opened with TaviOCR from a file manager arrive as a drop would.
         if (const auto pictures = PictureArguments(argc, argv); !pictures.empty())

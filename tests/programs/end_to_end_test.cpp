@@ -157,6 +157,24 @@ protected:
                                     cloud_.Requests().back().form.at("image"))),
                                 "JPEG");
     }
+    // openbox, once it manages the display.
+    std::optional<ChildProcess> StartWindowManager() {
+        auto manager = ChildProcess::Start({"openbox", "--sm-disable"});
+        EXPECT_TRUE(manager) << "openbox is part of the test set-up";
+        const bool managed = Eventually([] {
+            return !NumbersIn(Output("xprop -root _NET_SUPPORTING_WM_CHECK | cut -d'#' -f2"))
+                        .empty();
+        });
+        EXPECT_TRUE(managed);
+        return managed ? std::move(manager) : std::nullopt;
+    }
+    // The program's windows, with their names.
+    std::vector<std::pair<unsigned long, std::string>> ProgramWindows() {
+        std::vector<std::pair<unsigned long, std::string>> windows;
+        for (unsigned long id : NumbersIn(Output("xdotool search --class taviocr")))
+            windows.emplace_back(id, Output("xdotool getwindowname " + std::to_string(id)));
+        return windows;
+    }
     // The map lists no control while a page slides in: one it lists stays put.
     bool ClickWhenShown(const std::string& windowClass, const std::string& control) {
         const auto rect = WaitFor(windowClass, control);
@@ -229,12 +247,8 @@ TEST_F(EndToEndTest, PicturesDraggedFromAFileManagerAreTaken) {
 }
 
 TEST_F(EndToEndTest, AModalDialogStaysAboveItsWindowUnderAWindowManager) {
-    auto manager = ChildProcess::Start({"openbox", "--sm-disable"});
-    ASSERT_TRUE(manager) << "openbox is part of the test set-up";
-    const auto managed = [] {
-        return !NumbersIn(Output("xprop -root _NET_SUPPORTING_WM_CHECK | cut -d'#' -f2")).empty();
-    };
-    ASSERT_TRUE(Eventually(managed));
+    auto manager = StartWindowManager();
+    ASSERT_TRUE(manager);
     program_process_ = ChildProcess::Start({program_ + "/taviocr"});
     ASSERT_TRUE(program_process_);
     const auto home = WaitFor("TaviOCRWindowClass", "Pic-OCR");
@@ -274,6 +288,54 @@ TEST_F(EndToEndTest, AModalDialogStaysAboveItsWindowUnderAWindowManager) {
     ASSERT_TRUE(ClickWhenShown("TaviOCRDialogClass", "optNotMerge"));
     ASSERT_TRUE(ClickWhenShown("TaviOCRDialogClass", "btnClose"));
     program_process_->Kill();
+    manager->Kill();
+}
+
+// A start at log-in may come before the panel: the window waits minimised in
+// the task bar, and once a tray appears the icon is in it and brings the
+// window back with a click.
+TEST_F(EndToEndTest, ALogInStartBeforeTheTrayWaitsMinimisedAndTheTrayGetsTheIconLater) {
+    auto manager = StartWindowManager();
+    ASSERT_TRUE(manager);
+    program_process_ = ChildProcess::Start({program_ + "/taviocr", "/autorun"});
+    ASSERT_TRUE(program_process_);
+    unsigned long window = 0;
+    const auto state = [&] {
+        return Output("xprop -id " + std::to_string(window) + " _NET_WM_STATE");
+    };
+    ASSERT_TRUE(Eventually([&] {
+        for (const auto& [id, name] : ProgramWindows())
+            if (name == "TaviOCR\n") window = id;
+        return window != 0 && state().find("_NET_WM_STATE_HIDDEN") != std::string::npos;
+    })) << "minimised, not hidden where nothing could bring it back";
+
+    auto tray = ChildProcess::Start({"trayer", "--edge", "bottom", "--align", "right",
+                                     "--widthtype", "request", "--height", "24"});
+    ASSERT_TRUE(tray) << "trayer is part of the test set-up";
+    std::map<std::string, int> icon;
+    ASSERT_TRUE(Eventually([&] {
+        for (const auto& [id, name] : ProgramWindows()) {
+            std::string shell = Output("xdotool getwindowgeometry --shell " + std::to_string(id));
+            std::replace(shell.begin(), shell.end(), '=', ' ');
+            std::istringstream fields(shell);
+            std::map<std::string, int> geometry;
+            for (std::string key; fields >> key;) fields >> geometry[key];
+            // The docked icon: a small window of ours inside the tray.
+            if (id != window && geometry["WIDTH"] > 0 && geometry["WIDTH"] <= 64 &&
+                Output("xwininfo -id " + std::to_string(id)).find("Map State: IsViewable") !=
+                    std::string::npos)
+                icon = geometry;
+        }
+        return !icon.empty();
+    })) << "the tray took the icon";
+    Shell("xdotool mousemove " + std::to_string(icon["X"] + icon["WIDTH"] / 2) + " " +
+          std::to_string(icon["Y"] + icon["HEIGHT"] / 2) + " click 1");
+    EXPECT_TRUE(Eventually([&] {
+        return state().find("_NET_WM_STATE_HIDDEN") == std::string::npos &&
+               Output("xwininfo -id " + std::to_string(window)).find("IsViewable") !=
+                   std::string::npos;
+    })) << "a click on the icon shows the window";
+    tray->Kill();
     manager->Kill();
 }
 
