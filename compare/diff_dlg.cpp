@@ -84,17 +84,17 @@ void CDiffDlg::ApplyZoom(double step) {
         WebEngine().setZoomFactor(web_->GetWebView(), zoom_);
 }
 
-void CDiffDlg::OnEscapeKey() { CloseKeepingCorrections(); }
+void CDiffDlg::OnEscapeKey() { Close(); }
 
-void CDiffDlg::CloseKeepingCorrections() {
+LRESULT CDiffDlg::OnClose(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
     if (const std::wstring edited = EditedText(); edited != text_) text_ = edited;
-    Close();
+    return CSkinDialog::OnClose(message, wParam, lParam, handled);
 }
 
 void CDiffDlg::OnClick(TNotifyUI& msg) {
     const std::wstring& name = msg.sName;
     if (name == L"btnClose") {
-        CloseKeepingCorrections();
+        Close();
     } else if (name == L"btnMax") {
         SendMessageW(WM_SYSCOMMAND, SC_MAXIMIZE);
     } else if (name == L"btnRestore") {

@@ -24,11 +24,13 @@ protected:
     void OnWindowInit() override;
     void OnClick(TNotifyUI& msg) override;
     LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    // Every way of closing (Alt+F4, the desktop's close, Escape, the close
+    // button) keeps the corrections: none of them is a way to throw edits away.
+    LRESULT OnClose(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
     // Escape keeps the corrections, as the close button does.
     void OnEscapeKey() override;
 
 private:
-    void CloseKeepingCorrections();
     void ApplyZoom(double step);
     std::wstring EditedText() const;
 

@@ -141,7 +141,7 @@ TEST_F(CompareViewTest, AnEnlargedPictureCanBeScrolledToItsLeftEdge) {
     RunCompareView(nullptr, image_, L"text");
 }
 
-TEST_F(CompareViewTest, ClosingAnyOtherWayKeepsTheGivenTextAndUndoAsksBeforeRestoring) {
+TEST_F(CompareViewTest, UndoAsksBeforeRestoringAndTheSystemsCloseKeepsTheEdits) {
     WhenWindowShown(kDialogClass, [](QWidget* dialog) {
         auto* pane = dialog->findChild<CRichEditUI*>("ocrText");
         pane->SetText(L"edited");
@@ -154,9 +154,9 @@ TEST_F(CompareViewTest, ClosingAnyOtherWayKeepsTheGivenTextAndUndoAsksBeforeRest
         Click(dialog, "Undo");
         EXPECT_EQ(pane->GetText(), L"given");
         pane->SetText(L"edited again");
-        dialog->close();  // the system's close: the edit is not taken
+        dialog->close();  // Alt+F4 or the desktop's close, as the close button
     });
-    EXPECT_EQ(RunCompareView(nullptr, image_, L"given"), L"given");
+    EXPECT_EQ(RunCompareView(nullptr, image_, L"given"), L"edited again");
 }
 
 TEST_F(CompareViewTest, TheZoomNeverReachesZeroAndMaximiseSwapsItsButtons) {
