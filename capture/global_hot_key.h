@@ -15,6 +15,9 @@ public:
     // another program (written to the log once) or cannot be had here.
     virtual bool Register(std::uint32_t hotKeyWord, std::function<void()> pressed) = 0;
     virtual void Unregister() = 0;
+    // The last Register failed because another program holds the key (not
+    // because there is no X11 here).
+    virtual bool Taken() const = 0;
 };
 
 std::unique_ptr<GlobalHotKey> SystemHotKey();

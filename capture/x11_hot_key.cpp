@@ -42,6 +42,7 @@ public:
 
     bool Register(std::uint32_t word, std::function<void()> pressed) override {
         Unregister();
+        taken_ = false;
         if (word == 0) return true;
         const std::uint32_t keysym = KeySymForVirtualKey(static_cast<int>(word >> 16));
         const xcb_keycode_t keycode = KeyCodeFor(keysym);
@@ -63,6 +64,7 @@ public:
             if (!reportedTaken_)
                 WriteLog(L"The capture hot key %08X is taken by another program", word);
             reportedTaken_ = true;
+            taken_ = true;
             Unregister();
             return false;
         }
@@ -77,6 +79,8 @@ public:
         keycode_ = 0;
         pressed_ = nullptr;
     }
+
+    bool Taken() const override { return taken_; }
 
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
         if (type != "xcb_generic_event_t" || !keycode_) return false;
@@ -117,14 +121,17 @@ private:
     xcb_window_t root_;
     xcb_keycode_t keycode_ = 0;
     std::uint16_t modifiers_ = 0;
+
     std::function<void()> pressed_;
     bool reportedTaken_ = false;
+    bool taken_ = false;
 };
 
 class NullHotKey : public GlobalHotKey {
 public:
     bool Register(std::uint32_t word, std::function<void()>) override { return word == 0; }
     void Unregister() override {}
+    bool Taken() const override { return false; }
 };
 
 }  // namespace

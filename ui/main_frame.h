@@ -67,7 +67,11 @@ public:
     // Screen capture: the screenshot command and the global hot key.
     void StartScreenCapture();
     void OnCaptureHotKey();
+    // Puts the key in force; a key another program holds is said once a run
+    // (tray balloon, else a message) and shows in the tray's tool tip.
     bool RegisterCaptureHotKey(HotKeyWord word);
+    bool CaptureKeyTaken() const;
+    void NoticeTakenCaptureKey();
     CScreenCutting* Capture() const { return capture_.get(); }
     void UseDesktopForTest(Desktop desktop);
     // Scanning (scanner.cpp).
@@ -214,6 +218,7 @@ private:
     std::unique_ptr<GlobalHotKey> hotKey_;
     std::function<void()> beep_;
     bool toldCaptureNeedsX11_ = false;
+    bool toldCaptureKeyTaken_ = false;
     CDialogBuilder rowBuilder_;
     std::vector<LayoutText> rowTexts_;
     int rowTextsLanguage_ = 0;

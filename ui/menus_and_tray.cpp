@@ -88,8 +88,13 @@ void CMainFrame::OnMenuCommand(MenuCmd* command) {
             (new CAboutDlg)->RunModal(OwnerIfOnScreen(GetHWND()));
     } else if (name == L"menuSetting") {
         if (!CSkinDialog::RaiseOpen(L"dlg_setting")) {
-            RunSettingDialog(GetHWND(),
-                             [this](HotKeyWord word) { return RegisterCaptureHotKey(word); });
+            RunSettingDialog(
+                GetHWND(),
+                [this](HotKeyWord word) {
+                    RegisterCaptureHotKey(word);
+                    return !CaptureKeyTaken();
+                },
+                CaptureKeyTaken());
             ShowHotKeyInTray();
         }
     } else if (name == L"menuUpdate") {
@@ -118,11 +123,13 @@ void CMainFrame::RestoreFromTray() {
 
 void CMainFrame::ShowHotKeyInTray() {
     if (!tray_) return;
-    // The key the capture answers to now, or what to do when there is none.
+    // The key the capture answers to now, or what to do when there is none
+    // or another program holds it.
     const QString key = HotKeyWordText(GlobalSettings().HotKey);
-    tray_->setToolTip(key.isEmpty() ? QString::fromStdWString(LangText(L"TrayTipNoKey"))
-                                    : QString::fromStdWString(FormatLangText(LangText(L"TrayTip"),
-                                                                             key.toStdWString())));
+    const std::wstring_view tip = CaptureKeyTaken() ? L"TrayTipKeyTaken" : L"TrayTip";
+    tray_->setToolTip(
+        key.isEmpty() ? QString::fromStdWString(LangText(L"TrayTipNoKey"))
+                      : QString::fromStdWString(FormatLangText(LangText(tip), key.toStdWString())));
 }
 
 bool CMainFrame::TrayInUse() const {

@@ -4,10 +4,14 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QPointer>
+#include <QSystemTrayIcon>
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 #include <vector>
 
+#include "app/lang_format.h"
+#include "app/language_file.h"
 #include "app/settings.h"
 #include "capture/global_hot_key.h"
 #include "capture/screen_cutting.h"
@@ -15,23 +19,59 @@
 #include "dialogs/skin_dialog.h"
 #include "recognition/recognition_interfaces.h"
 #include "toolkit/controls/button_ui.h"
+#include "ui/hot_key_text.h"
 #include "ui/main_frame.h"
 #include "ui/main_modes.h"
 #include "ui/window_messages.h"
 
 namespace {
 constexpr int kOwnerVanishMs = 100;
+constexpr int kTakenKeyRetryMs = 5000;
 }  // namespace
 
 void CMainFrame::SetUpCapture() {
     capture_ = std::make_unique<CScreenCutting>(SystemDesktop());
     hotKey_ = SystemHotKey();
     RegisterCaptureHotKey(GlobalSettings().HotKey);
+    // The other program may let the key go: it is asked for again whenever
+    // the user comes back to the program, and every few seconds meanwhile
+    // (one round trip to the X server).
+    const auto retry = [this] {
+        if (CaptureKeyTaken()) RegisterCaptureHotKey(GlobalSettings().HotKey);
+    };
+    QObject::connect(qApp, &QGuiApplication::applicationStateChanged, GetWidget(),
+                     [retry](Qt::ApplicationState state) {
+                         if (state == Qt::ApplicationActive) retry();
+                     });
+    auto* watch = new QTimer(GetWidget());
+    QObject::connect(watch, &QTimer::timeout, GetWidget(), retry);
+    watch->start(kTakenKeyRetryMs);
 }
 
 bool CMainFrame::RegisterCaptureHotKey(HotKeyWord word) {
-    return hotKey_ &&
-           hotKey_->Register(static_cast<std::uint32_t>(word), [this] { OnCaptureHotKey(); });
+    const bool registered = hotKey_ && hotKey_->Register(static_cast<std::uint32_t>(word),
+                                                         [this] { OnCaptureHotKey(); });
+    ShowHotKeyInTray();
+    if (CaptureKeyTaken() && !toldCaptureKeyTaken_) {
+        toldCaptureKeyTaken_ = true;
+        // After the start's window is up, not in the middle of building it.
+        QTimer::singleShot(0, GetWidget(), [this] { NoticeTakenCaptureKey(); });
+    }
+    return registered;
+}
+
+bool CMainFrame::CaptureKeyTaken() const { return hotKey_ && hotKey_->Taken(); }
+
+void CMainFrame::NoticeTakenCaptureKey() {
+    const std::wstring key = HotKeyWordText(GlobalSettings().HotKey).toStdWString();
+    if (TrayInUse()) {
+        tray_->showMessage(
+            QString::fromStdWString(LangText(L"ProductName")),
+            QString::fromStdWString(FormatLangText(LangMessage(L"HotKeyTaken"), key)),
+            tray_->icon(), 8000);
+        return;
+    }
+    ShowMessageByKeyFormat(L"HotKeyTaken", key, OwnerIfOnScreen(GetHWND()), kStyleInformation);
 }
 
 void CMainFrame::OnCaptureHotKey() {

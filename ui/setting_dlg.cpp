@@ -14,6 +14,7 @@
 #include "recognition/recognition_interfaces.h"
 #include "toolkit/controls/edit_ui.h"
 #include "toolkit/controls/hotkey_ui.h"
+#include "toolkit/controls/label_ui.h"
 #include "toolkit/vk_keys.h"
 #include "ui/hot_key_text.h"
 
@@ -37,6 +38,7 @@ void CSettingDlg::OnWindowInit() {
     if (auto* hotKey = Find<CHotKeyUI>(L"HotKey"))
         hotKey->SetHotKey(HotKeyVirtualKey(settings.HotKey),
                           HotKeyWordToControlFlags(settings.HotKey));
+    ShowKeyTaken(keyTaken_);
     if (auto* path = Find<CEditUI>(L"SavePath")) path->SetText(settings.SavePath);
 
     if (auto* sizes = Find<QComboBox>(L"comboMaxSize")) {
@@ -111,9 +113,16 @@ void CSettingDlg::TakeOverAndClose() {
         const HotKeyWord stored = GlobalSettings().HotKey;
         const HotKeyWord shown =
             MakeHotKeyWord(HotKeyVirtualKey(stored), HotKeyWordToControlFlags(stored));
-        if (word != shown) {
-            ChangeSetting(kHotKey, word);
-            if (registerHotKey_) registerHotKey_(word);  // 0 registers none
+        // A key another program held is asked for again: it may be free now.
+        if (word != shown || keyTaken_) {
+            if (word != shown) ChangeSetting(kHotKey, word);
+            const bool free = !registerHotKey_ || registerHotKey_(word);  // 0 registers none
+            const bool newlyChosen = word != shown;
+            keyTaken_ = !free;
+            ShowKeyTaken(keyTaken_);
+            // A key just chosen that cannot work: the user sees why before
+            // the dialog goes (a second press closes it).
+            if (keyTaken_ && newlyChosen) return;
         }
     }
     const int compressed = Ticked(Find<QAbstractButton>(L"optCompressedSize")) ? 1 : 0;
@@ -122,7 +131,16 @@ void CSettingDlg::TakeOverAndClose() {
     Close();
 }
 
-void RunSettingDialog(HWND mainWindow, std::function<bool(HotKeyWord)> registerHotKey) {
-    CSettingDlg dialog(std::move(registerHotKey));
+void CSettingDlg::ShowKeyTaken(bool taken) {
+    auto* note = Find<CLabelUI>(L"hotKeyTaken");
+    if (!note) return;
+    note->SetText(LangText(L"HotKeyTakenHere"));
+    note->setVisible(taken);
+    FitHeightToContent();
+}
+
+void RunSettingDialog(HWND mainWindow, std::function<bool(HotKeyWord)> registerHotKey,
+                      bool keyTaken) {
+    CSettingDlg dialog(std::move(registerHotKey), keyTaken);
     dialog.RunModal(OwnerIfOnScreen(mainWindow));
 }

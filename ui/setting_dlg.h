@@ -10,9 +10,12 @@
 // over (any other close discards those three).
 class CSettingDlg : public CSkinDialog {
 public:
-    // registerHotKey puts a new capture key in force on the main window.
-    explicit CSettingDlg(std::function<bool(HotKeyWord)> registerHotKey)
-        : CSkinDialog(L"dlg_setting"), registerHotKey_(std::move(registerHotKey)) {}
+    // registerHotKey puts a capture key in force on the main window (false
+    // when another program holds it); keyTaken: the stored key is held so now.
+    explicit CSettingDlg(std::function<bool(HotKeyWord)> registerHotKey, bool keyTaken = false)
+        : CSkinDialog(L"dlg_setting"),
+          registerHotKey_(std::move(registerHotKey)),
+          keyTaken_(keyTaken) {}
 
     // The recognition language options, stored OCRLanguage 0 to 9.
     static constexpr int kOcrLanguages = 10;
@@ -26,10 +29,14 @@ private:
     void TakeOverAndClose();
     void OnMaxSizeSelected(int item);
     void OnLanguageSelected(int item);
+    // The note beside the key that another program holds it.
+    void ShowKeyTaken(bool taken);
 
     std::function<bool(HotKeyWord)> registerHotKey_;
+    bool keyTaken_;
 };
 
 // Runs the dialog over the main window, or centred on the screen while the
 // window is hidden or minimised.
-void RunSettingDialog(HWND mainWindow, std::function<bool(HotKeyWord)> registerHotKey);
+void RunSettingDialog(HWND mainWindow, std::function<bool(HotKeyWord)> registerHotKey,
+                      bool keyTaken);

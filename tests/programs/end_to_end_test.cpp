@@ -13,9 +13,11 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <thread>
 
+#include "key_holder.h"
 #include "platform/processes.h"
 #include "platform/text.h"
 #include "support/fake_cloud.h"
@@ -353,6 +355,24 @@ TEST_F(EndToEndTest, F4CutsARegionOutOfTheScreenAndRecognisesIt) {
     const QImage region = SentRegion();
     EXPECT_EQ(region.size(), QSize(200, 100)) << "the dragged region, as a JPEG";
     EXPECT_TRUE(WaitFor("TaviOCRWindowClass", "ocrText")) << "its text shows";
+}
+
+// F4 held by another program: the user is told once, and the key works as
+// soon as the other program lets it go.
+TEST_F(EndToEndTest, ACaptureKeyHeldElsewhereIsSaidAndTakenOnceFree) {
+    auto other = std::make_unique<KeyHolder>();
+    ASSERT_TRUE(other->Holding());
+    program_process_ = ChildProcess::Start({program_ + "/taviocr"});
+    ASSERT_TRUE(program_process_);
+    ASSERT_TRUE(WaitFor("TaviOCRDialogClass", "btnClose")) << "the notice";
+    EXPECT_NE(ReadBytes(Path("data/TaviOCR/run.log")).find("taken by another program"),
+              std::string::npos);
+    other.reset();
+    ASSERT_TRUE(ClickWhenShown("TaviOCRDialogClass", "btnClose"));
+    ASSERT_TRUE(Eventually([&] {
+        Shell("xdotool key F4");
+        return Shell("xdotool search --onlyvisible --name '^ScreenCuttingWnd$'") == 0;
+    })) << "F4 works once it is free";
 }
 
 // On a Wayland session (the program reaching the screen through XWayland)

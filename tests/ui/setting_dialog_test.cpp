@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <filesystem>
 
@@ -27,15 +28,18 @@ constexpr wchar_t kDialogClass[] = L"TaviOCRDialogClass";
 class SettingDialogTest : public UiTest {
 protected:
     // Runs the dialog; `act` works it as a user would.
-    void Run(std::function<void(QWidget*)> act) {
+    void Run(std::function<void(QWidget*)> act, bool keyTaken = false) {
         WhenWindowShown(kDialogClass, std::move(act));
-        CSettingDlg dialog([this](HotKeyWord word) {
-            registered_.push_back(word);
-            return true;
-        });
+        CSettingDlg dialog(
+            [this](HotKeyWord word) {
+                registered_.push_back(word);
+                return word != takenKey_;
+            },
+            keyTaken);
         dialog.RunModal(nullptr);
     }
     std::vector<HotKeyWord> registered_;
+    HotKeyWord takenKey_ = ~0u;  // the key another program holds
 };
 
 TEST_F(SettingDialogTest, ClicksAreWrittenAtOnceAndSurviveTheSystemClose) {
@@ -117,4 +121,32 @@ TEST_F(SettingDialogTest, TheHotKeyControlKeepsAltAndShiftApart) {
     EXPECT_EQ(GlobalSettings().HotKey, withHiddenFlags);
     EXPECT_EQ(StoredSetting(L"HotKey"), withHiddenFlags);
     EXPECT_TRUE(registered_.empty()) << "nothing to register again";
+}
+
+// A key another program holds is shown beside the key; a newly chosen one
+// keeps the dialog open once so the user sees why, and saving asks for a held
+// key again.
+TEST_F(SettingDialogTest, AKeyAnotherProgramHoldsIsShownAndAskedForAgainOnSave) {
+    const HotKeyWord f9 = 0x78 << 16;
+    takenKey_ = f9;
+    Run([&](QWidget* dialog) {
+        EXPECT_FALSE(Control(dialog, "hotKeyTaken")->isVisible());
+        qobject_cast<CHotKeyUI*>(Control(dialog, "HotKey"))->SetHotKey(0x78, 0);
+        Click(dialog, "btnClose");
+        ASSERT_TRUE(dialog->isVisible()) << "open, saying why the key will not work";
+        EXPECT_TRUE(Control(dialog, "hotKeyTaken")->isVisible());
+        EXPECT_EQ(qobject_cast<QLabel*>(Control(dialog, "hotKeyTaken"))->text(),
+                  QString::fromStdWString(LangText(L"HotKeyTakenHere")));
+        Snapshot(dialog, "dlg_setting_key_taken");
+        Click(dialog, "btnClose");
+    });
+    EXPECT_EQ(GlobalSettings().HotKey, f9) << "kept: it works once the other program lets go";
+    takenKey_ = ~0u;  // let go meanwhile
+    Run(
+        [](QWidget* dialog) {
+            EXPECT_TRUE(Control(dialog, "hotKeyTaken")->isVisible());
+            Click(dialog, "btnClose");
+        },
+        true);
+    EXPECT_EQ(registered_, (std::vector<HotKeyWord>{f9, f9, f9}));
 }
