@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // What screen capture needs from the desktop, as small services: one X11
@@ -49,6 +50,15 @@ public:
     virtual std::vector<WindowEntry> Windows() = 0;
 };
 
+class PointerService {
+public:
+    virtual ~PointerService() = default;
+    // Where the pointer is, in the physical pixels of the whole screen (a
+    // monitor's top-left corner is the same there and in desktop
+    // coordinates); nothing when it cannot be asked.
+    virtual std::optional<QPoint> PhysicalPosition() = 0;
+};
+
 // The desktop as the capture sees it.
 struct Desktop {
     std::shared_ptr<MonitorList> monitors;
@@ -56,6 +66,8 @@ struct Desktop {
     std::shared_ptr<WindowListService> windows;
     // False in a session without X11 access to other windows.
     bool available = false;
+    // Pointer positions finer than Qt's whole logical pixels (none: Qt's).
+    std::shared_ptr<PointerService> pointer = nullptr;
 };
 
 // X11 when the program runs on it, else the null desktop.

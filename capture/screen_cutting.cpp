@@ -1,11 +1,14 @@
 #include "capture/screen_cutting.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineF>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 #include "app/image_file.h"
@@ -19,13 +22,6 @@ namespace {
 
 const QColor kHighlight(0, 122, 204);
 
-// The rectangle two points span, right and bottom edges excluded, as the
-// desktop counts pixels.
-QRect Spanned(const QPoint& a, const QPoint& b) {
-    const QPoint topLeft(std::min(a.x(), b.x()), std::min(a.y(), b.y()));
-    return QRect(topLeft, QSize(std::abs(a.x() - b.x()), std::abs(a.y() - b.y())));
-}
-
 QString LabelText(const QRect& pixels, bool table) {
     return QStringLiteral("%1\u00D7%2  %3")
         .arg(pixels.width())
@@ -35,14 +31,15 @@ QString LabelText(const QRect& pixels, bool table) {
 
 }  // namespace
 
-// The top-most window over the desktop. Its coordinates are the capture
-// area's, offset by the area's origin.
+// The top-most window over one monitor, at that monitor's own scale: its
+// picture is drawn one physical pixel to one physical pixel.
 class CaptureOverlay : public QWidget {
 public:
-    explicit CaptureOverlay(CScreenCutting* capture)
+    CaptureOverlay(CScreenCutting* capture, std::size_t index)
         : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool |
                                Qt::BypassWindowManagerHint),
-          capture_(capture) {
+          capture_(capture),
+          index_(index) {
         setAttribute(Qt::WA_DeleteOnClose);
         setAttribute(Qt::WA_OpaquePaintEvent);
         setMouseTracking(true);
@@ -55,116 +52,111 @@ public:
         label_.setPointSize(10);
     }
 
-    void Highlight(const QRect& rect) {
-        if (rect == highlight_) return;
-        highlight_ = rect;
-        update();
-    }
-
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        const QPoint origin = capture_->area_.topLeft();
-        painter.drawImage(rect(), capture_->dimmed_);
-        if (dragging_) {
-            const QRect selection = Spanned(press_, current_);
-            if (selection.isEmpty()) return;
-            DrawBright(painter, selection, origin);
-            painter.setPen(QPen(Qt::black, 1, Qt::DashDotLine));
+        const CScreenCutting::MonitorShot& shot = capture_->shots_[index_];
+        const CScreenCutting::Selection& selection = capture_->selection_;
+        const QPointF origin = geometry().topLeft();
+        painter.drawImage(QRectF(rect()), shot.dimmed, QRectF(shot.dimmed.rect()));
+        if (selection.dragging) {
+            const QRectF dragged = selection.Dragged();
+            if (selection.monitor != index_ || dragged.isEmpty()) return;
+            DrawBright(painter, dragged);
+            painter.setPen(QPen(Qt::black, 0, Qt::DashDotLine));
             painter.setBrush(Qt::NoBrush);
-            painter.drawRect(selection.translated(-origin).adjusted(0, 0, -1, -1));
-            const QString text = LabelText(capture_->ToSnapshotPixels(selection), tabDown_);
+            painter.drawRect(dragged.translated(-origin));
+            const QRect pixels = CScreenCutting::ToMonitorPixels(dragged, shot.monitor);
+            const QString text = LabelText(pixels, selection.table);
             painter.setFont(label_);
-            const QRect box = CScreenCutting::LabelRect(
-                selection.translated(-origin), QFontMetrics(label_).horizontalAdvance(text) + 16);
+            const QRect box =
+                CScreenCutting::LabelRect(dragged.translated(-origin).toRect(),
+                                          QFontMetrics(label_).horizontalAdvance(text) + 16);
             painter.fillRect(box, Qt::black);
             painter.setPen(Qt::white);
             painter.drawText(box.adjusted(8, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, text);
             return;
         }
-        if (highlight_.isEmpty()) return;
-        DrawBright(painter, highlight_, origin);
+        const QRectF highlight = QRectF(selection.highlight).intersected(QRectF(geometry()));
+        if (highlight.isEmpty()) return;
+        DrawBright(painter, highlight);
         painter.setPen(QPen(kHighlight, 5));
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(highlight_.translated(-origin));
+        painter.drawRect(QRectF(selection.highlight).translated(-origin));
     }
 
-    void mouseMoveEvent(QMouseEvent* event) override {
-        const QPoint point = Desktop(event);
-        if (dragging_) {
-            current_ = point;
-            update();
-        } else {
-            Highlight(capture_->SnapRectAt(point));
-        }
-    }
+    void mouseMoveEvent(QMouseEvent* event) override { capture_->Move(Desktop(event)); }
     void mousePressEvent(QMouseEvent* event) override {
         if (event->button() == Qt::RightButton) {
-            close();  // cancelled
-            return;
+            capture_->CloseOverlays();  // cancelled
+        } else if (event->button() == Qt::LeftButton) {
+            grabMouse();
+            capture_->Press(Desktop(event));
         }
-        if (event->button() != Qt::LeftButton) return;
-        press_ = current_ = Desktop(event);
-        dragging_ = true;
-        grabMouse();
     }
     void mouseReleaseEvent(QMouseEvent* event) override {
         if (event->button() != Qt::LeftButton) return;
-        const QPoint start = dragging_ ? press_ : Desktop(event);
-        dragging_ = false;
         releaseMouse();
-        capture_->Finish(start, Desktop(event));
-        close();
+        capture_->Release(Desktop(event));
     }
     void keyPressEvent(QKeyEvent* event) override {
-        if (event->key() == Qt::Key_Escape) {
-            close();
-        } else if (event->key() == Qt::Key_Tab && !event->isAutoRepeat()) {
-            tabDown_ = true;
-            if (dragging_) update();
-        }
+        if (event->key() == Qt::Key_Escape)
+            capture_->CloseOverlays();
+        else if (event->key() == Qt::Key_Tab && !event->isAutoRepeat())
+            capture_->SetTable(true);
     }
     void keyReleaseEvent(QKeyEvent* event) override {
-        if (event->key() == Qt::Key_Tab && !event->isAutoRepeat()) {
-            tabDown_ = false;
-            if (dragging_) update();
-        }
+        if (event->key() == Qt::Key_Tab && !event->isAutoRepeat()) capture_->SetTable(false);
     }
     bool focusNextPrevChild(bool) override { return false; }  // Tab is the table key here
     void closeEvent(QCloseEvent* event) override {
-        if (dragging_) releaseMouse();
-        dragging_ = false;
+        releaseMouse();
         QWidget::closeEvent(event);
-        capture_->Closed();
+        capture_->CloseOverlays();
     }
 
 private:
-    QPoint Desktop(const QMouseEvent* event) const {
-        return event->position().toPoint() + capture_->area_.topLeft();
+    QPointF Desktop(const QMouseEvent* event) const {
+        return capture_->PointerAt(event->position() + QPointF(geometry().topLeft()));
     }
-    void DrawBright(QPainter& painter, const QRect& desktopRect, const QPoint& origin) {
-        const QRect target = desktopRect.translated(-origin);
-        painter.drawImage(target, capture_->bright_, capture_->ToSnapshotPixels(desktopRect));
+    void DrawBright(QPainter& painter, const QRectF& desktopRect) {
+        const CScreenCutting::MonitorShot& shot = capture_->shots_[index_];
+        painter.drawImage(desktopRect.translated(-QPointF(geometry().topLeft())), shot.bright,
+                          QRectF(CScreenCutting::ToMonitorPixels(desktopRect, shot.monitor)));
     }
 
     CScreenCutting* capture_;
+    std::size_t index_;
     QFont label_;
-    QRect highlight_;
-    QPoint press_, current_;
-    bool dragging_ = false;
-    bool tabDown_ = false;
 };
+
+QRectF CScreenCutting::Selection::Dragged() const {
+    return QRectF(QPointF(std::min(press.x(), current.x()), std::min(press.y(), current.y())),
+                  QPointF(std::max(press.x(), current.x()), std::max(press.y(), current.y())));
+}
 
 CScreenCutting::CScreenCutting(Desktop desktop) : desktop_(std::move(desktop)) {}
 
 CScreenCutting::~CScreenCutting() {
-    if (overlay_) delete overlay_.data();
+    for (MonitorShot& shot : shots_)
+        if (shot.overlay) delete shot.overlay.data();
     if (!currentFile_.empty()) std::remove(NarrowPath(currentFile_).c_str());
     CleanFolder(CaptureFolder(), L"", false);
 }
 
-bool CScreenCutting::IsCapturing() const { return pending_ || overlay_; }
-QWidget* CScreenCutting::Overlay() const { return overlay_.data(); }
+bool CScreenCutting::IsCapturing() const { return pending_ || !shots_.empty(); }
+
+QWidget* CScreenCutting::Overlay() const {
+    for (const MonitorShot& shot : shots_)
+        if (shot.monitor.primary && shot.overlay) return shot.overlay.data();
+    return shots_.empty() ? nullptr : shots_.front().overlay.data();
+}
+
+QWidget* CScreenCutting::OverlayAt(const QPoint& desktopPoint) const {
+    for (const MonitorShot& shot : shots_)
+        if (shot.monitor.geometry.contains(desktopPoint)) return shot.overlay.data();
+    return nullptr;
+}
 
 bool CScreenCutting::StartCapture(CaptureOwner owner, int hideDelayMs) {
     if (!desktop_.available || IsCapturing()) return false;
@@ -191,59 +183,163 @@ QImage DimmedSnapshot(const QImage& bright) {
 
 void CScreenCutting::Open() {
     pending_ = false;
+    closing_ = false;
     if (!currentFile_.empty()) {
         std::remove(NarrowPath(currentFile_).c_str());
         currentFile_.clear();
     }
-    monitors_ = desktop_.monitors->Monitors();
     // Every monitor, also one left of or above the primary.
     area_ = QRect();
-    scale_ = 1.0;
-    for (const MonitorRecord& monitor : monitors_) {
+    for (const MonitorRecord& monitor : desktop_.monitors->Monitors()) {
         DebugTrace(L"[taviOCR] find a monitor %d %d\n", monitor.geometry.left(),
                    monitor.geometry.top());
+        if (monitor.geometry.isEmpty()) continue;
+        // Its own pixels, as many as it has: a monitor refused is shown black.
+        const QSize pixels = ToMonitorPixels(QRectF(monitor.geometry), monitor).size();
+        QImage bright = desktop_.snapshot->GrabMonitor(monitor);
+        if (bright.size() != pixels) {
+            QImage sized(pixels, QImage::Format_RGB32);
+            sized.fill(Qt::black);
+            if (!bright.isNull()) {
+                QPainter painter(&sized);
+                bright.setDevicePixelRatio(1.0);
+                painter.drawImage(QPoint(0, 0), bright);
+            }
+            bright = sized;
+        }
+        bright.setDevicePixelRatio(1.0);
         area_ = area_.united(monitor.geometry);
-        scale_ = std::max(scale_, monitor.scale);
+        shots_.push_back({monitor, bright, DimmedSnapshot(bright), nullptr});
     }
     DebugTrace(L"[taviOCR] MultiMonitor %d:%d, count=%d\n", area_.width(), area_.height(),
-               static_cast<int>(monitors_.size()));
-    if (area_.isEmpty()) {
+               static_cast<int>(shots_.size()));
+    if (shots_.empty()) {
         if (owner_.show) owner_.show();
         return;
     }
-    // The window list is taken before the overlay covers everything.
+    // The window list is taken before the overlays cover everything.
     windows_.clear();
     for (WindowEntry entry : desktop_.windows->Windows()) {
         entry.rect = entry.rect.intersected(area_);
         if (!entry.rect.isEmpty()) windows_.push_back(entry);
     }
-    // One snapshot in the pixels of the sharpest monitor.
-    bright_ = QImage(area_.size() * scale_, QImage::Format_RGB32);
-    bright_.fill(Qt::black);
-    {
-        QPainter painter(&bright_);
-        for (const MonitorRecord& monitor : monitors_) {
-            QImage grab = desktop_.snapshot->GrabMonitor(monitor);
-            if (grab.isNull()) continue;
-            grab.setDevicePixelRatio(1.0);
-            painter.drawImage(ToSnapshotPixels(monitor.geometry), grab);
-        }
+    selection_ = {};
+    selection_.highlight = SnapRectAt(QCursor::pos());
+    for (std::size_t i = 0; i < shots_.size(); ++i) {
+        auto* overlay = new CaptureOverlay(this, i);
+        shots_[i].overlay = overlay;
+        overlay->setGeometry(shots_[i].monitor.geometry);
+        overlay->show();
     }
-    dimmed_ = DimmedSnapshot(bright_);
-    auto* overlay = new CaptureOverlay(this);
-    overlay_ = overlay;
-    overlay->setGeometry(area_);
-    overlay->Highlight(SnapRectAt(QCursor::pos()));
-    overlay->show();
-    if (!overlay->isVisible()) {
+    QWidget* active = OverlayAt(QCursor::pos());
+    if (!active) active = Overlay();
+    if (!active || !active->isVisible()) {
         // No overlay: the owner must not stay hidden.
-        delete overlay;
-        if (owner_.show) owner_.show();
+        CloseOverlays();
         return;
     }
-    overlay->raise();
-    overlay->activateWindow();
-    overlay->setFocus();
+    for (const MonitorShot& shot : shots_)
+        if (shot.overlay) shot.overlay->raise();
+    active->activateWindow();
+    active->setFocus();
+}
+
+void CScreenCutting::Repaint() {
+    for (const MonitorShot& shot : shots_)
+        if (shot.overlay) shot.overlay->update();
+}
+
+void CScreenCutting::Highlight(const QRect& rect) {
+    if (rect == selection_.highlight) return;
+    selection_.highlight = rect;
+    Repaint();
+}
+
+QPointF CScreenCutting::PointerAt(const QPointF& eventPoint) const {
+    const auto physical = desktop_.pointer ? desktop_.pointer->PhysicalPosition() : std::nullopt;
+    if (!physical) return eventPoint;
+    for (const MonitorShot& shot : shots_) {
+        const QPointF origin = shot.monitor.geometry.topLeft();
+        const QRect pixels(shot.monitor.geometry.topLeft(), shot.bright.size());
+        if (!pixels.contains(*physical)) continue;
+        const QPointF precise = origin + (QPointF(*physical) - origin) / shot.monitor.scale;
+        // The pointer may have moved on since the event: then the event's
+        // own position is the better one.
+        const QPointF apart = precise - eventPoint;
+        return std::abs(apart.x()) < 1 && std::abs(apart.y()) < 1 ? precise : eventPoint;
+    }
+    return eventPoint;
+}
+
+std::size_t CScreenCutting::MonitorAt(const QPointF& point) const {
+    std::size_t nearest = 0;
+    qreal best = -1;
+    for (std::size_t i = 0; i < shots_.size(); ++i) {
+        const QRectF area(shots_[i].monitor.geometry);
+        if (area.contains(point)) return i;
+        const QPointF inside(std::clamp(point.x(), area.left(), area.right()),
+                             std::clamp(point.y(), area.top(), area.bottom()));
+        const qreal distance = QLineF(point, inside).length();
+        if (best < 0 || distance < best) best = distance, nearest = i;
+    }
+    return nearest;
+}
+
+QPointF CScreenCutting::ClampedTo(const QPointF& point, std::size_t monitor) const {
+    const QRectF area(shots_[monitor].monitor.geometry);
+    return {std::clamp(point.x(), area.left(), area.right()),
+            std::clamp(point.y(), area.top(), area.bottom())};
+}
+
+void CScreenCutting::Press(const QPointF& point) {
+    selection_.monitor = MonitorAt(point);
+    selection_.press = selection_.current = ClampedTo(point, selection_.monitor);
+    selection_.dragging = true;
+    Repaint();
+}
+
+void CScreenCutting::Move(const QPointF& point) {
+    if (!selection_.dragging) {
+        Highlight(SnapRectAt(point.toPoint()));
+        return;
+    }
+    selection_.current = ClampedTo(point, selection_.monitor);
+    Repaint();
+}
+
+void CScreenCutting::Release(const QPointF& point) {
+    if (!selection_.dragging) Press(point);
+    selection_.dragging = false;
+    const QPointF released = ClampedTo(point, selection_.monitor);
+    const QPointF delta = released - selection_.press;
+    const bool dragged = std::hypot(delta.x(), delta.y()) > kSnapDistance;
+    std::size_t monitor = selection_.monitor;
+    QRectF region;
+    if (dragged) {
+        selection_.current = released;
+        region = selection_.Dragged();
+    } else {
+        // A click takes the window under it, on the monitor it is on.
+        monitor = MonitorAt(point);
+        region = QRectF(SnapRectAt(point.toPoint()))
+                     .intersected(QRectF(shots_[monitor].monitor.geometry));
+    }
+    Save(monitor, region);
+    CloseOverlays();
+}
+
+void CScreenCutting::SetTable(bool table) {
+    if (selection_.table == table) return;
+    selection_.table = table;
+    if (selection_.dragging) Repaint();
+}
+
+void CScreenCutting::CloseOverlays() {
+    if (closing_) return;  // each overlay's close comes back here
+    closing_ = true;
+    for (MonitorShot& shot : shots_)
+        if (shot.overlay) shot.overlay->close();
+    Closed();
 }
 
 QRect CScreenCutting::SnapRectAt(const QPoint& point) const {
@@ -258,28 +354,29 @@ QRect CScreenCutting::LabelRect(const QRect& selection, int textWidth) {
                    : QRect(selection.left(), top, textWidth, kLabelHeight);
 }
 
-QRect CScreenCutting::ToSnapshotPixels(const QRect& logical) const {
-    const QRectF scaled(QPointF(logical.topLeft() - area_.topLeft()) * scale_,
-                        QSizeF(logical.size()) * scale_);
-    return scaled.toAlignedRect();
+QRect CScreenCutting::ToMonitorPixels(const QRectF& logical, const MonitorRecord& monitor) {
+    // Each edge to the nearest physical pixel: at 125 % the pixel a pointer
+    // is on lies 0.8 logical pixels from the next, and no edge moves outward.
+    const QPointF origin = monitor.geometry.topLeft();
+    const auto edge = [&](qreal value, qreal start) {
+        return static_cast<int>(std::lround((value - start) * monitor.scale));
+    };
+    const int left = edge(logical.left(), origin.x());
+    const int top = edge(logical.top(), origin.y());
+    return QRect(left, top, edge(logical.right(), origin.x()) - left,
+                 edge(logical.bottom(), origin.y()) - top);
 }
 
-void CScreenCutting::Finish(const QPoint& pressed, const QPoint& released) {
-    const QPoint delta = released - pressed;
-    const double distance = std::hypot(delta.x(), delta.y());
-    const QRect region = distance > kSnapDistance ? Spanned(pressed, released).intersected(area_)
-                                                  : SnapRectAt(released);
-    Save(region);
-}
-
-bool CScreenCutting::Save(const QRect& region) {
-    if (region.isEmpty() || bright_.isNull()) return false;
-    const QImage pixels = bright_.copy(ToSnapshotPixels(region));
+bool CScreenCutting::Save(std::size_t monitor, const QRectF& region) {
+    if (region.isEmpty() || monitor >= shots_.size()) return false;
+    const MonitorShot& shot = shots_[monitor];
+    const QRect pixels = ToMonitorPixels(region, shot.monitor).intersected(shot.bright.rect());
+    if (pixels.isEmpty()) return false;
     const std::wstring folder = CaptureFolder();
     CreateFolderTree(folder);
     const std::wstring path = NextCaptureFile(folder);
     DebugTrace(L"[TaviOCR] save screen cutting = %s\n", path);
-    if (!SaveImageFresh(pixels, path, "jpeg", kJpegQuality)) return false;
+    if (!SaveImageFresh(shot.bright.copy(pixels), path, "jpeg", kJpegQuality)) return false;
     currentFile_ = path;
     if (owner_.done) owner_.done();
     return true;
@@ -287,8 +384,8 @@ bool CScreenCutting::Save(const QRect& region) {
 
 void CScreenCutting::Closed() {
     windows_.clear();
-    monitors_.clear();
-    bright_ = dimmed_ = QImage();
+    shots_.clear();
+    selection_ = {};
     if (owner_.show) owner_.show();
 }
 

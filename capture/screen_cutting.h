@@ -21,10 +21,13 @@ struct CaptureOwner {
 };
 
 // Cuts a region out of the screen: hides its owner, freezes the desktop in a
-// top-most window over every monitor, dims all but the window under the
-// mouse (a click takes that window) or the dragged rectangle, saves the
-// region as a JPEG file and tells the owner. One object is reused for every
-// capture; it cleans the capture folder when it ends.
+// top-most window on each monitor, dims all but the window under the mouse
+// (a click takes that window) or the dragged rectangle, saves the region as
+// a JPEG file and tells the owner. Each monitor keeps its own pixels at its
+// own scale, so a region comes out in exactly the physical pixels the user
+// saw, whatever the monitors' scales; a drag stays on the monitor where it
+// began. One object is reused for every capture; it cleans the capture
+// folder when it ends.
 class CScreenCutting {
 public:
     static constexpr int kSnapDistance = 8;  // a shorter drag is a click
@@ -42,8 +45,10 @@ public:
     bool StartCapture(CaptureOwner owner, int hideDelayMs = 100);
     bool IsCapturing() const;
     const std::wstring& CurrentCaptureFile() const { return currentFile_; }
-    // The overlay while one is open (tests drive it like a user).
+    // While open: the overlay of the primary monitor, or the one over a
+    // desktop point (tests drive them like a user).
     QWidget* Overlay() const;
+    QWidget* OverlayAt(const QPoint& desktopPoint) const;
 
     // The covered area: every monitor, in desktop coordinates.
     QRect CaptureArea() const { return area_; }
@@ -52,30 +57,56 @@ public:
     // Where the size label goes for a selection: above it, or inside it when
     // there is no room above.
     static QRect LabelRect(const QRect& selection, int textWidth);
-    // A logical desktop rectangle in the snapshot's pixels (the one place
-    // where monitors' scale factors are applied).
-    QRect ToSnapshotPixels(const QRect& logical) const;
-    const QImage& Snapshot() const { return bright_; }
-    const QImage& Dimmed() const { return dimmed_; }
+    // A desktop rectangle (logical, possibly fractional) on one monitor in
+    // that monitor's physical pixels: the one place where scales apply.
+    static QRect ToMonitorPixels(const QRectF& logical, const MonitorRecord& monitor);
 
 private:
     friend class CaptureOverlay;
+    // One monitor's frozen picture (physical pixels) and its overlay.
+    struct MonitorShot {
+        MonitorRecord monitor;
+        QImage bright;
+        QImage dimmed;
+        QPointer<CaptureOverlay> overlay;
+    };
+    // What every overlay shows: the snapped window, or the dragged region
+    // on the monitor where the drag began.
+    struct Selection {
+        QRect highlight;
+        bool dragging = false;
+        std::size_t monitor = 0;
+        QPointF press, current;
+        bool table = false;  // Tab held: the region is a table
+        QRectF Dragged() const;
+    };
     void Open();
-    void Finish(const QPoint& pressed, const QPoint& released);
-    bool Save(const QRect& region);
+    void Highlight(const QRect& rect);
+    void Press(const QPointF& point);
+    void Move(const QPointF& point);
+    void Release(const QPointF& point);
+    void SetTable(bool table);
+    void CloseOverlays();
+    void Repaint();
+    // Where the pointer of a mouse event is on the desktop, to the fraction
+    // of a logical pixel: Qt rounds to whole ones, while at 150 % a physical
+    // pixel is two thirds of one.
+    QPointF PointerAt(const QPointF& eventPoint) const;
+    // The monitor under a desktop point, else the nearest one.
+    std::size_t MonitorAt(const QPointF& point) const;
+    QPointF ClampedTo(const QPointF& point, std::size_t monitor) const;
+    bool Save(std::size_t monitor, const QRectF& region);
     void Closed();
 
     Desktop desktop_;
     CaptureOwner owner_;
-    QPointer<CaptureOverlay> overlay_;
-    std::vector<MonitorRecord> monitors_;
+    std::vector<MonitorShot> shots_;
     std::vector<WindowEntry> windows_;
+    Selection selection_;
     QRect area_;
-    qreal scale_ = 1.0;
-    QImage bright_;
-    QImage dimmed_;
     std::wstring currentFile_;
     bool pending_ = false;
+    bool closing_ = false;
 };
 
 // The capture file's name: "screen_cutting.jpg", else the first free

@@ -18,6 +18,22 @@
 
 namespace {
 
+// A rectangle of the X screen (physical pixels) in Qt's desktop coordinates.
+// A monitor keeps its top-left corner in both; within it, distances shrink
+// by its own scale. The monitor of the rectangle's top-left corner decides.
+QRect ToLogical(const QRect& physical) {
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const qreal scale = screen->devicePixelRatio();
+        const QPoint origin = screen->geometry().topLeft();
+        if (!QRect(origin, screen->geometry().size() * scale).contains(physical.topLeft()))
+            continue;
+        const QPointF topLeft = QPointF(origin) + QPointF(physical.topLeft() - origin) / scale;
+        return QRectF(topLeft, QSizeF(physical.size()) / scale).toRect();
+    }
+    const qreal scale = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    return QRect(physical.topLeft() / scale, physical.size() / scale);
+}
+
 class ScreenMonitors : public MonitorList {
 public:
     std::vector<MonitorRecord> Monitors() override {
@@ -125,9 +141,8 @@ private:
             connection_, xcb_translate_coordinates(connection_, window, root, 0, 0), nullptr);
         std::optional<QRect> rect;
         if (origin) {
-            const qreal scale = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
-            rect = QRect(QPoint(origin->dst_x, origin->dst_y) / scale,
-                         QSize(geometry->width, geometry->height) / scale);
+            rect =
+                ToLogical(QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height));
             free(origin);
         }
         free(geometry);
@@ -154,6 +169,23 @@ private:
     xcb_connection_t* connection_;
 };
 
+class X11Pointer : public PointerService {
+public:
+    explicit X11Pointer(xcb_connection_t* connection) : connection_(connection) {}
+    std::optional<QPoint> PhysicalPosition() override {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+        auto* reply =
+            xcb_query_pointer_reply(connection_, xcb_query_pointer(connection_, root), nullptr);
+        if (!reply) return std::nullopt;
+        const QPoint position(reply->root_x, reply->root_y);
+        free(reply);
+        return position;
+    }
+
+private:
+    xcb_connection_t* connection_;
+};
+
 class NullMonitors : public MonitorList {
 public:
     std::vector<MonitorRecord> Monitors() override { return {}; }
@@ -175,5 +207,5 @@ Desktop SystemDesktop() {
         return {std::make_shared<NullMonitors>(), std::make_shared<NullSnapshot>(),
                 std::make_shared<NullWindows>(), false};
     return {std::make_shared<ScreenMonitors>(), std::make_shared<ScreenSnapshot>(),
-            std::make_shared<X11Windows>(x11), true};
+            std::make_shared<X11Windows>(x11), true, std::make_shared<X11Pointer>(x11)};
 }

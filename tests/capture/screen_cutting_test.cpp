@@ -68,13 +68,15 @@ protected:
         ProcessEventsUntil([this] { return capture_->Overlay() != nullptr; });
         return capture_->Overlay();
     }
-    // A left-button drag in desktop coordinates.
-    void Drag(QWidget* overlay, QPoint from, QPoint to) {
-        const QPoint origin = capture_->CaptureArea().topLeft();
+    // A left-button drag in desktop coordinates, on the overlay where it starts.
+    void Drag(QPoint from, QPoint to) {
+        QWidget* overlay = capture_->OverlayAt(from);
+        ASSERT_NE(overlay, nullptr);
+        const QPoint origin = overlay->geometry().topLeft();
         QTest::mousePress(overlay, Qt::LeftButton, {}, from - origin);
         QTest::mouseMove(overlay, to - origin);
         QTest::mouseRelease(overlay, Qt::LeftButton, {}, to - origin);
-        ProcessEventsUntil([this] { return capture_->Overlay() == nullptr; });
+        ProcessEventsUntil([this] { return !capture_->IsCapturing(); });
     }
     QImage Saved() { return QImage(QString::fromStdWString(capture_->CurrentCaptureFile())); }
 
@@ -83,14 +85,16 @@ protected:
     int hidden_ = 0, shown_ = 0, done_ = 0;
 };
 
-TEST_F(ScreenCuttingTest, TheOverlayCoversEveryMonitorAndSavesThePixelsTheUserSaw) {
+TEST_F(ScreenCuttingTest, EachMonitorIsCoveredAndGivesThePixelsTheUserSawAtItsOwnScale) {
     QWidget* overlay = Open();
     ASSERT_NE(overlay, nullptr);
     EXPECT_EQ(hidden_, 1);
     EXPECT_EQ(capture_->CaptureArea(), QRect(-400, 0, 1040, 480)) << "the left monitor too";
-    EXPECT_EQ(overlay->geometry(), capture_->CaptureArea());
+    EXPECT_EQ(overlay->geometry(), QRect(0, 0, 640, 480)) << "the primary monitor's own";
+    ASSERT_NE(capture_->OverlayAt(QPoint(-10, 200)), nullptr);
+    EXPECT_EQ(capture_->OverlayAt(QPoint(-10, 200))->geometry(), QRect(-400, 100, 400, 300));
     // A region of the 200 % monitor comes out in its physical pixels.
-    Drag(overlay, QPoint(20, 30), QPoint(120, 90));
+    Drag(QPoint(20, 30), QPoint(120, 90));
     EXPECT_EQ(done_, 1);
     EXPECT_EQ(shown_, 1);
     const QImage saved = Saved();
@@ -100,31 +104,38 @@ TEST_F(ScreenCuttingTest, TheOverlayCoversEveryMonitorAndSavesThePixelsTheUserSa
     EXPECT_NEAR(corner.green(), 32, 8);
     EXPECT_NEAR(corner.blue(), 128, 8);
     EXPECT_EQ(FileNamePart(capture_->CurrentCaptureFile()), L"screen_cutting.jpg");
-    // The left monitor's pixels are there too.
-    Drag(Open(), QPoint(-300, 200), QPoint(-200, 260));
+    // The left monitor's pixels are there too, at its own scale; a drag
+    // that runs onto the other monitor stops at the edge where it began.
+    Open();
+    Drag(QPoint(-300, 200), QPoint(-200, 260));
+    EXPECT_EQ(Saved().size(), QSize(100, 60));
     EXPECT_NEAR(Saved().pixelColor(10, 10).green(), 200, 8);
+    Open();
+    Drag(QPoint(-100, 200), QPoint(300, 260));
+    EXPECT_EQ(Saved().size(), QSize(100, 60));
     EXPECT_EQ(FileNamePart(capture_->CurrentCaptureFile()), L"screen_cutting.jpg")
         << "the next capture reuses the name";
 }
 
 TEST_F(ScreenCuttingTest, EightPixelsSnapNinePixelsDrag) {
-    QWidget* overlay = Open();
+    Open();
     EXPECT_EQ(capture_->SnapRectAt(QPoint(60, 60)), QRect(50, 50, 300, 200));
     EXPECT_EQ(capture_->SnapRectAt(QPoint(110, 110)), QRect(100, 100, 60, 40)) << "the child first";
     EXPECT_TRUE(capture_->SnapRectAt(QPoint(600, 400)).isEmpty());
-    Drag(overlay, QPoint(110, 110), QPoint(118, 110));
+    Drag(QPoint(110, 110), QPoint(118, 110));
     EXPECT_EQ(Saved().size(), QSize(120, 80)) << "the child window under the cursor, 60 × 40";
-    Drag(Open(), QPoint(200, 200), QPoint(209, 201));
+    Open();
+    Drag(QPoint(200, 200), QPoint(209, 201));
     EXPECT_EQ(Saved().size(), QSize(18, 2)) << "a 9 × 1 drag";
     EXPECT_EQ(done_, 2);
 }
 
 TEST_F(ScreenCuttingTest, EscapeAndARightClickCancelWithoutAFile) {
     QTest::keyClick(Open(), Qt::Key_Escape);
-    ProcessEventsUntil([this] { return capture_->Overlay() == nullptr; });
+    ProcessEventsUntil([this] { return !capture_->IsCapturing(); });
     QWidget* overlay = Open();
     QTest::mousePress(overlay, Qt::RightButton, {}, QPoint(500, 100));
-    ProcessEventsUntil([this] { return capture_->Overlay() == nullptr; });
+    ProcessEventsUntil([this] { return !capture_->IsCapturing(); });
     EXPECT_EQ(done_, 0);
     EXPECT_EQ(shown_, 2) << "the window comes back each time";
     EXPECT_TRUE(capture_->CurrentCaptureFile().empty());
@@ -141,4 +152,16 @@ TEST(ScreenCutting, TheLabelFlipsInsideNearTheTopAndTheDimmingSubtracts50) {
     const QImage dimmed = DimmedSnapshot(bright);
     EXPECT_EQ(dimmed.pixel(0, 0), qRgb(150, 0, 10));
     EXPECT_EQ(dimmed.pixel(1, 0), qRgb(0, 1, 205));
+}
+
+// At 125 % a physical pixel is 0.8 of a logical one: a region keeps its
+// physical edges exactly, one pixel neither larger nor up-left.
+TEST(ScreenCutting, FractionalScalesKeepEveryPhysicalEdge) {
+    const MonitorRecord monitor{QRect(1280, 0, 1536, 864), 1.25, "right", false};
+    // Physical (101, 101) to (925, 219), as the pointer reports them.
+    const QRectF dragged(QPointF(1280 + 101 / 1.25, 101 / 1.25),
+                         QPointF(1280 + 925 / 1.25, 219 / 1.25));
+    EXPECT_EQ(CScreenCutting::ToMonitorPixels(dragged, monitor), QRect(101, 101, 824, 118));
+    EXPECT_EQ(CScreenCutting::ToMonitorPixels(QRectF(monitor.geometry), monitor),
+              QRect(0, 0, 1920, 1080));
 }
