@@ -38,7 +38,7 @@ double Rmse(const QImage& a, const QImage& b) {
 class TwoMonitorTest : public ProgramTest {
 protected:
     void SetUp() override {
-        if (std::getenv("TAVIOCR_NO_TWO_MONITORS")) GTEST_SKIP() << "needs Xorg as root";
+        if (std::getenv("TAVIOCR_NO_TWO_MONITORS")) GTEST_SKIP() << "needs Xorg, as root";
         ProgramTest::SetUp();
     }
     // The region the n-th capture sent, once it was sent.

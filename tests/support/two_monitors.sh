@@ -4,7 +4,7 @@
 # a 1280x1024 monitor at the left and a 1920x1080 one at the right. Xvfb
 # shows a single monitor whatever is asked of it. Xorg takes an arbitrary
 # configuration file only from root; elsewhere the tests are told to skip
-# (TAVIOCR_NO_TWO_MONITORS).
+# (TAVIOCR_NO_TWO_MONITORS), as they are where Xorg cannot start.
 set -euo pipefail
 
 work=$(mktemp -d)
@@ -52,8 +52,10 @@ exec {display_fd}< <(exec /usr/lib/xorg/Xorg -displayfd 1 -config "$work/dummy.c
                        -nolisten tcp -ac -logfile "$work/xorg.log" 2>/dev/null)
 xorg_pid=$!
 if ! read -r -u "$display_fd" number; then
-  echo "two_monitors: Xorg did not start" >&2
-  exit 1
+  # A machine whose Xorg cannot start (no driver, no rights): said, then skipped.
+  echo "two_monitors: Xorg did not start; see the log below" >&2
+  tail -n 20 "$work/xorg.log" >&2 || true
+  TAVIOCR_NO_TWO_MONITORS=1 exec "$@"
 fi
 export DISPLAY=":$number"
 xrandr --newmode 3200x1080 300.00 3200 3248 3280 3360 1080 1083 1088 1100
