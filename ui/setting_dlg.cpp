@@ -80,7 +80,12 @@ void CSettingDlg::OnClick(TNotifyUI& msg) {
     } else if (name == L"optExit") {
         ChangeSetting(kHideWhenClose, 0);
     } else if (name == L"ChangeDir") {
-        const QString folder = QFileDialog::getExistingDirectory(GetWidget());
+        // It opens at the folder in the field (as typed, else the one saved).
+        const auto* field = Find<CEditUI>(L"SavePath");
+        const std::wstring current = field ? field->GetText() : GlobalSettings().SavePath;
+        const QString folder = QFileDialog::getExistingDirectory(
+            GetWidget(), QString(),
+            QString::fromStdWString(FolderExists(current) ? current : GlobalSettings().SavePath));
         if (!folder.isEmpty())
             if (auto* path = Find<CEditUI>(L"SavePath")) path->SetText(folder.toStdWString());
     } else if (name == L"btnClose") {

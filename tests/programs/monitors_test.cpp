@@ -55,7 +55,8 @@ TEST_F(TwoMonitorTest, ARegionComesOutInThePhysicalPixelsOfTheMonitorItIsOn) {
     ASSERT_TRUE(picture.save(QString::fromStdString(root_ + "/screen.png")));
     // (display ends with status 1 after painting the root window.)
     Shell("display -window root '" + root_ + "/screen.png'");
-    program_process_ = ChildProcess::Start({program_ + "/taviocr"}, {"QT_SCREEN_SCALE_FACTORS=1;1.5"});
+    program_process_ =
+        ChildProcess::Start({program_ + "/taviocr"}, {"QT_SCREEN_SCALE_FACTORS=1;1.5"});
     ASSERT_TRUE(program_process_);
     ASSERT_TRUE(WaitFor("TaviOCRWindowClass", "Pic-OCR"));
     // Physical corners; at 150 % they lie on whole logical pixels, so the

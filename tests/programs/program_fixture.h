@@ -31,7 +31,6 @@
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-
 // A control's rectangle within its window (the X window id).
 struct Rect {
     unsigned long window = 0;
