@@ -6,6 +6,7 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QTextDocumentFragment>
 #include <QWidget>
 #include <algorithm>
@@ -14,6 +15,8 @@
 #include <utility>
 
 #include "platform/file_io.h"
+#include "platform/folders.h"
+#include "platform/private_folder.h"
 #include "platform/text.h"
 #include "toolkit/dpi.h"
 #include "toolkit/skin_package.h"
@@ -177,9 +180,39 @@ QPixmap CPaintManagerUI::LoadImage(std::string_view entry, qreal ratio) {
     return pixmap;
 }
 
+namespace {
+
+// Style sheets name the package's pictures as url(skin:NAME), but Qt reads a
+// style sheet's pictures from files: each is copied into a private folder
+// and the sheet names that copy instead.
+QString WithPackagePicturesAsFiles(QString style) {
+    static const QRegularExpression reference(QStringLiteral(R"(url\(skin:([^)]+)\))"));
+    const std::wstring own = EnsurePrivateFolder(QueryRuntimeFolder() + L"/TaviOCR");
+    const std::wstring folder = own.empty() ? own : EnsurePrivateFolder(own + L"/skin-pictures");
+    if (folder.empty()) return style;
+    QRegularExpressionMatchIterator matches = reference.globalMatch(style);
+    std::map<QString, QString> copies;
+    while (matches.hasNext()) {
+        const QString name = matches.next().captured(1);
+        if (copies.count(name)) continue;
+        const auto bytes = CPaintManagerUI::LoadResource(name.toStdString());
+        QString flat = name;
+        flat.replace(QLatin1Char('/'), QLatin1Char('_'));
+        const std::wstring copy = folder + L"/" + flat.toStdWString();
+        if (bytes && WriteFreshFile(copy, *bytes)) copies[name] = QString::fromStdWString(copy);
+    }
+    for (const auto& [name, copy] : copies)
+        style.replace(QStringLiteral("url(skin:") + name + QLatin1Char(')'),
+                      QStringLiteral("url(\"") + copy + QStringLiteral("\")"));
+    return style;
+}
+
+}  // namespace
+
 QString CPaintManagerUI::StyleSheet() {
     const auto bytes = LoadResource("style.qss");
-    return bytes ? QString::fromUtf8(bytes->data(), static_cast<qsizetype>(bytes->size()))
+    return bytes ? WithPackagePicturesAsFiles(
+                       QString::fromUtf8(bytes->data(), static_cast<qsizetype>(bytes->size())))
                  : QString();
 }
 

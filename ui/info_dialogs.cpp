@@ -13,6 +13,7 @@ void CAboutDlg::OnWindowInit() {
     SetControlText(L"LabelVersion", ProgramVersion());
     SetControlText(L"LabelUID", RegReadString(RegistryHive::LocalMachine, kProductKey, L"uid", 520)
                                     .value_or(std::wstring()));
+    FitHeightToContent();  // no empty band below the texts
 }
 
 void CAboutDlg::OnClick(TNotifyUI& msg) {
