@@ -143,7 +143,6 @@ public:
     void OnButtonOCR();
     void HandleOcrResult(const OcrResult* result, const ResultPlace& place);
     void EndBatch();
-    void AddSucceededRows();
     std::wstring BuildResultText(const OcrResult& result);
 
     // --- results (result_actions.cpp) ---

@@ -114,18 +114,6 @@ std::wstring CMainFrame::BuildResultText(const OcrResult& result) {
     return text;
 }
 
-// One row per picture of the batch that did not fail, in order.
-void CMainFrame::AddSucceededRows() {
-    std::vector<bool> failed(fileList_.size(), false);
-    for (const auto& failure : job_.Failures())
-        if (failure.position < failed.size()) failed[failure.position] = true;
-    for (std::size_t place = 0; place < fileList_.size(); ++place) {
-        if (failed[place]) continue;
-        rowPlaces_.push_back(place);
-        AddResultListItem(fileList_[place]);
-    }
-}
-
 // The end of a batch, whether its last picture succeeded or not: the merged
 // text or the list of what was recognised, a word about results that could not
 // be written, one summary naming every picture that failed with its reason,
@@ -134,12 +122,10 @@ void CMainFrame::EndBatch() {
     StopScanAnimation();
     SetEnabled(L"buttonOCR", true);
     SetVisible(L"cancleFiles", true);
-    if (mergeMode_) {
+    if (mergeMode_)
         ShowMergedText();
-    } else {
+    else
         SelectPage(MainPage::ResultList);
-        if (!IsTableMode(mainMode_)) AddSucceededRows();
-    }
     RefreshFileArea();
     if (unsavedResults_ > 0) {
         ShowMessageLater(L"SaveResultFailed", kStyleError,
@@ -232,6 +218,12 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
         }
         if (k >= n) EndBatch();
         return;
+    }
+    // Each picture's row is made as its result comes, not all at the end:
+    // fifty at once would hold the window up for a few frames.
+    if (!mergeMode_) {
+        rowPlaces_.push_back(i);
+        AddResultListItem(fileList_[i]);
     }
     const std::wstring text = ResultTextOf(*result);
     if (!text.empty()) {
