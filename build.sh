@@ -20,7 +20,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libtesseract-dev tesseract-ocr tesseract-ocr-eng tesseract-ocr-chi-sim tesseract-ocr-chi-tra
   imagemagick fonts-noto-cjk qt6-translations-l10n
-  xvfb xauth xdotool x11-utils libx11-dev openbox trayer
+  xvfb xauth xdotool x11-utils libx11-dev openbox trayer xclip
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   libsane-dev sane-utils libsane1
   clang libclang-rt-14-dev clang-format

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -165,7 +166,13 @@ TEST_F(EndToEndTest, ALogInStartBeforeTheTrayWaitsMinimisedAndTheTrayGetsTheIcon
     manager->Kill();
 }
 
+// ... and the text copied from it stays on the clipboard after the program
+// ends: it is handed to the desktop's clipboard manager.
 TEST_F(EndToEndTest, F4CutsARegionOutOfTheScreenAndRecognisesIt) {
+    FILE* manager = ::popen(CLIPBOARD_MANAGER, "r");
+    ASSERT_NE(manager, nullptr);
+    char ready[16] = {};
+    ASSERT_TRUE(std::fgets(ready, sizeof ready, manager)) << "the manager owns its selection";
     program_process_ = ChildProcess::Start({program_ + "/taviocr"});
     ASSERT_TRUE(program_process_);
     // The key is taken before the window first paints, so once it is on the
@@ -179,6 +186,14 @@ TEST_F(EndToEndTest, F4CutsARegionOutOfTheScreenAndRecognisesIt) {
     const QImage region = SentRegion();
     EXPECT_EQ(region.size(), QSize(200, 100)) << "the dragged region, as a JPEG";
     EXPECT_TRUE(WaitFor("TaviOCRWindowClass", "ocrText")) << "its text shows";
+
+    ASSERT_TRUE(ClickWhenShown("TaviOCRWindowClass", "CopyText"));
+    ASSERT_TRUE(ClickWhenShown("TaviOCRDialogClass", "btnClose")) << "the copy notice";
+    ::kill(program_process_->Pid(), SIGTERM);  // as at log-out
+    ASSERT_TRUE(program_process_->WaitFor(60s));
+    EXPECT_EQ(Output("xclip -o -selection clipboard"), "Hello TaviOCR\n第二行 text\n");
+    Shell("pkill -f '^" CLIPBOARD_MANAGER "$'");
+    ::pclose(manager);
 }
 
 // F4 held by another program: the user is told once, and the key works as
