@@ -7,7 +7,6 @@
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
-#include <QWidget>
 #include <QWindow>
 #include <algorithm>
 #include <optional>

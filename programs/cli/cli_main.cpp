@@ -8,6 +8,7 @@
 #include "platform/text.h"
 #include "programs/cli/cli_options.h"
 #include "programs/cli/cli_scan.h"
+#include "programs/cli/cli_screen.h"
 #include "programs/cli/cli_session.h"
 
 int main(int argc, char** argv) {
@@ -29,6 +30,15 @@ int main(int argc, char** argv) {
     }
     const CurlGlobalScope curl;
     PrepareCliProcess();
+    if (options.screen) {
+        // The picture of the screen is recognised like a file given after the others.
+        CliScreen screen;
+        const std::wstring picture = screen.Grab(options);
+        if (picture.empty()) return kExitFailure;
+        CliOptions withScreen = options;
+        withScreen.images.push_back(WideToUtf8(picture));
+        return RunCliRecognition(withScreen);
+    }
     if (!options.scan) return RunCliRecognition(options);
     // Scanned pages are recognised like files given before them; they are
     // deleted when the scanner object ends, after the recognition.

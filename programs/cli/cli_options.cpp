@@ -52,7 +52,11 @@ CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
     const QCommandLineOption scan(QStringLiteral("scan"));
     const QCommandLineOption device(QStringLiteral("device"), {}, QStringLiteral("NAME"));
     const QCommandLineOption pages(QStringLiteral("pages"), {}, QStringLiteral("N"));
-    parser.addOptions({help, version, engine, kind, out, merge, json, scan, device, pages});
+    const QCommandLineOption screen(QStringLiteral("screen"));
+    const QCommandLineOption output(QStringLiteral("output"), {}, QStringLiteral("N"));
+    const QCommandLineOption region(QStringLiteral("region"), {}, QStringLiteral("X,Y,W,H"));
+    parser.addOptions({help, version, engine, kind, out, merge, json, scan, device, pages, screen,
+                       output, region});
     // Arguments are bytes (a file name need not be UTF-8): each byte is one
     // Latin-1 character for the parser and the same byte again afterwards.
     QStringList line{QStringLiteral("taviocr-cli")};
@@ -125,12 +129,30 @@ CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
             return Usage("--pages needs a number from 1 to 500");
         options.pages = count;
     }
+    if (given(output)) {
+        bool number = false;
+        const int n = parser.value(output).toInt(&number);
+        if (!value(output) || !number || n < 0)
+            return Usage("--output needs a monitor number from 0");
+        options.output = n;
+    }
+    if (given(region)) {
+        const QStringList parts = parser.value(region).split(QLatin1Char(','));
+        std::array<int, 4> numbers{};
+        bool valid = value(region).has_value() && parts.size() == 4;
+        for (int i = 0; valid && i < 4; ++i) numbers[i] = parts[i].trimmed().toInt(&valid);
+        if (!valid || numbers[2] <= 0 || numbers[3] <= 0)
+            return Usage("--region needs X,Y,WIDTH,HEIGHT in screen pixels");
+        options.region = numbers;
+    }
     options.merge = parser.isSet(merge);
     options.json = parser.isSet(json);
     options.scan = parser.isSet(scan);
+    options.screen = parser.isSet(screen) || options.output || options.region;
+    if (options.scan && options.screen) return Usage("--scan and --screen do not go together");
     for (const QString& image : parser.positionalArguments())
         options.images.push_back(bytes(image));
-    if (options.images.empty() && !options.scan) return Usage("no image given");
+    if (options.images.empty() && !options.scan && !options.screen) return Usage("no image given");
     options.action = CliOptions::Action::Recognize;
     return options;
 }
@@ -139,6 +161,7 @@ std::string CliUsageText() {
     return "Usage: taviocr-cli [--kind KIND] [--engine auto|cloud|offline] [--out DIR] [--merge]\n"
            "                   [--json] IMAGE...\n"
            "       taviocr-cli --scan [--device NAME] [--pages N] [OPTION...]\n"
+           "       taviocr-cli --screen [--output N | --region X,Y,W,H] [OPTION...]\n"
            "       taviocr-cli --help | --version\n"
            "\n"
            "Recognises each IMAGE and prints its text (UTF-8), one block per image.\n"
@@ -153,6 +176,9 @@ std::string CliUsageText() {
            "  --json         print every field of each result as JSON\n"
            "  --scan         scan the images first (SANE scanners); --device names the\n"
            "                 scanner (\"test:0\"), --pages how many pages (default 1)\n"
+           "  --screen       recognise what is on the screen (X11); --output N only\n"
+           "                 monitor N (from 0), --region X,Y,W,H only that rectangle,\n"
+           "                 in the screen's pixels\n"
            "\n"
            "Exit status: 0 success, 1 recognition failed, 2 wrong command line.\n";
 }

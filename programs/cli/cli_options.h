@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,10 +19,13 @@ struct CliOptions {
     bool merge = false;     // one text for all images
     bool json = false;      // print the result fields as JSON
     std::vector<std::string> images;
-    bool scan = false;   // acquire the images from a scanner first
-    std::string device;  // the scanner, empty: the first one
-    int pages = 1;       // pages to scan
-    std::string error;   // what was wrong, for UsageError
+    bool scan = false;                         // acquire the images from a scanner first
+    std::string device;                        // the scanner, empty: the first one
+    int pages = 1;                             // pages to scan
+    bool screen = false;                       // recognise what is on the screen
+    std::optional<int> output;                 // only this monitor of the screen (from 0)
+    std::optional<std::array<int, 4>> region;  // only X,Y,W,H (physical pixels)
+    std::string error;                         // what was wrong, for UsageError
 };
 
 // Exit codes of taviocr-cli.

@@ -139,8 +139,34 @@ void EndOnStopSignals(QObject* owner) {
     ::sigaction(SIGINT, &action, nullptr);
 }
 
-void ShowMainWindow() {
-    if (CMainFrame* frame = CMainFrame::Instance()) frame->ShowWindow(SW_SHOW);
+bool HasCaptureSwitch(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "--capture") return true;
+    return false;
+}
+
+// What this start asks of the program: a capture, pictures to open, or its window.
+QStringList StartRequest(int argc, char** argv) {
+    if (HasCaptureSwitch(argc, argv)) return {QStringLiteral("capture")};
+    QStringList request{QStringLiteral("open")};
+    for (const std::wstring& picture : PictureArguments(argc, argv))
+        request << QString::fromStdWString(picture);
+    return request.size() > 1 ? request : QStringList{QStringLiteral("show")};
+}
+
+// A later start's request, carried out by the running program.
+void CarryOut(const QStringList& request) {
+    CMainFrame* frame = CMainFrame::Instance();
+    if (!frame) return;
+    if (request.value(0) == QLatin1String("capture")) {
+        frame->OnCaptureHotKey();  // as the hot key: from the tray too
+        return;
+    }
+    frame->ShowWindow(SW_SHOW);
+    if (request.value(0) != QLatin1String("open")) return;
+    std::vector<std::wstring> pictures;
+    for (qsizetype i = 1; i < request.size(); ++i) pictures.push_back(request[i].toStdWString());
+    frame->OpenPictures(pictures);
 }
 
 }  // namespace
@@ -190,7 +216,7 @@ int RunTaviOcr(int argc, char** argv) {
     EndOnStopSignals(&app);
 
     SingleInstance instance(QString::fromWCharArray(kMainWindowClass));
-    if (instance.SignalRunningInstance()) return 0;
+    if (instance.SignalRunningInstance(StartRequest(argc, argv))) return 0;
 
     FillProcessGlobals(globals);
     ReadOemIni(globals);
@@ -220,7 +246,7 @@ int RunTaviOcr(int argc, char** argv) {
     CleanLeftoverWork(true);
     PrepareToolkit(globals);
     SetFirstPaintHook(&WriteFirstPaintTime);
-    instance.Listen(&ShowMainWindow);
+    instance.Listen(&CarryOut);
 
     auto* frame = new CMainFrame;
     frame->Job().SetOfflineEngineFactory([] { return std::make_unique<OfflineEngine>(); });
@@ -244,6 +270,10 @@ int RunTaviOcr(int argc, char** argv) {
         // Pictures opened with TaviOCR from a file manager arrive as a drop would.
         if (const auto pictures = PictureArguments(argc, argv); !pictures.empty())
             frame->OpenPictures(pictures);
+        // A desktop's own shortcut for "taviocr --capture": the capture starts
+        // once the window is up, as the hot key would start it.
+        if (HasCaptureSwitch(argc, argv))
+            QTimer::singleShot(0, frame->GetWidget(), [frame] { frame->OnCaptureHotKey(); });
         if (!Endpoints().refusedHosts.empty())
             QTimer::singleShot(0, [frame] {
                 ShowMessageByKey(L"InsecureServiceHost", frame->GetHWND(), kStyleInformation);

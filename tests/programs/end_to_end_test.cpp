@@ -263,9 +263,67 @@ TEST_F(EndToEndTest, AClickDuringACaptureTakesTheWindowUnderIt) {
     other->Kill();
 }
 
+// By the first start, and by a later one, which hands them to the program
+// that runs instead of dropping them.
 TEST_F(EndToEndTest, PicturesOpenedWithTheProgramAreAdded) {
     program_process_ =
         ChildProcess::Start({program_ + "/taviocr", root_ + "/first.png", root_ + "/second.png"});
     ASSERT_TRUE(program_process_);
     EXPECT_TRUE(WaitFor("TaviOCRWindowClass", "buttonOCR")) << "the add page with both pictures";
+    program_process_->Kill();
+    fs::remove(root_ + "/map.TaviOCRWindowClass");
+    program_process_ = ChildProcess::Start({program_ + "/taviocr"});
+    ASSERT_TRUE(WaitFor("TaviOCRWindowClass", "Pic-OCR"));
+    auto later = ChildProcess::Start({program_ + "/taviocr", root_ + "/first.png"});
+    ASSERT_TRUE(later && later->WaitFor(60s));
+    EXPECT_EQ(later->ExitCode(), 0);
+    EXPECT_TRUE(WaitFor("TaviOCRWindowClass", "buttonOCR")) << "the running program took it";
+}
+
+// "taviocr --capture", what a desktop's own shortcut runs: a capture in the
+// running program, or in one it starts.
+TEST_F(EndToEndTest, TheCaptureCommandCapturesInTheRunningProgramOrStartsOne) {
+    for (const bool running : {true, false}) {
+        SCOPED_TRACE(running);
+        if (running) {
+            program_process_ = ChildProcess::Start({program_ + "/taviocr"});
+            ASSERT_TRUE(WaitFor("TaviOCRWindowClass", "Pic-OCR"));
+            auto command = ChildProcess::Start({program_ + "/taviocr", "--capture"});
+            ASSERT_TRUE(command && command->WaitFor(60s));
+            EXPECT_EQ(command->ExitCode(), 0) << "handed over, then ended";
+        } else {
+            program_process_ = ChildProcess::Start({program_ + "/taviocr", "--capture"});
+        }
+        ASSERT_TRUE(WaitForOverlay());
+        Shell("xdotool key Escape");
+        EXPECT_TRUE(Eventually(
+            [] { return Shell("xdotool search --onlyvisible --name '^ScreenCuttingWnd$'") != 0; }));
+        program_process_->Kill();
+    }
+}
+
+// taviocr-cli --screen: what is on the screen, without any window, in the
+// screen's own pixels; a black grab is reported, never sent.
+TEST_F(EndToEndTest, TheCommandLineRecognisesARegionOfTheScreen) {
+    QImage screen(1280, 1024, QImage::Format_RGB32);
+    for (int y = 0; y < screen.height(); ++y)
+        for (int x = 0; x < screen.width(); ++x)
+            screen.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 251));
+    ASSERT_TRUE(screen.save(QString::fromStdString(root_ + "/screen.png")));
+    Shell("display -window root '" + root_ + "/screen.png'");  // (ends with status 1)
+    const std::string cli = program_ + "/taviocr-cli";
+    const std::string out = Output(cli + " --screen --region 100,50,240,80 --engine cloud");
+    EXPECT_NE(out.find("Hello TaviOCR"), std::string::npos) << out;
+    ASSERT_EQ(cloud_.CountRequests(kGeneral), 1);
+    const QImage sent = QImage::fromData(QByteArray::fromBase64(QByteArray::fromStdString(
+                                             cloud_.Requests().back().form.at("image"))))
+                            .convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(sent, screen.copy(100, 50, 240, 80)) << "the very pixels, nothing lost";
+
+    QImage black(1280, 1024, QImage::Format_RGB32);
+    black.fill(Qt::black);
+    ASSERT_TRUE(black.save(QString::fromStdString(root_ + "/black.png")));
+    Shell("display -window root '" + root_ + "/black.png'");
+    EXPECT_NE(Shell(cli + " --screen --engine cloud"), 0);
+    EXPECT_EQ(cloud_.CountRequests(kGeneral), 1) << "nothing sent";
 }

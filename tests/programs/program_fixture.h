@@ -79,7 +79,8 @@ protected:
         const fs::path built = TAVIOCR_OUT_DIR;
         program_ = root_ + "/program";
         fs::create_directories(program_);
-        for (const char* item : {"taviocr", "taviocr-lang", "taviocr-crashbox", "oem.ini"})
+        for (const char* item :
+             {"taviocr", "taviocr-cli", "taviocr-lang", "taviocr-crashbox", "oem.ini"})
             fs::copy_file(built / item, fs::path(program_) / item);
         for (const char* folder : {"language", "skin"})
             fs::copy(built / folder, fs::path(program_) / folder, fs::copy_options::recursive);

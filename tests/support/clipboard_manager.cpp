@@ -77,8 +77,8 @@ void Serve(const XSelectionRequestEvent& request) {
     }
     if (request.target == targets) {
         const Atom offered[] = {targets, utf8};
-        XChangeProperty(display, request.requestor, request.property, XA_ATOM, 32,
-                        PropModeReplace, reinterpret_cast<const unsigned char*>(offered), 2);
+        XChangeProperty(display, request.requestor, request.property, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(offered), 2);
         Answer(request, true);
     } else if (request.target == utf8 || request.target == XA_STRING) {
         XChangeProperty(display, request.requestor, request.property, request.target, 8,
