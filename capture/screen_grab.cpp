@@ -5,8 +5,8 @@
 namespace {
 
 QRect PhysicalRect(const MonitorRecord& monitor) {
-    return QRect(monitor.geometry.topLeft(), (QSizeF(monitor.geometry.size()) * monitor.scale)
-                                                 .toSize());
+    return QRect(monitor.geometry.topLeft(),
+                 (QSizeF(monitor.geometry.size()) * monitor.scale).toSize());
 }
 
 }  // namespace
