@@ -5,6 +5,7 @@
 #include <QString>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 // What screen capture needs from the desktop, as small services: one X11
@@ -37,6 +38,13 @@ public:
 class DesktopSnapshot {
 public:
     virtual ~DesktopSnapshot() = default;
+    // Freezes the screen for one capture, before any monitor is asked for;
+    // false, with the language key of what to tell the user, when the
+    // desktop would not show it.
+    virtual bool Prepare(std::wstring& failureKey) {
+        (void)failureKey;
+        return true;
+    }
     // The pixels of one monitor as the user sees them (physical pixels; the
     // image's device pixel ratio is the monitor's scale); null when refused.
     virtual QImage GrabMonitor(const MonitorRecord& monitor) = 0;

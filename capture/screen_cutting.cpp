@@ -14,6 +14,7 @@
 #include "app/image_file.h"
 #include "app/language_file.h"
 #include "app/working_folders.h"
+#include "capture/screen_grab.h"
 #include "platform/debug_trace.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
@@ -188,6 +189,12 @@ void CScreenCutting::Open() {
         std::remove(NarrowPath(currentFile_).c_str());
         currentFile_.clear();
     }
+    std::wstring refusal;
+    if (!desktop_.snapshot->Prepare(refusal)) {
+        if (owner_.failed) owner_.failed(refusal);
+        if (owner_.show) owner_.show();
+        return;
+    }
     // Every monitor, also one left of or above the primary.
     area_ = QRect();
     for (const MonitorRecord& monitor : desktop_.monitors->Monitors()) {
@@ -213,7 +220,14 @@ void CScreenCutting::Open() {
     }
     DebugTrace(L"[taviOCR] MultiMonitor %d:%d, count=%d\n", area_.width(), area_.height(),
                static_cast<int>(shots_.size()));
-    if (shots_.empty()) {
+    // A desktop that hides its pixels gives black ones on every monitor:
+    // said, and nothing of it is offered for recognition.
+    const bool allBlack = std::all_of(shots_.begin(), shots_.end(), [](const MonitorShot& shot) {
+        return LooksBlack(shot.bright);
+    });
+    if (shots_.empty() || allBlack) {
+        if (allBlack && !shots_.empty() && owner_.failed) owner_.failed(L"ScreenCameBlack");
+        shots_.clear();
         if (owner_.show) owner_.show();
         return;
     }

@@ -18,6 +18,8 @@ struct CaptureOwner {
     std::function<void()> show;
     // A region was saved (WM_CAPTURE_DONE): the path is CurrentCaptureFile().
     std::function<void()> done;
+    // The desktop would not give its picture: the message for the user.
+    std::function<void(const std::wstring& key)> failed = nullptr;
 };
 
 // Cuts a region out of the screen: hides its owner, freezes the desktop in a

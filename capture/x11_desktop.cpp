@@ -14,6 +14,7 @@
 
 #include "capture/desktop_services.h"
 #include "capture/desktop_session.h"
+#include "capture/portal_screenshot.h"
 
 namespace {
 
@@ -202,6 +203,13 @@ public:
 
 Desktop SystemDesktop() {
     xcb_connection_t* x11 = X11SessionConnection();
+    // Wayland shows the screen only through the desktop portal, and no
+    // other program's windows: regions are dragged, never snapped.
+    if (!x11 && CurrentDesktopSession() == DesktopSession::Wayland && PortalScreenshotAvailable()) {
+        auto monitors = std::make_shared<ScreenMonitors>();
+        return {monitors, std::make_shared<PortalSnapshot>(monitors),
+                std::make_shared<NullWindows>(), true};
+    }
     if (!x11)
         return {std::make_shared<NullMonitors>(), std::make_shared<NullSnapshot>(),
                 std::make_shared<NullWindows>(), false};

@@ -121,8 +121,13 @@ void CMainFrame::StartScreenCapture() {
         steppedAside->clear();
         CSkinDialog::RaiseActiveModal();
     };
+    const auto failed = [self](const std::wstring& key) {
+        QTimer::singleShot(0, [self, key] {
+            if (::IsWindow(self)) ShowMessageByKey(key, OwnerIfOnScreen(self), kStyleInformation);
+        });
+    };
     const bool started = capture_->StartCapture(
-        {stepAside, comeBack, [self] { ::PostMessageW(self, WM_CAPTURE_DONE, 0, 0); }},
+        {stepAside, comeBack, [self] { ::PostMessageW(self, WM_CAPTURE_DONE, 0, 0); }, failed},
         onScreen ? kOwnerVanishMs : 0);
     // A desktop session without X11 (Wayland) has nothing to capture from:
     // said once, never a black picture. Headless platforms have no one to tell.

@@ -7,7 +7,6 @@
 
 #include "app/image_file.h"
 #include "app/working_folders.h"
-#include "capture/desktop_session.h"
 #include "capture/screen_grab.h"
 #include "platform/file_io.h"
 #include "programs/cli/console_messages.h"
@@ -24,11 +23,16 @@ std::wstring CliScreen::Grab(const CliOptions& options) {
     static char name[] = "taviocr-cli";
     static char* argv[] = {name, nullptr};
     const QGuiApplication application(argc, argv);
-    if (CurrentDesktopSession() != DesktopSession::X11) {
+    const Desktop desktop = SystemDesktop();
+    if (!desktop.available) {
         PrintError(MessageText(L"ScreenCaptureNeedsX11"));
         return {};
     }
-    const Desktop desktop = SystemDesktop();
+    std::wstring refusal;
+    if (!desktop.snapshot->Prepare(refusal)) {
+        PrintError(MessageText(refusal));
+        return {};
+    }
     ScreenPicture screen = GrabScreen(*desktop.monitors, *desktop.snapshot);
     QRect wanted(screen.origin, screen.image.size());
     if (options.output) {
@@ -48,11 +52,13 @@ std::wstring CliScreen::Grab(const CliOptions& options) {
         }
         wanted = region;
     }
-    const QImage picture = screen.image.copy(wanted.translated(-screen.origin));
-    if (LooksBlack(picture)) {
+    // Judged on the whole screen: a region may well be black where the
+    // screen is.
+    if (LooksBlack(screen.image)) {
         PrintError(MessageText(L"ScreenCameBlack"));
         return {};
     }
+    const QImage picture = screen.image.copy(wanted.translated(-screen.origin));
     const std::wstring folder = WorkRootFolder() + L"cli-" + std::to_wstring(::getpid());
     CreateFolderTree(folder);
     const std::wstring path = folder + L"/screen.png";

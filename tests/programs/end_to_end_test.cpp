@@ -20,6 +20,7 @@
 
 #include "key_holder.h"
 #include "program_fixture.h"
+#include "support/private_bus.h"
 
 class EndToEndTest : public ProgramTest {};
 
@@ -326,4 +327,56 @@ TEST_F(EndToEndTest, TheCommandLineRecognisesARegionOfTheScreen) {
     Shell("display -window root '" + root_ + "/black.png'");
     EXPECT_NE(Shell(cli + " --screen --engine cloud"), 0);
     EXPECT_EQ(cloud_.CountRequests(kGeneral), 1) << "nothing sent";
+}
+
+// Under Wayland the screen comes only through the desktop portal (here a
+// stand-in on a private session bus showing a known picture, while the X
+// screen behind shows black): the command line and a capture in the window
+// both take the portal's pixels.
+TEST_F(EndToEndTest, UnderWaylandTheScreenComesThroughThePortal) {
+    PrivateSessionBus bus;
+    ASSERT_FALSE(bus.Address().empty()) << "dbus-daemon is part of the test set-up";
+    QImage screen(1280, 1024, QImage::Format_RGB32);
+    for (int y = 0; y < screen.height(); ++y)
+        for (int x = 0; x < screen.width(); ++x)
+            screen.setPixel(x, y, qRgb((x / 3) % 256, (y / 2) % 256, 128));
+    ASSERT_TRUE(screen.save(QString::fromStdString(root_ + "/portal.png")));
+    QImage black(1280, 1024, QImage::Format_RGB32);
+    black.fill(Qt::black);
+    ASSERT_TRUE(black.save(QString::fromStdString(root_ + "/black.png")));
+    Shell("display -window root '" + root_ + "/black.png'");  // (ends with status 1)
+    auto portal = ChildProcess::Start({PORTAL_STANDIN, "good", root_ + "/portal.png"});
+    ASSERT_TRUE(portal);
+    ASSERT_TRUE(Eventually([] {
+        return Output(
+                   "dbus-send --session --print-reply --dest=org.freedesktop.DBus "
+                   "/org/freedesktop/DBus org.freedesktop.DBus.NameHasOwner "
+                   "string:org.freedesktop.portal.Desktop")
+                   .find("true") != std::string::npos;
+    }));
+
+    const std::string out = Output("XDG_SESSION_TYPE=wayland " + program_ +
+                                   "/taviocr-cli --screen --region 100,50,240,80 --engine cloud");
+    EXPECT_NE(out.find("Hello TaviOCR"), std::string::npos) << out;
+    ASSERT_EQ(cloud_.CountRequests(kGeneral), 1);
+    const QImage sent = QImage::fromData(QByteArray::fromBase64(QByteArray::fromStdString(
+                                             cloud_.Requests().back().form.at("image"))))
+                            .convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(sent, screen.copy(100, 50, 240, 80)) << "the portal's very pixels";
+
+    program_process_ = ChildProcess::Start({program_ + "/taviocr"}, {"XDG_SESSION_TYPE=wayland"});
+    ASSERT_TRUE(program_process_);
+    ASSERT_TRUE(ClickWhenShown("TaviOCRWindowClass", "Screenshot-OCR"));
+    ASSERT_TRUE(WaitForOverlay());
+    Shell("xdotool mousemove 200 200 mousedown 1 mousemove 300 250 mousemove 400 300 mouseup 1");
+    ASSERT_TRUE(Eventually([&] { return cloud_.CountRequests(kGeneral) == 2; }));
+    const QImage region = QImage::fromData(QByteArray::fromBase64(QByteArray::fromStdString(
+                                               cloud_.Requests().back().form.at("image"))),
+                                           "JPEG")
+                              .convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(region.size(), QSize(200, 100));
+    const QColor corner = region.pixelColor(6, 6);  // screen (206, 206)
+    EXPECT_NEAR(corner.red(), (206 / 3) % 256, 6);
+    EXPECT_NEAR(corner.green(), (206 / 2) % 256, 6);
+    portal->Kill();
 }

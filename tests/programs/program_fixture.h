@@ -101,6 +101,11 @@ protected:
         fs::create_directories(root_ + "/data/TaviOCR");
         std::ofstream(root_ + "/data/TaviOCR/config.ini", std::ios::binary)
             << EncodeUtf16Le(config);
+        // A wallpaper: a screen all black counts as one the desktop hides.
+        QImage wallpaper(64, 64, QImage::Format_RGB32);
+        wallpaper.fill(QColor(40, 90, 160));
+        wallpaper.save(QString::fromStdString(root_ + "/wallpaper.png"));
+        Shell("display -window root '" + root_ + "/wallpaper.png'");  // (ends with status 1)
         for (const char* name : {"first.png", "second.png"}) {
             QImage image(200, 60, QImage::Format_RGB32);
             image.fill(Qt::white);
