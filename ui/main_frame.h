@@ -72,6 +72,9 @@ public:
     bool RegisterCaptureHotKey(HotKeyWord word);
     bool CaptureKeyTaken() const;
     void NoticeTakenCaptureKey();
+    // Where the program's own key cannot work (Wayland): once ever, how to
+    // bind the capture command in the desktop's keyboard settings.
+    void ShowDesktopShortcutHint();
     CScreenCutting* Capture() const { return capture_.get(); }
     void UseDesktopForTest(Desktop desktop);
     // Scanning (scanner.cpp).

@@ -2,8 +2,11 @@
 // global hot key, and the captured region becoming a recognition.
 
 #include <QApplication>
+#include <QClipboard>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPointer>
+#include <QStandardPaths>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
@@ -13,10 +16,13 @@
 #include "app/lang_format.h"
 #include "app/language_file.h"
 #include "app/settings.h"
+#include "capture/desktop_session.h"
 #include "capture/global_hot_key.h"
 #include "capture/screen_cutting.h"
 #include "dialogs/message_box.h"
+#include "dialogs/message_dlg.h"
 #include "dialogs/skin_dialog.h"
+#include "platform/profile.h"
 #include "recognition/recognition_interfaces.h"
 #include "toolkit/controls/button_ui.h"
 #include "ui/hot_key_text.h"
@@ -27,6 +33,7 @@
 namespace {
 constexpr int kOwnerVanishMs = 100;
 constexpr int kTakenKeyRetryMs = 5000;
+constexpr std::wstring_view kShortcutHintShown = L"DesktopShortcutHintShown";
 }  // namespace
 
 void CMainFrame::SetUpCapture() {
@@ -46,6 +53,36 @@ void CMainFrame::SetUpCapture() {
     auto* watch = new QTimer(GetWidget());
     QObject::connect(watch, &QTimer::timeout, GetWidget(), retry);
     watch->start(kTakenKeyRetryMs);
+    if (CurrentDesktopSession() == DesktopSession::Wayland &&
+        GetPrivateProfileInt(L"General", kShortcutHintShown, 0, GlobalSettings().ConfigPath) == 0)
+        QTimer::singleShot(0, GetWidget(), [this] { ShowDesktopShortcutHint(); });
+}
+
+namespace {
+
+// The command a desktop shortcut runs: by name when the PATH finds this very
+// program (an installed package), else by its full path.
+QString CaptureCommand() {
+    const QString self = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+    const QString found = QStandardPaths::findExecutable(QStringLiteral("taviocr"));
+    const QString program = !found.isEmpty() && QFileInfo(found).canonicalFilePath() == self
+                                ? QStringLiteral("taviocr")
+                                : QLatin1Char('\'') + self + QLatin1Char('\'');
+    return program + QStringLiteral(" --capture");
+}
+
+}  // namespace
+
+void CMainFrame::ShowDesktopShortcutHint() {
+    const QString command = CaptureCommand();
+    CMessageDlg hint;
+    hint.caption = LangMessage(L"Title");
+    hint.message = FormatLangText(LangMessage(L"DesktopShortcutHint"), command.toStdWString());
+    hint.style = kStyleInformation;
+    hint.leftText = LangText(L"CopyCommand");
+    hint.RunModal(OwnerIfOnScreen(GetHWND()));
+    if (hint.result == kMessageLeft) QGuiApplication::clipboard()->setText(command);
+    WritePrivateProfileString(L"General", kShortcutHintShown, L"1", GlobalSettings().ConfigPath);
 }
 
 bool CMainFrame::RegisterCaptureHotKey(HotKeyWord word) {

@@ -96,8 +96,8 @@ protected:
         ::setenv("TAVIOCR_CONTROL_MAP", (root_ + "/map").c_str(), 1);
         fs::create_directories(root_ + "/results");
         // The results go to a folder of their own (UTF-16LE config with a BOM).
-        const std::wstring config =
-            L"\uFEFF[General]\r\nSavePath=" + Utf8ToWide(root_ + "/results") + L"\r\n";
+        const std::wstring config = L"\uFEFF[General]\r\nDesktopShortcutHintShown=1\r\nSavePath=" +
+                                    Utf8ToWide(root_ + "/results") + L"\r\n";
         fs::create_directories(root_ + "/data/TaviOCR");
         std::ofstream(root_ + "/data/TaviOCR/config.ini", std::ios::binary)
             << EncodeUtf16Le(config);

@@ -21,6 +21,7 @@
 #include "capture/screen_cutting.h"
 #include "net/endpoints.h"
 #include "platform/file_io.h"
+#include "platform/profile.h"
 #include "platform/text.h"
 #include "recognition/credentials.h"
 #include "support/fake_cloud_service.h"
@@ -805,4 +806,21 @@ TEST_F(MainWindowTest, TheScannerChooserWantsARow) {
     chooser.RunModal(nullptr);
     EXPECT_FALSE(chooser.Chosen());
     EXPECT_EQ(texts, (std::vector<QString>{QString::fromStdWString(LangMessage(L"SelectDSM"))}));
+}
+
+// Where the program's own key cannot work (Wayland): how to bind the capture
+// command in the desktop, once, with the command ready to paste.
+TEST_F(MainWindowTest, TheDesktopShortcutHintGivesTheCommandToCopyOnce) {
+    WhenWindowShown(L"TaviOCRDialogClass", [](QWidget* hint) {
+        Snapshot(hint, "dlg_shortcut_hint");
+        EXPECT_TRUE(TextOf(hint, "context").contains(QStringLiteral("' --capture")));
+        Click(hint, "btnLeft");
+    });
+    frame_->ShowDesktopShortcutHint();
+    EXPECT_TRUE(
+        QGuiApplication::clipboard()->text().endsWith(QStringLiteral("ui_tests' --capture")));
+    EXPECT_EQ(GetPrivateProfileInt(L"General", L"DesktopShortcutHintShown", 0,
+                                   GlobalSettings().ConfigPath),
+              1)
+        << "not shown again";
 }
