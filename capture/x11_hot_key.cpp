@@ -11,6 +11,7 @@
 #include "app/diagnostics.h"
 #include "capture/desktop_session.h"
 #include "capture/global_hot_key.h"
+#include "capture/portal_hot_key.h"
 
 namespace {
 
@@ -174,6 +175,10 @@ std::uint32_t KeySymForVirtualKey(int vk) {
 
 std::unique_ptr<GlobalHotKey> SystemHotKey() {
     xcb_connection_t* x11 = X11SessionConnection();
+    // Wayland lets a program have a global key only through the portal.
+    if (!x11 && CurrentDesktopSession() == DesktopSession::Wayland &&
+        PortalGlobalShortcutsAvailable())
+        return PortalHotKey();
     if (!x11) return std::make_unique<NullHotKey>();
     return std::make_unique<X11HotKey>(x11);
 }

@@ -18,6 +18,7 @@
 #include "app/settings.h"
 #include "capture/desktop_session.h"
 #include "capture/global_hot_key.h"
+#include "capture/portal_hot_key.h"
 #include "capture/screen_cutting.h"
 #include "dialogs/message_box.h"
 #include "dialogs/message_dlg.h"
@@ -53,7 +54,8 @@ void CMainFrame::SetUpCapture() {
     auto* watch = new QTimer(GetWidget());
     QObject::connect(watch, &QTimer::timeout, GetWidget(), retry);
     watch->start(kTakenKeyRetryMs);
-    if (CurrentDesktopSession() == DesktopSession::Wayland &&
+    // A desktop that binds the key through its portal needs no hint.
+    if (CurrentDesktopSession() == DesktopSession::Wayland && !PortalGlobalShortcutsAvailable() &&
         GetPrivateProfileInt(L"General", kShortcutHintShown, 0, GlobalSettings().ConfigPath) == 0)
         QTimer::singleShot(0, GetWidget(), [this] { ShowDesktopShortcutHint(); });
 }

@@ -332,7 +332,7 @@ TEST_F(EndToEndTest, TheCommandLineRecognisesARegionOfTheScreen) {
 // Under Wayland the screen comes only through the desktop portal (here a
 // stand-in on a private session bus showing a known picture, while the X
 // screen behind shows black): the command line and a capture in the window
-// both take the portal's pixels.
+// both take the portal's pixels, and the capture key is the portal's.
 TEST_F(EndToEndTest, UnderWaylandTheScreenComesThroughThePortal) {
     PrivateSessionBus bus;
     ASSERT_FALSE(bus.Address().empty()) << "dbus-daemon is part of the test set-up";
@@ -378,5 +378,15 @@ TEST_F(EndToEndTest, UnderWaylandTheScreenComesThroughThePortal) {
     const QColor corner = region.pixelColor(6, 6);  // screen (206, 206)
     EXPECT_NEAR(corner.red(), (206 / 3) % 256, 6);
     EXPECT_NEAR(corner.green(), (206 / 2) % 256, 6);
+
+    // The capture key, bound through the portal's global shortcuts: the
+    // desktop's press starts a capture.
+    ASSERT_TRUE(WaitFor("TaviOCRWindowClass", "ocrText"));
+    ASSERT_TRUE(Eventually([&] {
+        Shell(
+            "dbus-send --session --type=method_call --dest=org.freedesktop.portal.Desktop "
+            "/org/freedesktop/portal/desktop org.freedesktop.portal.GlobalShortcuts.PressForTest");
+        return Shell("xdotool search --onlyvisible --name '^ScreenCuttingWnd$'") == 0;
+    })) << "the shortcut opens the overlay";
     portal->Kill();
 }
