@@ -24,7 +24,7 @@ PACKAGES=(
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   libsane-dev sane-utils libsane1
   clang libclang-rt-14-dev clang-format
-  lintian desktop-file-utils appstream
+  lintian desktop-file-utils appstream dbus-daemon dbus-bin
 )
 
 sudo_if_needed() {
