@@ -21,7 +21,10 @@ constexpr const char* kConfig =
 }  // namespace
 
 PrivateSessionBus::PrivateSessionBus() {
-    char path[] = "/tmp/taviocr-bus-XXXXXX";
+    // In the test's own temporary folder; mkstemp makes it 0600, never through a link.
+    const char* temp = std::getenv("TMPDIR");
+    std::string pattern = std::string(temp && *temp ? temp : "/tmp") + "/taviocr-bus-XXXXXX";
+    char* path = pattern.data();
     const int fd = ::mkstemp(path);
     if (fd < 0) return;
     FILE* config = ::fdopen(fd, "w");
