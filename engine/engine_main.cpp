@@ -1,7 +1,9 @@
 // The offline recognition engine: TWYZY32.dll BITMAP. Recognises the picture
-// with Tesseract and leaves the text, in the user's ANSI charset and ended by
-// a zero byte, in the private clipboard format "THOCR_FMT". Exit status 0 when
-// text was left there; otherwise non-zero, and nothing is written.
+// with Tesseract in the language the environment names and leaves the text,
+// in the user's ANSI charset and ended by a zero byte, in the private
+// clipboard format "THOCR_FMT" (of its lane), with a report of its lines and
+// words beside it. Exit status 0 when text was left there; otherwise
+// non-zero, and no text is written (a missing model is named in the report).
 
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -10,23 +12,30 @@
 #include <csignal>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
+#include "engine/bitmap_wait.h"
 #include "engine/tesseract_reader.h"
 #include "engine/text_cleanup.h"
+#include "platform/engine_handover.h"
 #include "platform/private_clipboard.h"
 #include "platform/text.h"
 
 namespace {
 
 enum ExitCode {
-    kExitText = 0,
+    kExitText = kEngineExitText,
     kExitUsage = 1,
-    kExitNoText = 2,
-    kExitNoLanguageData = 3,
+    kExitNoText = kEngineExitNoText,
+    kExitNoLanguageData = kEngineExitNoModel,
     kExitUnreadableImage = 4,
     kExitClipboard = 5,
     kExitCrashed = 70,
 };
+
+// How long the engine waits for a bitmap that is not there yet: the bridge
+// that started it writes it meanwhile, or ends the engine when it cannot.
+constexpr std::chrono::seconds kBitmapWait{60};
 
 // Tesseract aborts on some damaged input; that is a failed recognition, not
 // a crash report.
@@ -55,8 +64,23 @@ void LimitOpenMpThreads(char** argv) {
 // the thread that started it, and at once when that is already gone.
 bool EndWithStarter() {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    const char* starter = std::getenv("TAVIOCR_ENGINE_STARTER");
+    const char* starter = std::getenv(kEngineStarterVariable);
     return !starter || std::to_string(::getppid()) == starter;
+}
+
+unsigned Lane() {
+    const char* lane = std::getenv(kEngineLaneVariable);
+    return lane ? static_cast<unsigned>(std::strtoul(lane, nullptr, 10)) % 1024 : 0;
+}
+
+bool HandOver(unsigned lane, const std::string& textBlock, const std::string& report) {
+    const unsigned textFormat = RegisterClipboardFormat(EngineTextFormat(lane));
+    const unsigned reportFormat = RegisterClipboardFormat(EngineReportFormat(lane));
+    PrivateClipboard clipboard;
+    if (!textFormat || !reportFormat || !clipboard.IsOpen()) return false;
+    // The report first: a bridge that finds the text finds its report too.
+    return clipboard.SetData(reportFormat, report) &&
+           (textBlock.empty() || clipboard.SetData(textFormat, textBlock));
 }
 
 }  // namespace
@@ -72,17 +96,30 @@ int main(int argc, char** argv) {
     const std::string codeSet = AnsiCodeSet();
     std::setlocale(LC_ALL, "C");
 
-    TesseractReader reader;
-    if (!reader.Load()) return kExitNoLanguageData;
-    const auto utf8 = reader.ReadFile(argv[1]);
-    if (!utf8) return kExitUnreadableImage;
-    const std::wstring text = CleanRecognizedText(Utf8ToWide(*utf8));
+    const char* languageCode = std::getenv(kEngineLanguageVariable);
+    TesseractReader reader(FindEngineLanguage(languageCode ? languageCode : ""));
+    if (const std::string package = reader.MissingPackage(); !package.empty()) {
+        HandOver(Lane(), {}, "missing\t" + package + "\n");
+        return kExitNoLanguageData;
+    }
+    // The model loads while the bitmap is awaited and prepared: the bridge
+    // starts the engine before it has written the bitmap, and loading is
+    // most of what reading a small picture costs.
+    std::thread loader([&reader] { reader.Preload(); });
+    const bool bitmapComing = std::getenv(kEngineBitmapComingVariable) != nullptr;
+    std::optional<TesseractReader::Input> input =
+        WaitForFile(argv[1], bitmapComing ? kBitmapWait : std::chrono::seconds(0))
+            ? reader.Prepare(argv[1])
+            : std::nullopt;
+    loader.join();
+    if (!input) return kExitUnreadableImage;
+    const auto reading = reader.Read(*input);
+    if (!reading) return kExitNoLanguageData;
+    const std::wstring text = CleanRecognizedText(Utf8ToWide(reading->text));
     if (text.empty()) return kExitNoText;
 
     std::string block = WideToAnsi(text, codeSet);
     block += '\0';
-    const unsigned format = RegisterClipboardFormat(L"THOCR_FMT");
-    PrivateClipboard clipboard;
-    if (!format || !clipboard.IsOpen() || !clipboard.SetData(format, block)) return kExitClipboard;
+    if (!HandOver(Lane(), block, FormatReport(*reading))) return kExitClipboard;
     return kExitText;
 }

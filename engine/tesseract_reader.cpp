@@ -2,80 +2,154 @@
 
 #include <leptonica/allheaders.h>
 #include <tesseract/baseapi.h>
+#include <tesseract/resultiterator.h>
 
-#include <cstdlib>
-#include <filesystem>
+#include <cmath>
 
 #include "engine/screen_text_prep.h"
+#include "engine/script_detection.h"
 #include "platform/debug_trace.h"
+#include "platform/text.h"
 
 namespace {
 
-bool HasModel(const std::string& folder, const char* language) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(folder + "/" + language + ".traineddata", error);
+// Below this a declared resolution is no measurement (Tesseract itself
+// distrusts it): the picture's text tells instead.
+constexpr int kMinCredibleResolution = 70;
+
+std::string TakeText(char* text) {
+    if (!text) return {};
+    std::string result(text);
+    delete[] text;
+    return result;
+}
+
+// A box of the prepared page in the original picture's pixels.
+ReadBox BoxOf(tesseract::ResultIterator& it, tesseract::PageIteratorLevel level,
+              const PreparedPage& page) {
+    ReadBox box;
+    int left = 0, top = 0, right = 0, bottom = 0;
+    it.BoundingBox(level, &left, &top, &right, &bottom);
+    const auto unscale = [&](int value) {
+        return static_cast<int>(std::lround((value - page.border) / page.scale));
+    };
+    box.left = std::max(0, unscale(left));
+    box.top = std::max(0, unscale(top));
+    box.width = std::max(0, unscale(right) - box.left);
+    box.height = std::max(0, unscale(bottom) - box.top);
+    box.confidence = static_cast<int>(std::lround(it.Confidence(level)));
+    box.text = TakeText(it.GetUTF8Text(level));
+    while (!box.text.empty() && (box.text.back() == '\n' || box.text.back() == ' '))
+        box.text.pop_back();
+    return box;
 }
 
 }  // namespace
 
-std::string FindTessdataFolder() {
-    if (const char* prefix = std::getenv("TESSDATA_PREFIX"); prefix && *prefix) return prefix;
-    for (const char* folder :
-         {"/usr/share/tesseract-ocr/5/tessdata", "/usr/share/tesseract-ocr/4.00/tessdata",
-          "/usr/share/tessdata", "/usr/local/share/tessdata"})
-        if (HasModel(folder, "eng") || HasModel(folder, "chi_sim")) return folder;
+TesseractReader::TesseractReader(const EngineLanguage& language)
+    : language_(language), folder_(FindTessdataFolder()) {}
+
+TesseractReader::~TesseractReader() {
+    for (auto& [name, api] : models_) api->End();
+}
+
+std::string TesseractReader::MissingPackage() const {
+    if (!HasModel(folder_, language_.model)) return language_.package;
+    if (IsChineseAndEnglish(language_) && !HasModel(folder_, kChineseModel.model))
+        return kChineseModel.package;
     return {};
 }
 
-std::string AvailableLanguages(const std::string& folder) {
-    if (folder.empty()) return {};
-    const bool english = HasModel(folder, "eng");
-    const bool chinese = HasModel(folder, "chi_sim");
-    if (english && chinese) return "eng+chi_sim";
-    return english ? "eng" : chinese ? "chi_sim" : "";
-}
-
-TesseractReader::TesseractReader() = default;
-
-TesseractReader::~TesseractReader() {
-    if (api_) api_->End();
-}
-
-bool TesseractReader::Load() {
-    const std::string folder = FindTessdataFolder();
-    languages_ = AvailableLanguages(folder);
-    if (languages_.empty()) return false;
-    api_ = std::make_unique<tesseract::TessBaseAPI>();
-    if (api_->Init(folder.c_str(), languages_.c_str(), tesseract::OEM_LSTM_ONLY) != 0) {
-        api_.reset();
-        return false;
+tesseract::TessBaseAPI* TesseractReader::Model(const char* name) {
+    auto& api = models_[name];
+    if (api) return api.get();
+    auto loaded = std::make_unique<tesseract::TessBaseAPI>();
+    if (loaded->Init(folder_.c_str(), name, tesseract::OEM_LSTM_ONLY) != 0) {
+        models_.erase(name);
+        return nullptr;
     }
     // Automatic layout copes with both screenshots (blocks of UI text) and
-    // scanned pages; the progress chatter goes nowhere.
-    api_->SetPageSegMode(tesseract::PSM_AUTO);
-    api_->SetVariable("debug_file", "/dev/null");
-    return true;
+    // scanned pages. The page was inverted as a whole where it was dark, so
+    // trying every doubtful line inverted again would only cost time; the
+    // progress chatter goes nowhere.
+    loaded->SetPageSegMode(tesseract::PSM_AUTO);
+    loaded->SetVariable("tessedit_do_invert", "0");
+    loaded->SetVariable("debug_file", "/dev/null");
+    api = std::move(loaded);
+    return api.get();
 }
 
-std::optional<std::string> TesseractReader::ReadFile(const std::string& path) {
-    if (!api_) return std::nullopt;
+const char* TesseractReader::ChooseModel(Pix* prepared) {
+    if (!IsChineseAndEnglish(language_)) return language_.model;
+    const ScriptSample sample = SampleScript(prepared);
+    const HanVerdict verdict = JudgeHanScript(sample);
+    DebugTrace(L"script: %d cells, %d square", sample.cells, sample.squareCells);
+    // Where the shapes cannot tell, both models read together, as before the
+    // engine knew a language: slower, never wrong about the script.
+    if (verdict == HanVerdict::Unsure) return "eng+chi_sim";
+    return verdict == HanVerdict::Present ? kChineseModel.model : language_.model;
+}
+
+PageReading TesseractReader::Recognise(tesseract::TessBaseAPI& api, const PreparedPage& page) {
+    PageReading reading;
+    if (api.Recognize(nullptr) != 0) return reading;
+    reading.text = TakeText(api.GetUTF8Text());
+    std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
+    if (!it) return reading;
+    do {
+        if (it->Empty(tesseract::RIL_TEXTLINE)) continue;
+        reading.lines.push_back(BoxOf(*it, tesseract::RIL_TEXTLINE, page));
+        auto& words = reading.words.emplace_back();
+        do {
+            if (!it->Empty(tesseract::RIL_WORD))
+                words.push_back(BoxOf(*it, tesseract::RIL_WORD, page));
+        } while (!it->IsAtFinalElement(tesseract::RIL_TEXTLINE, tesseract::RIL_WORD) &&
+                 it->Next(tesseract::RIL_WORD));
+    } while (it->Next(tesseract::RIL_TEXTLINE));
+    return reading;
+}
+
+TesseractReader::Input::Input(Input&& other) noexcept
+    : page(other.page), declaredResolution(other.declaredResolution), model(other.model) {
+    other.page.pix = nullptr;
+}
+
+TesseractReader::Input::~Input() { pixDestroy(&page.pix); }
+
+void TesseractReader::Preload() { Model(language_.model); }
+
+std::optional<TesseractReader::Input> TesseractReader::Prepare(const std::string& path) {
     Pix* source = pixRead(path.c_str());
     if (!source) return std::nullopt;
-    PreparedPage page = PrepareScreenText(source);
+    Input input;
+    input.declaredResolution = pixGetYRes(source);
+    input.page = PrepareScreenText(source);
     pixDestroy(&source);
-    if (!page.pix) return std::nullopt;
-    DebugTrace(L"glyphs %d px, scale %.2f, %d dpi", page.glyphHeight,
-               static_cast<double>(page.scale), page.resolution);
-    api_->SetImage(page.pix);
-    // An unscaled picture is left to Tesseract's own estimate, which reads
-    // ordinary screen text best; a scaled one is declared, since the
-    // estimate of a scaled picture is off.
-    if (page.scale > 1.0f) api_->SetSourceResolution(page.resolution);
-    char* text = api_->GetUTF8Text();
-    pixDestroy(&page.pix);
-    api_->Clear();
-    if (!text) return std::nullopt;
-    std::string result(text);
-    delete[] text;
-    return result;
+    if (!input.page.pix) return std::nullopt;
+    input.model = ChooseModel(input.page.pix);
+    return input;
+}
+
+std::optional<PageReading> TesseractReader::Read(Input& input) {
+    tesseract::TessBaseAPI* api = Model(input.model);
+    if (!api) return std::nullopt;
+    const PreparedPage& page = input.page;
+    api->SetImage(page.pix);
+    // A resolution the file declared holds (scaled with the picture); without
+    // one, Tesseract estimates it from the text of an unscaled picture, and a
+    // scaled one is declared from its glyph height, which the estimate of a
+    // scaled picture gets wrong.
+    int resolution = 0;
+    if (input.declaredResolution >= kMinCredibleResolution)
+        resolution = static_cast<int>(std::lround(input.declaredResolution * page.scale));
+    else if (page.scale != 1.0f)
+        resolution = page.resolution;
+    api->SetSourceResolution(resolution);
+    DebugTrace(L"glyphs %d px, scale %.2f, %d dpi declared, %d dpi used, model %s",
+               page.glyphHeight, static_cast<double>(page.scale), input.declaredResolution,
+               resolution, Utf8ToWide(input.model));
+    PageReading reading = Recognise(*api, page);
+    reading.models = input.model;
+    api->Clear();
+    return reading;
 }

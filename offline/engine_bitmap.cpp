@@ -1,10 +1,14 @@
 #include "offline/engine_bitmap.h"
 
+#include <QBuffer>
+#include <QImageWriter>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
 #include "app/image_file.h"
 #include "platform/file_io.h"
+#include "platform/private_folder.h"
 
 namespace {
 
@@ -32,10 +36,29 @@ QImage FlattenOntoWhite(const QImage& image) {
     return flat;
 }
 
+// What the picture file said about its resolution: a picture without one
+// is loaded with the default every new image gets, which is no measurement.
+int DeclaredDotsPerMeter(const QImage& image) {
+    static const int kDefault = QImage(1, 1, QImage::Format_Mono).dotsPerMeterY();
+    const int declared = image.dotsPerMeterY();
+    return declared == kDefault ? 0 : std::max(0, declared);
+}
+
+// The pixels-per-metre fields of a BITMAPINFOHEADER (offsets 38 and 42).
+void SetBitmapResolution(QByteArray& bitmap, int dotsPerMeter) {
+    if (bitmap.size() < 46) return;
+    for (int offset : {38, 42})
+        for (int i = 0; i < 4; ++i)
+            bitmap[offset + i] =
+                static_cast<char>((static_cast<unsigned>(dotsPerMeter) >> (8 * i)) & 0xFF);
+}
+
 }  // namespace
 
 int GreyLevel(int red, int green, int blue) {
-    return static_cast<int>(0.587 * green + 0.114 * blue + 0.299 * red);
+    // In thousandths, so the truncation is exact: in floating point a grey
+    // pixel (v, v, v) came out as v - 1 for many v, white as 254.
+    return (587 * green + 114 * blue + 299 * red) / 1000;
 }
 
 QImage ToGreyBitmap(const QImage& rgb) {
@@ -54,16 +77,30 @@ QImage ToGreyBitmap(const QImage& rgb) {
     return grey;
 }
 
-std::wstring PrepareEngineBitmap(const std::wstring& imagePath, const std::wstring& folder) {
-    const std::wstring path = folder + L"/tmp.bmp";
+std::wstring PrepareEngineBitmap(const std::wstring& imagePath, const std::wstring& path) {
     // The last picture's bitmap goes first, whatever becomes of this one.
     if (std::remove(NarrowPath(path).c_str()) != 0 && errno != ENOENT) return {};
     QImage loaded = PictureReader(imagePath).Read();
     if (loaded.isNull()) return {};
+    const int dotsPerMeter = DeclaredDotsPerMeter(loaded);
     const QImage clone = FlattenOntoWhite(loaded);
     if (clone.isNull()) return {};
     loaded = QImage();
     const QImage grey = ToGreyBitmap(clone);
-    if (!SaveImageFresh(grey.isNull() ? clone : grey, path, "bmp")) return {};
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!QImageWriter(&buffer, "bmp").write(grey.isNull() ? clone : grey)) return {};
+    SetBitmapResolution(bytes, dotsPerMeter);
+    // Written aside and renamed into place: an engine waiting for the bitmap
+    // never sees half of it.
+    const std::wstring part = path + L".part";
+    if (!WriteFreshFile(
+            part, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))))
+        return {};
+    if (std::rename(NarrowPath(part).c_str(), NarrowPath(path).c_str()) != 0) {
+        std::remove(NarrowPath(part).c_str());
+        return {};
+    }
     return path;
 }

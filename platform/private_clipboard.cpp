@@ -94,3 +94,10 @@ bool PrivateClipboard::Empty() {
     }
     return ok && !error;
 }
+
+bool PrivateClipboard::Remove(unsigned format) {
+    if (!IsOpen() || format < kFirstFormatId) return false;
+    std::error_code error;
+    std::filesystem::remove(NarrowPath(BlockPath(PrivateClipboardFolder(), format)), error);
+    return !error;
+}

@@ -32,6 +32,8 @@ public:
     std::optional<std::string> GetData(unsigned format) const;
     // Removes the blocks of every private format.
     bool Empty();
+    // Removes the block of one format; true when none is left.
+    bool Remove(unsigned format);
 
 private:
     FileLock lock_;

@@ -91,7 +91,19 @@ std::optional<ChildProcess> ChildProcess::Start(const std::vector<std::string>& 
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
     std::vector<char*> environment;
-    for (char** variable = environ; *variable; ++variable) environment.push_back(*variable);
+    // An extra variable replaces an inherited one of its name: which of two
+    // a program would read is up to the program.
+    const auto replaced = [&](std::string_view inherited) {
+        for (const std::string& extra : extraEnvironment) {
+            const size_t name = extra.find('=');
+            if (name != std::string::npos && inherited.size() > name &&
+                inherited.substr(0, name + 1) == std::string_view(extra).substr(0, name + 1))
+                return true;
+        }
+        return false;
+    };
+    for (char** variable = environ; *variable; ++variable)
+        if (!replaced(*variable)) environment.push_back(*variable);
     for (const std::string& variable : extraEnvironment)
         environment.push_back(const_cast<char*>(variable.c_str()));
     environment.push_back(nullptr);

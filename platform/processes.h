@@ -41,7 +41,8 @@ public:
     // Starts argv[0] (a path, or a bare name looked for on PATH) with the given
     // arguments, this process's environment and current folder; no descriptors beyond
     // stdin/stdout/stderr are passed. extraEnvironment ("NAME=value") is added
-    // to the environment. errno tells why when it fails.
+    // to the environment, replacing an inherited variable of the same name. errno tells why when it
+    // fails.
     static std::optional<ChildProcess> Start(const std::vector<std::string>& argv,
                                              const std::vector<std::string>& extraEnvironment = {});
 

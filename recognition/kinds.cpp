@@ -1,6 +1,8 @@
 #include "recognition/kinds.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 
 std::optional<KindCode> KindFromNumber(int number) {
     if (number < 0 || number > KindNumber(KindCode::Table) || number == 4) return std::nullopt;
@@ -65,10 +67,28 @@ FormMap BuildKindOptions(KindCode kind, const TextOptions& text) {
     return options;
 }
 
+namespace {
+
+constexpr std::array<const char*, 10> kLanguageTypes{"CHN_ENG", "ENG", "POR", "FRE", "GER",
+                                                     "ITA",     "SPA", "RUS", "JAP", "KOR"};
+
+}  // namespace
+
 std::string LanguageTypeForNumber(unsigned number, const std::string& current) {
-    static const std::array<const char*, 10> kTypes{"CHN_ENG", "ENG", "POR", "FRE", "GER",
-                                                    "ITA",     "SPA", "RUS", "JAP", "KOR"};
-    return number < kTypes.size() ? kTypes[number] : current;
+    return number < kLanguageTypes.size() ? kLanguageTypes[number] : current;
+}
+
+std::optional<unsigned> LanguageNumberForType(std::string_view type) {
+    for (unsigned number = 0; number < kLanguageTypes.size(); ++number) {
+        const std::string_view known = kLanguageTypes[number];
+        if (known.size() == type.size() &&
+            std::equal(known.begin(), known.end(), type.begin(), [](char a, char b) {
+                return std::toupper(static_cast<unsigned char>(a)) ==
+                       std::toupper(static_cast<unsigned char>(b));
+            }))
+            return number;
+    }
+    return std::nullopt;
 }
 
 unsigned LanguageNumberForSetting(int ocrLanguage) {

@@ -3,6 +3,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // What a recognition run recognises: selects the endpoint, the form options
 // and the branch of answer parsing. The numbers are those of the stores, the
@@ -51,3 +52,6 @@ FormMap BuildKindOptions(KindCode kind, const TextOptions& text);
 std::string LanguageTypeForNumber(unsigned number, const std::string& current);
 // The language number the window derives from the stored OCRLanguage setting.
 unsigned LanguageNumberForSetting(int ocrLanguage);
+// The language number of a language_type ("eng" or "CHN_ENG"); nothing for
+// a code that is none of the ten.
+std::optional<unsigned> LanguageNumberForType(std::string_view type);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "recognition/kinds.h"
+#include "recognition/recognition_interfaces.h"
 
 struct WordProbability {
     double average = 0;
@@ -36,6 +37,7 @@ struct OcrResult {
     std::vector<std::wstring> textLines;
     std::vector<WordProbability> probabilities;  // only entries that carried one
     std::vector<WordLocation> locations;         // only entries that carried one
+    std::vector<EngineLine> engineLines;         // the local engine's lines, when it read
     std::wstring filePath;                       // the written spreadsheet
     CardStatus cardStatus;
     std::string bankCardNumber;  // UTF-8 as received

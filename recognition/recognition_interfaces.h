@@ -1,10 +1,12 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/message_styles.h"
 
@@ -40,6 +42,31 @@ public:
     virtual void OnOcrResult(const OcrResult* result, const ResultPlace& place) = 0;
 };
 
+// How one attempt of the local engine reads.
+struct LocalEngineOptions {
+    // The recognition language code of the settings ("ENG", "CHN_ENG", ...).
+    std::string language = "CHN_ENG";
+    // How long the attempt may take before it is given up (the cloud then
+    // reads the picture); zero: it runs to the end.
+    std::chrono::milliseconds timeLimit{5000};
+    // Attempts of one client that run side by side each have their own lane.
+    unsigned lane = 0;
+};
+
+// A line the local engine read: its text, its confidence (0–100) and where it
+// lies in the picture, with the words it holds.
+struct EngineWord {
+    std::wstring text;
+    int confidence = 0;
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+struct EngineLine : EngineWord {
+    std::vector<EngineWord> words;
+};
+
 // The local recognition engine, used for plain text when high quality is off.
 class LocalTextEngine {
 public:
@@ -49,4 +76,10 @@ public:
     // After a failed Recognize: the engine read the picture and found no text
     // (rather than failing to read it).
     virtual bool FoundNoText() const { return false; }
+    // After a failed Recognize: the package of the language model the engine
+    // lacks; empty when that was not the reason.
+    virtual std::wstring MissingModelPackage() const { return {}; }
+    // After a successful Recognize: the lines with confidence and boxes, when
+    // the engine reported them.
+    virtual std::vector<EngineLine> Lines() const { return {}; }
 };

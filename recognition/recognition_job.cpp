@@ -18,8 +18,37 @@ RecognitionJob::RecognitionJob() = default;
 RecognitionJob::~RecognitionJob() { Wait(); }
 
 bool RecognitionJob::OfflineEngineAvailable() const {
-    auto engine = offlineFactory_ ? offlineFactory_() : nullptr;
+    auto engine = offlineFactory_ ? offlineFactory_(LocalEngineOptions{}) : nullptr;
     return engine && engine->IsAvailable();
+}
+
+bool RecognitionJob::ReadsOfflineFirst() const {
+    return kind_ == KindCode::TextOfflineFirst && (offlineOnly_ || !highQuality_) &&
+           OfflineEngineAvailable();
+}
+
+bool RecognitionJob::CloudCanRead() const {
+    return !offlineOnly_ && ProcessCredentials().HasCloudOcr() && !Endpoints().ocrHost.empty();
+}
+
+OfflineOutcome RecognitionJob::ReadOffline(const std::wstring& path, unsigned lane) const {
+    OfflineOutcome outcome;
+    LocalEngineOptions options;
+    options.language = textOptions_.languageType;
+    options.lane = lane;
+    // The engine's few seconds belong to the automatic path, where the cloud
+    // reads what the engine is too slow for.
+    if (!CloudCanRead()) options.timeLimit = std::chrono::milliseconds(0);
+    auto engine = offlineFactory_ ? offlineFactory_(options) : nullptr;
+    if (!engine || !engine->IsAvailable()) return outcome;
+    outcome.read = engine->Recognize(path, outcome.text);
+    if (outcome.read) {
+        outcome.lines = engine->Lines();
+    } else {
+        outcome.foundNoText = engine->FoundNoText();
+        outcome.missingPackage = engine->MissingModelPackage();
+    }
+    return outcome;
 }
 
 bool RecognitionJob::IsRunning() const { return worker_.joinable() && !finished_; }
@@ -61,12 +90,22 @@ void RecognitionJob::RunWorker() {
         // A batch goes on past a failing picture; its reason is kept for the
         // summary at the end instead of a box that holds the batch.
         batch_ = paths_.size() > 1;
+        // A batch of plain text is read by engines side by side, one per core.
+        std::optional<OfflineReadAhead> readAhead;
+        if (batch_ && ReadsOfflineFirst())
+            readAhead.emplace(
+                paths_, OfflineLaneCount(),
+                [this](const std::wstring& path, unsigned lane) { return ReadOffline(path, lane); },
+                &cancelled_);
         for (std::size_t position = 0; position < paths_.size(); ++position) {
             // A closed window takes no more results; the rest of the batch is dropped.
             if (!notifyWindow_->IsWindow() || cancelled_) return;
             collector_.Take();
             errorKey_.clear();
-            const auto result = RecognizeImage(paths_[position], kind_);
+            std::optional<OfflineOutcome> offline;
+            if (readAhead) offline = readAhead->Take(position);
+            if (cancelled_) return;
+            const auto result = RecognizeImage(paths_[position], kind_, std::move(offline));
             // A picture cut short by a cancel is neither a result nor a
             // failure: the run just ends there.
             if (cancelled_) return;
@@ -113,7 +152,8 @@ void RecognitionJob::RecordFailure(std::size_t position) {
     failures_.push_back({paths_[position], position, std::move(reason)});
 }
 
-std::unique_ptr<OcrResult> RecognitionJob::RecognizeImage(const std::wstring& path, KindCode kind) {
+std::unique_ptr<OcrResult> RecognitionJob::RecognizeImage(const std::wstring& path, KindCode kind,
+                                                          std::optional<OfflineOutcome> offline) {
     const CloudCredentials& credentials = ProcessCredentials();
     if (kind == KindCode::Table && Endpoints().tableHost.empty()) {
         errorKey_ = L"InsecureServiceHost";
@@ -131,15 +171,25 @@ std::unique_ptr<OcrResult> RecognitionJob::RecognizeImage(const std::wstring& pa
     if (kind == KindCode::TextOfflineFirst) {
         if (highQuality && !offlineOnly_) {
             callKind = KindCode::Text;
-        } else if (auto engine = offlineFactory_ ? offlineFactory_() : nullptr;
-                   engine && engine->IsAvailable()) {
-            std::wstring text;
-            if (engine->Recognize(path, text)) {
+        } else {
+            if (!offline) offline = ReadOffline(path, 0);
+            if (offline->read) {
                 auto result = std::make_unique<OcrResult>();
-                result->textLines.push_back(text);
+                result->textLines.push_back(std::move(offline->text));
+                result->engineLines = std::move(offline->lines);
                 return result;
             }
-            if (offlineOnly_ && engine->FoundNoText()) return std::make_unique<OcrResult>();
+            if (offlineOnly_ && offline->foundNoText) return std::make_unique<OcrResult>();
+            if (!offline->missingPackage.empty()) {
+                DebugTrace(L"offline model missing: %ls", offline->missingPackage.c_str());
+                // Said where the cloud cannot stand in; otherwise it reads.
+                if (!CloudCanRead()) {
+                    if (MessageDisplay* display = batch_ ? &collector_ : messages_)
+                        display->ShowMessageByKeyFormat(L"OfflineModelMissing",
+                                                        offline->missingPackage, 0);
+                    return nullptr;
+                }
+            }
         }
         if (offlineOnly_) {
             errorKey_ = L"OfflineEngineFailed";

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "recognition/collected_messages.h"
 #include "recognition/kinds.h"
 #include "recognition/ocr_result.h"
+#include "recognition/offline_read_ahead.h"
 #include "recognition/recognition_interfaces.h"
 
 // The recognition job the main window owns: a run recognises a list of images
@@ -31,7 +33,8 @@ struct RecognitionRequest {
 
 class RecognitionJob {
 public:
-    using OfflineEngineFactory = std::function<std::unique_ptr<LocalTextEngine>()>;
+    using OfflineEngineFactory =
+        std::function<std::unique_ptr<LocalTextEngine>(const LocalEngineOptions&)>;
 
     RecognitionJob();
     // Waits for a running worker.
@@ -85,10 +88,18 @@ public:
 
     // One image with one kind, on the calling thread, with the settings as
     // they are when the run starts (taken by Start).
-    std::unique_ptr<OcrResult> RecognizeImage(const std::wstring& path, KindCode kind);
+    // `offline`: what the local engine already gave for this picture.
+    std::unique_ptr<OcrResult> RecognizeImage(const std::wstring& path, KindCode kind,
+                                              std::optional<OfflineOutcome> offline = {});
 
 private:
     void RunWorker();
+    // Whether plain text of this run goes to the local engine first.
+    bool ReadsOfflineFirst() const;
+    // Whether the cloud can be asked when the engine fails: where it cannot,
+    // the engine has all the time it needs.
+    bool CloudCanRead() const;
+    OfflineOutcome ReadOffline(const std::wstring& path, unsigned lane) const;
     void RecordFailure(std::size_t position);
     void Send(const OcrResult* result, std::size_t position);
 

@@ -46,6 +46,7 @@ CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
     const QCommandLineOption version(QStringLiteral("version"));
     const QCommandLineOption engine(QStringLiteral("engine"), {}, QStringLiteral("NAME"));
     const QCommandLineOption kind(QStringLiteral("kind"), {}, QStringLiteral("KIND"));
+    const QCommandLineOption lang(QStringLiteral("lang"), {}, QStringLiteral("CODE"));
     const QCommandLineOption out(QStringLiteral("out"), {}, QStringLiteral("DIR"));
     const QCommandLineOption merge(QStringLiteral("merge"));
     const QCommandLineOption json(QStringLiteral("json"));
@@ -55,8 +56,8 @@ CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
     const QCommandLineOption screen(QStringLiteral("screen"));
     const QCommandLineOption output(QStringLiteral("output"), {}, QStringLiteral("N"));
     const QCommandLineOption region(QStringLiteral("region"), {}, QStringLiteral("X,Y,W,H"));
-    parser.addOptions({help, version, engine, kind, out, merge, json, scan, device, pages, screen,
-                       output, region});
+    parser.addOptions({help, version, engine, kind, lang, out, merge, json, scan, device, pages,
+                       screen, output, region});
     // Arguments are bytes (a file name need not be UTF-8): each byte is one
     // Latin-1 character for the parser and the same byte again afterwards.
     QStringList line{QStringLiteral("taviocr-cli")};
@@ -112,6 +113,14 @@ CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
         if (!code) return Usage("--kind needs one of the kinds listed below");
         options.kind = *code;
     }
+    if (given(lang)) {
+        const auto code = value(lang);
+        const auto number = code ? LanguageNumberForType(*code) : std::nullopt;
+        if (!number)
+            return Usage(
+                "--lang needs one of ENG, CHN_ENG, FRE, GER, ITA, SPA, POR, RUS, JAP, KOR");
+        options.language = number;
+    }
     if (given(out)) {
         const auto folder = value(out);
         if (!folder || folder->empty()) return Usage("--out needs a folder");
@@ -158,8 +167,8 @@ CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
 }
 
 std::string CliUsageText() {
-    return "Usage: taviocr-cli [--kind KIND] [--engine auto|cloud|offline] [--out DIR] [--merge]\n"
-           "                   [--json] IMAGE...\n"
+    return "Usage: taviocr-cli [--kind KIND] [--engine auto|cloud|offline] [--lang CODE]\n"
+           "                   [--out DIR] [--merge] [--json] IMAGE...\n"
            "       taviocr-cli --scan [--device NAME] [--pages N] [OPTION...]\n"
            "       taviocr-cli --screen [--output N | --region X,Y,W,H] [OPTION...]\n"
            "       taviocr-cli --help | --version\n"
@@ -171,6 +180,9 @@ std::string CliUsageText() {
            "                 table (writes .xlsx files into --out or the current folder)\n"
            "  --engine NAME  for text: auto (cloud when service keys are set, else\n"
            "                 offline), cloud or offline\n"
+           "  --lang CODE    the language of plain text: ENG, CHN_ENG (Chinese and\n"
+           "                 English), FRE, GER, ITA, SPA, POR, RUS, JAP or KOR;\n"
+           "                 default: the recognition language of the settings\n"
            "  --out DIR      save the results as text files in a new folder under DIR\n"
            "  --merge        print all images as one text\n"
            "  --json         print every field of each result as JSON\n"

@@ -15,9 +15,10 @@ struct CliOptions {
     Action action = Action::Help;
     Engine engine = Engine::Auto;
     KindCode kind = KindCode::TextOfflineFirst;
-    std::string outFolder;  // save result files there, as a batch does
-    bool merge = false;     // one text for all images
-    bool json = false;      // print the result fields as JSON
+    std::optional<unsigned> language;  // a language number; none: the settings'
+    std::string outFolder;             // save result files there, as a batch does
+    bool merge = false;                // one text for all images
+    bool json = false;                 // print the result fields as JSON
     std::vector<std::string> images;
     bool scan = false;                         // acquire the images from a scanner first
     std::string device;                        // the scanner, empty: the first one

@@ -45,7 +45,8 @@ int RunCliRecognition(const CliOptions& options) {
     ConsoleMessages messages;
     RecognitionJob job;
     job.SetMessageDisplay(&messages);
-    job.SetOfflineEngineFactory([] { return std::make_unique<OfflineEngine>(); });
+    job.SetOfflineEngineFactory(
+        [](const LocalEngineOptions& options) { return std::make_unique<OfflineEngine>(options); });
 
     bool useCloud = true;
     switch (options.engine) {
@@ -82,9 +83,10 @@ int RunCliRecognition(const CliOptions& options) {
     }
     CliBatch batch(options, images, job, messages, outFolder);
     job.SetNotifyWindow(&batch);
-    const RecognitionRequest request{images.SentPaths(), options.kind,
-                                     LanguageNumberForSetting(GlobalSettings().OCRLanguage),
-                                     options.engine == CliOptions::Engine::Offline};
+    const RecognitionRequest request{
+        images.SentPaths(), options.kind,
+        options.language.value_or(LanguageNumberForSetting(GlobalSettings().OCRLanguage)),
+        options.engine == CliOptions::Engine::Offline};
     if (!job.Start(request)) return kExitFailure;
     job.Wait();
     return batch.Finish();

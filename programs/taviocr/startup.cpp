@@ -249,7 +249,8 @@ int RunTaviOcr(int argc, char** argv) {
     instance.Listen(&CarryOut);
 
     auto* frame = new CMainFrame;
-    frame->Job().SetOfflineEngineFactory([] { return std::make_unique<OfflineEngine>(); });
+    frame->Job().SetOfflineEngineFactory(
+        [](const LocalEngineOptions& options) { return std::make_unique<OfflineEngine>(options); });
     SetSettingsNotSavedHandler([](const std::wstring& configPath) {
         QTimer::singleShot(0, qApp, [configPath] {
             CMainFrame* main = CMainFrame::Instance();

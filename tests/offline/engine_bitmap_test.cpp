@@ -26,8 +26,8 @@ TEST_F(EngineBitmapTest, AColourPictureBecomesAnEightBitGreyBitmap) {
     colour.setPixel(1, 0, qRgb(0, 255, 0));
     colour.setPixel(2, 1, qRgba(0, 0, 255, 255));
     ASSERT_TRUE(colour.save(QString::fromStdString(NarrowPath("colour.png"))));
-    const std::wstring bitmap = PrepareEngineBitmap(Path("colour.png"), Path(""));
-    ASSERT_EQ(bitmap, Path("") + L"/tmp.bmp");
+    const std::wstring bitmap = PrepareEngineBitmap(Path("colour.png"), Path("tmp.bmp"));
+    ASSERT_EQ(bitmap, Path("tmp.bmp"));
 
     const std::string bytes = ReadBytes(bitmap);
     ASSERT_GT(bytes.size(), 54u);
@@ -45,16 +45,16 @@ TEST_F(EngineBitmapTest, AColourPictureBecomesAnEightBitGreyBitmap) {
 TEST_F(EngineBitmapTest, NoBitmapWhenThePictureOrTheOldBitmapIsInTheWay) {
     WriteBytes(Path("tmp.bmp"), "old");
     WriteBytes(Path("broken.png"), "\x89PNG not really");
-    EXPECT_EQ(PrepareEngineBitmap(Path("broken.png"), Path("")), L"");
+    EXPECT_EQ(PrepareEngineBitmap(Path("broken.png"), Path("tmp.bmp")), L"");
     EXPECT_FALSE(FileExists(Path("tmp.bmp")));  // the old one is gone all the same
-    EXPECT_EQ(PrepareEngineBitmap(Path("missing.png"), Path("")), L"");
+    EXPECT_EQ(PrepareEngineBitmap(Path("missing.png"), Path("tmp.bmp")), L"");
 
     // A "tmp.bmp" that cannot be removed (here a folder with content).
     QImage image(4, 4, QImage::Format_RGB32);
     image.fill(Qt::black);
     ASSERT_TRUE(image.save(QString::fromStdString(NarrowPath("ok.png"))));
     std::filesystem::create_directories(NarrowPath("tmp.bmp/inside"));
-    EXPECT_EQ(PrepareEngineBitmap(Path("ok.png"), Path("")), L"");
+    EXPECT_EQ(PrepareEngineBitmap(Path("ok.png"), Path("tmp.bmp")), L"");
     // A folder that cannot be written to.
-    EXPECT_EQ(PrepareEngineBitmap(Path("ok.png"), Path("no/such/folder")), L"");
+    EXPECT_EQ(PrepareEngineBitmap(Path("ok.png"), Path("no/such/folder/tmp.bmp")), L"");
 }

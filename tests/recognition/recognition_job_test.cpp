@@ -173,7 +173,8 @@ TEST_F(RecognitionJobTest, IdentityCardFailuresKeepOrDropTheFront) {
 
 TEST_F(RecognitionJobTest, OfflineEngineTakesPlainTextWhenHighQualityIsOff) {
     GlobalSettings().UseHighQuality = 0;
-    job_.SetOfflineEngineFactory([] { return std::make_unique<ScriptedEngine>(true, true); });
+    job_.SetOfflineEngineFactory(
+        [](const LocalEngineOptions&) { return std::make_unique<ScriptedEngine>(true, true); });
     const auto a = MakeImage("a.png");
     Run({a}, KindCode::TextOfflineFirst);
     ASSERT_EQ(window_.messages.size(), 1u);
@@ -183,7 +184,8 @@ TEST_F(RecognitionJobTest, OfflineEngineTakesPlainTextWhenHighQualityIsOff) {
     EXPECT_TRUE(cloud_->Requests().empty());
     // A failing engine falls back to the cloud, still as kind 0.
     window_.messages.clear();
-    job_.SetOfflineEngineFactory([] { return std::make_unique<ScriptedEngine>(true, false); });
+    job_.SetOfflineEngineFactory(
+        [](const LocalEngineOptions&) { return std::make_unique<ScriptedEngine>(true, false); });
     Run({a}, KindCode::TextOfflineFirst);
     EXPECT_EQ(window_.messages[0].result.kind, KindCode::TextOfflineFirst);
     EXPECT_EQ(cloud_->CountRequests("/rest/2.0/ocr/v1/general_basic"), 1);
@@ -194,14 +196,16 @@ TEST_F(RecognitionJobTest, OfflineEngineTakesPlainTextWhenHighQualityIsOff) {
 TEST_F(RecognitionJobTest, OfflineOnlyNeverAsksTheCloud) {
     GlobalSettings().UseHighQuality = 1;
     const auto a = MakeImage("a.png");
-    job_.SetOfflineEngineFactory(
-        [] { return std::make_unique<ScriptedEngine>(true, false, true); });
+    job_.SetOfflineEngineFactory([](const LocalEngineOptions&) {
+        return std::make_unique<ScriptedEngine>(true, false, true);
+    });
     const auto offlineOnly = [&] { Run({a}, KindCode::TextOfflineFirst, 1, true); };
     offlineOnly();
     ASSERT_EQ(window_.messages.size(), 1u);
     EXPECT_TRUE(window_.messages[0].hasResult);
     EXPECT_TRUE(window_.messages[0].result.textLines.empty());
-    job_.SetOfflineEngineFactory([] { return std::make_unique<ScriptedEngine>(true, false); });
+    job_.SetOfflineEngineFactory(
+        [](const LocalEngineOptions&) { return std::make_unique<ScriptedEngine>(true, false); });
     offlineOnly();
     EXPECT_FALSE(window_.messages[1].hasResult);
     EXPECT_EQ(job_.ErrorKey(), L"OfflineEngineFailed");
