@@ -156,17 +156,18 @@ int main(int argc, char** argv) {
         false);
     add("chinese-300dpi", Repeat(kChinese, 1), "Noto Sans CJK SC", 11, 300, 8.27, 4.5, true,
         "CHN_ENG", "chi_sim", true);
-    {
-        // Screen text: 12 px sans, anti-aliased, on a window's grey.
+    for (int pixels : {10, 12}) {
+        // Screen text: small sans, anti-aliased, on a window's grey.
         std::vector<TextLine> lines;
         std::wstring truth;
         for (const TextLine& line : ScreenshotLines(12)) {
-            lines.push_back({line.text, 12});
+            lines.push_back({line.text, pixels});
             truth += Utf8ToWide(line.text) + L"\n";
         }
-        const std::string file = folder + "/screen-12px.png";
+        const std::string name = "screen-" + std::to_string(pixels) + "px";
+        const std::string file = folder + "/" + name + ".png";
         if (!RenderLines(file, lines, "#202020", "#f3f3f3")) return 1;
-        pages.push_back({"screen-12px", file, truth, "ENG", "eng", false});
+        pages.push_back({name, file, truth, "ENG", "eng", false});
     }
 
     std::printf("%-28s %9s %9s %7s %8s %8s\n", "picture", "ours s", "tess. s", "ratio", "our CER",

@@ -15,7 +15,7 @@ namespace {
 // screen text (14 px fonts, median 8) already reads well unscaled, and
 // scaling a full screen of it would only cost time.
 constexpr float kTargetGlyphHeight = 14.0f;
-constexpr int kMinGlyphHeight = 8;
+constexpr int kMinGlyphHeight = 7;
 constexpr float kMaxScale = 3.0f;
 // Print scanned at 300 dpi and more has letters far larger than Tesseract
 // needs: brought down towards the target it reads the same text, and its

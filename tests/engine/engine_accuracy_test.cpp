@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <iostream>
 
 #include "engine_fixture.h"
@@ -46,5 +47,46 @@ TEST_F(EngineTest, ScreenshotTextDarkOnLightAndLightOnDark) {
         const double accuracy = CharacterAccuracy(expected, Read("ui.png"));
         std::cout << fg << " on " << bg << ": " << accuracy * 100 << " %\n";
         EXPECT_GE(accuracy, 0.98) << fg << " on " << bg;
+    }
+}
+
+// The French model reads accents; the lines come back where the text is, with
+// their words, each line below the last and inside the picture.
+TEST_F(EngineTest, FrenchAccentsWithTheirLinesAndWords) {
+    const std::string paragraph =
+        "Le comité a approuvé le procès-verbal à Noël. Où est la forêt ? "
+        "Ça coûte douze euros, dit l'élève.";
+    ASSERT_TRUE(RenderParagraph(NarrowPath("fr.png"), paragraph, 26, 520, "DejaVu-Serif"));
+    OfflineEngine engine({"FRE", std::chrono::milliseconds(0)});
+    std::wstring text;
+    ASSERT_TRUE(engine.Recognize(Path("fr.png"), text));
+    std::cout << "French: " << WideToUtf8(text) << "\n";
+    EXPECT_GE(CharacterAccuracy(Utf8ToWide(paragraph), text), 0.98);
+    for (const wchar_t* word : {L"comité", L"procès-verbal", L"Noël", L"forêt", L"Ça", L"coûte"})
+        EXPECT_NE(text.find(word), std::wstring::npos) << WideToUtf8(word);
+
+    const QImage picture(QString::fromStdString(NarrowPath("fr.png")));
+    const std::vector<EngineLine> lines = engine.Lines();
+    ASSERT_GE(lines.size(), 3u);
+    int lastTop = -1;
+    for (const EngineLine& line : lines) {
+        EXPECT_GT(line.top, lastTop);
+        lastTop = line.top;
+        EXPECT_GE(line.left, 0);
+        EXPECT_LE(line.left + line.width, picture.width());
+        EXPECT_LE(line.top + line.height, picture.height());
+        EXPECT_GT(line.confidence, 50);
+        std::wstring joined;
+        for (const EngineWord& word : line.words)
+            joined += (joined.empty() ? L"" : L" ") + word.text;
+        EXPECT_EQ(joined, line.text);
+        // Every word's box has ink in it: it lies on its word.
+        for (const EngineWord& word : line.words) {
+            int dark = 0;
+            for (int y = word.top; y < word.top + word.height; ++y)
+                for (int x = word.left; x < word.left + word.width; ++x)
+                    dark += qGray(picture.pixel(x, y)) < 128;
+            EXPECT_GT(dark, word.width * word.height / 20) << WideToUtf8(word.text);
+        }
     }
 }

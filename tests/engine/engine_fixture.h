@@ -23,9 +23,9 @@ protected:
         CloudTest::TearDown();
     }
     // The engine's text for a picture, empty when it gave none.
-    std::wstring Read(const std::string& name) {
+    std::wstring Read(const std::string& name, const std::string& language = "CHN_ENG") {
         std::wstring text;
-        OfflineEngine().Recognize(Path(name), text);
+        OfflineEngine({language, std::chrono::milliseconds(0)}).Recognize(Path(name), text);
         return text;
     }
 

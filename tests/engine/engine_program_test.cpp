@@ -11,6 +11,7 @@
 
 #include "app/process_globals.h"
 #include "app/settings.h"
+#include "engine/engine_languages.h"
 #include "engine/tesseract_reader.h"
 #include "engine_fixture.h"
 #include "offline/offline_engine.h"
@@ -54,6 +55,37 @@ TEST_F(EngineTest, FailuresExitNonZeroAndLeaveNothing) {
     ::unsetenv("TESSDATA_PREFIX");
     EXPECT_FALSE(PrivateTextLeft());
     EXPECT_EQ(RunEngine(""), 4);
+}
+
+// A language whose model is not installed is named by its package, and the
+// command line says how to install it; nothing is sent anywhere instead.
+TEST_F(EngineTest, AMissingModelIsNamedByItsPackage) {
+    fs::create_directories(NarrowPath("english-only"));
+    fs::create_symlink(FindTessdataFolder() + "/eng.traineddata",
+                       NarrowPath("english-only/eng.traineddata"));
+    ASSERT_TRUE(RenderParagraph(NarrowPath("text.png"), "Bonjour tout le monde", 24, 600));
+    ::setenv("TESSDATA_PREFIX", NarrowPath("english-only").c_str(), 1);
+    OfflineEngine french({"FRE", std::chrono::milliseconds(0)});
+    std::wstring text;
+    EXPECT_FALSE(french.Recognize(Path("text.png"), text));
+    EXPECT_EQ(french.MissingModelPackage(), L"tesseract-ocr-fra");
+    OfflineEngine chinese({"CHN_ENG", std::chrono::milliseconds(0)});
+    EXPECT_FALSE(chinese.Recognize(Path("text.png"), text));
+    EXPECT_EQ(chinese.MissingModelPackage(), L"tesseract-ocr-chi-sim");
+
+    const std::string command = std::string(TAVIOCR_OUT_DIR) +
+                                "/taviocr-cli --engine offline --lang fre '" +
+                                NarrowPath("text.png") + "' 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_TRUE(pipe);
+    std::string output;
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+    const int status = ::pclose(pipe);
+    ::unsetenv("TESSDATA_PREFIX");
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(output.find("sudo apt-get install tesseract-ocr-fra"), std::string::npos) << output;
+    EXPECT_TRUE(cloud_->Requests().empty());
 }
 
 // How long it takes belongs to the benchmarks; here: the attempt ends, leaves

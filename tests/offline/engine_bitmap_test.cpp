@@ -17,6 +17,35 @@ TEST(GreyLevel, WeightsAreTruncated) {
     EXPECT_EQ(GreyLevel(0, 0, 0), 0);
     EXPECT_EQ(GreyLevel(10, 20, 30), 18);  // 11.74 + 3.42 + 2.99
     EXPECT_EQ(GreyLevel(255, 255, 255), 255);
+    // A grey pixel keeps its level (floating point once lost one on 16 of them).
+    for (int v = 0; v < 256; ++v) ASSERT_EQ(GreyLevel(v, v, v), v) << v;
+}
+
+// The bitmap tells the engine the resolution the picture file declared, and
+// none where the file had none: the engine then judges it from the text.
+TEST_F(EngineBitmapTest, TheBitmapCarriesTheResolutionOfThePictureFile) {
+    const auto resolutionOf = [&](const std::string& name) {
+        const std::string bytes = ReadBytes(PrepareEngineBitmap(Path(name), Path("tmp.bmp")));
+        if (bytes.size() < 46) return -1;
+        int perMeter = 0;
+        for (int i = 3; i >= 0; --i)
+            perMeter = perMeter * 256 + static_cast<unsigned char>(bytes[38 + i]);
+        return perMeter;
+    };
+    QImage scan(40, 20, QImage::Format_RGB32);
+    scan.fill(Qt::white);
+    scan.setDotsPerMeterX(11811);  // 300 dpi
+    scan.setDotsPerMeterY(11811);
+    ASSERT_TRUE(scan.save(QString::fromStdString(NarrowPath("scan.png"))));
+    EXPECT_EQ(resolutionOf("scan.png"), 11811);
+    // A bitmap without resolution, as screenshots are often saved.
+    QImage shot(40, 20, QImage::Format_RGB32);
+    shot.fill(Qt::white);
+    ASSERT_TRUE(shot.save(QString::fromStdString(NarrowPath("shot.bmp"))));
+    std::string bytes = ReadBytes(Path("shot.bmp"));
+    bytes.replace(38, 8, std::string(8, '\0'));
+    WriteBytes(Path("shot.bmp"), bytes);
+    EXPECT_EQ(resolutionOf("shot.bmp"), 0);
 }
 
 TEST_F(EngineBitmapTest, AColourPictureBecomesAnEightBitGreyBitmap) {

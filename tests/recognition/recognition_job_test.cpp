@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
+#include <set>
 #include <thread>
 
 #include "app/language_file.h"
@@ -209,6 +212,60 @@ TEST_F(RecognitionJobTest, OfflineOnlyNeverAsksTheCloud) {
     offlineOnly();
     EXPECT_FALSE(window_.messages[1].hasResult);
     EXPECT_EQ(job_.ErrorKey(), L"OfflineEngineFailed");
+    EXPECT_TRUE(cloud_->Requests().empty());
+}
+
+// A batch read offline goes to several engines at once; the first picture's
+// engine finishes only after later pictures were read, and still the results
+// arrive in the batch's order. The language goes to every engine, and where
+// the cloud cannot stand in, the engines have no time limit.
+TEST_F(RecognitionJobTest, AnOfflineBatchIsReadSideBySideAndArrivesInOrder) {
+    ::setenv("TAVIOCR_ENGINE_LANES", "3", 1);
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable changed;
+        int read = 0;
+        std::set<unsigned> lanes;
+        std::vector<LocalEngineOptions> options;
+    } shared;
+    class BlockingEngine : public LocalTextEngine {
+    public:
+        BlockingEngine(Shared& shared, LocalEngineOptions options)
+            : shared_(shared), options_(std::move(options)) {}
+        bool IsAvailable() override { return true; }
+        bool Recognize(const std::wstring& path, std::wstring& text) override {
+            std::unique_lock lock(shared_.mutex);
+            shared_.options.push_back(options_);
+            shared_.lanes.insert(options_.lane);
+            // The first picture waits until two others have been read.
+            if (path.ends_with(L"p0.png"))
+                shared_.changed.wait(lock, [&] { return shared_.read >= 2; });
+            ++shared_.read;
+            shared_.changed.notify_all();
+            text = path.substr(path.rfind(L'/') + 1);
+            return true;
+        }
+
+    private:
+        Shared& shared_;
+        LocalEngineOptions options_;
+    };
+    job_.SetOfflineEngineFactory([&shared](const LocalEngineOptions& options) {
+        return std::make_unique<BlockingEngine>(shared, options);
+    });
+    std::vector<std::wstring> pictures;
+    for (int i = 0; i < 6; ++i) pictures.push_back(MakeImage("p" + std::to_string(i) + ".png"));
+    Run(pictures, KindCode::TextOfflineFirst, 3 /* FRE */, true);
+    ::unsetenv("TAVIOCR_ENGINE_LANES");
+    ASSERT_EQ(window_.messages.size(), 6u);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(window_.messages[i].result.textLines,
+                  std::vector<std::wstring>{L"p" + std::to_wstring(i) + L".png"});
+    EXPECT_GE(shared.lanes.size(), 2u);
+    for (const LocalEngineOptions& options : shared.options) {
+        EXPECT_EQ(options.language, "FRE");
+        EXPECT_EQ(options.timeLimit.count(), 0);
+    }
     EXPECT_TRUE(cloud_->Requests().empty());
 }
 
