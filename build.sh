@@ -19,6 +19,8 @@ PACKAGES=(
   qt6-image-formats-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
   libtesseract-dev tesseract-ocr tesseract-ocr-eng tesseract-ocr-chi-sim tesseract-ocr-chi-tra
+  tesseract-ocr-fra tesseract-ocr-deu tesseract-ocr-ita tesseract-ocr-spa tesseract-ocr-por
+  tesseract-ocr-rus tesseract-ocr-jpn tesseract-ocr-kor
   imagemagick fonts-noto-cjk qt6-translations-l10n
   xvfb xauth xdotool x11-utils libx11-dev openbox trayer xclip
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
