@@ -121,5 +121,7 @@ int main(int argc, char** argv) {
     std::string block = WideToAnsi(text, codeSet);
     block += '\0';
     if (!HandOver(Lane(), block, FormatReport(*reading))) return kExitClipboard;
-    return kExitText;
+    // The text is handed over: taking the models apart again would only make
+    // the client wait for the engine to end.
+    std::_Exit(kExitText);
 }

@@ -10,12 +10,13 @@ namespace {
 
 // The median component of a text picture is about a lower-case letter, whose
 // height is some 0.7 of a capital's. Tesseract reads capitals of 20–40 px
-// best, so pictures whose letters are smaller than this are scaled until the
-// median reaches kTargetGlyphHeight (capitals of about 20 px). Ordinary
-// screen text (14 px fonts, median 8) already reads well unscaled, and
-// scaling a full screen of it would only cost time.
-constexpr float kTargetGlyphHeight = 14.0f;
+// best. Screen text of 12 px and more (median 7 and up) already reads as well
+// unscaled; smaller text loses letters and is enlarged until the median
+// reaches kSmallGlyphTarget, twice the size for 10–11 px fonts: the layout
+// analysis costs by the pixel, so no more than the reading needs.
+constexpr float kSmallGlyphTarget = 12.0f;
 constexpr int kMinGlyphHeight = 7;
+constexpr float kTargetGlyphHeight = 14.0f;
 constexpr float kMaxScale = 3.0f;
 // Print scanned at 300 dpi and more has letters far larger than Tesseract
 // needs: brought down towards the target it reads the same text, and its
@@ -105,7 +106,7 @@ PreparedPage PrepareScreenText(Pix* source) {
     page.glyphHeight = glyph;
     const double pixels = static_cast<double>(pixGetWidth(grey)) * pixGetHeight(grey);
     if (glyph > 0 && glyph < kMinGlyphHeight) {
-        page.scale = std::min(kMaxScale, kTargetGlyphHeight / static_cast<float>(glyph));
+        page.scale = std::min(kMaxScale, kSmallGlyphTarget / static_cast<float>(glyph));
         page.scale = std::min(page.scale, static_cast<float>(std::sqrt(kMaxScaledPixels / pixels)));
         page.scale = std::max(1.0f, page.scale);
     }
