@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/diagnostics.h"
+#include "app/image_file.h"
 #include "app/process_globals.h"
 #include "offline/engine_bitmap.h"
 #include "offline/engine_report.h"
@@ -80,6 +81,9 @@ bool OfflineEngine::Recognize(const std::wstring& imagePath, std::wstring& text)
     if (!turn.owns()) return false;
     // The last picture's bitmap goes first, whatever becomes of this one.
     if (std::remove(NarrowPath(bitmapPath).c_str()) != 0 && errno != ENOENT) return false;
+    // A file that is no picture starts no engine.
+    if (PictureReader picture(imagePath); !picture.IsOpen() || !picture.Reader().canRead())
+        return false;
     // A large picture's bitmap is hundreds of megabytes: it goes with the attempt.
     const std::unique_ptr<const std::wstring, void (*)(const std::wstring*)> removeBitmap(
         &bitmapPath, [](const std::wstring* path) { std::remove(NarrowPath(*path).c_str()); });

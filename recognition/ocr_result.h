@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "recognition/barcodes.h"
 #include "recognition/kinds.h"
 #include "recognition/recognition_interfaces.h"
 
@@ -38,6 +39,7 @@ struct OcrResult {
     std::vector<WordProbability> probabilities;  // only entries that carried one
     std::vector<WordLocation> locations;         // only entries that carried one
     std::vector<EngineLine> engineLines;         // the local engine's lines, when it read
+    std::vector<FoundBarcode> barcodes;          // shown as lines before the text
     std::wstring filePath;                       // the written spreadsheet
     CardStatus cardStatus;
     std::string bankCardNumber;  // UTF-8 as received

@@ -7,6 +7,7 @@
 #include "platform/debug_trace.h"
 #include "platform/file_io.h"
 #include "recognition/answer_parser.h"
+#include "recognition/barcodes.h"
 #include "recognition/credentials.h"
 #include "recognition/image_prep.h"
 #include "recognition/ocr_client.h"
@@ -106,6 +107,9 @@ void RecognitionJob::RunWorker() {
             if (readAhead) offline = readAhead->Take(position);
             if (cancelled_) return;
             const auto result = RecognizeImage(paths_[position], kind_, std::move(offline));
+            // Codes on a picture of text are shown beside the text, whoever read it.
+            if (result && IsTextKind(kind_))
+                result->barcodes = FindBarcodesInFile(paths_[position]);
             // A picture cut short by a cancel is neither a result nor a
             // failure: the run just ends there.
             if (cancelled_) return;

@@ -10,6 +10,10 @@
 #include "recognition/kinds.h"
 
 void VisitResultText(const OcrResult& result, const std::function<void(std::wstring_view)>& piece) {
+    for (const FoundBarcode& barcode : result.barcodes) {
+        piece(BarcodeLine(barcode));
+        piece(L"\r\n");
+    }
     if (result.kind == KindCode::BankAccountLicence) {
         std::wstring joined;
         for (const auto& line : result.textLines) joined += line;

@@ -91,6 +91,23 @@ void CliJsonWriter::Record(const Json::Value& fields, const OcrResult& result, b
             Put((i ? ", " : "") + std::string("{\"average\" : ") + Compact(p.average) +
                 ", \"min\" : " + Compact(p.min) + ", \"variance\" : " + Compact(p.variance) + "}");
         }
+        Put("],\n");
+        Member("barcodes");
+        Put("[");
+        for (std::size_t i = 0; i < result.barcodes.size(); ++i) {
+            const FoundBarcode& barcode = result.barcodes[i];
+            Json::Value position(Json::arrayValue);
+            for (const auto& [x, y] : barcode.corners) {
+                Json::Value corner(Json::arrayValue);
+                corner.append(x);
+                corner.append(y);
+                position.append(corner);
+            }
+            Put((i ? ", " : "") + std::string("{\"format\" : ") +
+                Compact(Json::Value(WideToUtf8(barcode.format))) +
+                ", \"position\" : " + Compact(position) +
+                ", \"text\" : " + Compact(Json::Value(WideToUtf8(barcode.text))) + "}");
+        }
         Put("]");
     }
     if (withText) {
