@@ -17,12 +17,14 @@
 #include "platform/file_io.h"
 #include "platform/text.h"
 #include "recognition/answer_parser.h"
+#include "recognition/barcodes.h"
 #include "recognition/credentials.h"
 #include "recognition/image_prep.h"
 #include "recognition/ocr_client.h"
 #include "recognition/recognition_job.h"
 #include "recognition/upload_picture.h"
 #include "support/fake_cloud_service.h"
+#include "support/rendered_text.h"
 #include "support/test_certificates.h"
 
 namespace {
@@ -235,5 +237,38 @@ BENCHMARK(BM_Batch200SmallImagesOverTls)
     ->Repetitions(3)
     ->ReportAggregatesOnly()
     ->UseRealTime();
+
+}  // namespace
+
+namespace {
+
+// A 1920×1080 capture of a window with text and one QR code, as the capture
+// path saves it (JPEG).
+const std::wstring& CaptureWithCode() {
+    static const std::wstring path = [] {
+        const std::string screen = TempFolder() + "/screen.png";
+        const std::string code = TempFolder() + "/code.png";
+        const std::string capture = TempFolder() + "/capture.jpg";
+        if (!RenderLines(screen, ScreenshotLines(34), "#202020", "#f3f3f3", 1920, 1080) ||
+            std::system(
+                ("qrencode -s 6 -o '" + code + "' 'https://taviocr.example/bench'").c_str()) != 0 ||
+            std::system(("convert '" + screen + "' '" + code +
+                         "' -geometry +1500+600 -composite -quality 90 '" + capture + "'")
+                            .c_str()) != 0)
+            return std::wstring();
+        return Utf8ToWide(capture);
+    }();
+    return path;
+}
+
+// What the barcode search adds to every recognised capture: reading the
+// file again and searching it.
+void BM_FindBarcodesInFullHdCapture(benchmark::State& state) {
+    if (CaptureWithCode().empty()) return state.SkipWithError("ImageMagick or qrencode missing");
+    size_t found = 0;
+    for (auto _ : state) found = FindBarcodesInFile(CaptureWithCode()).size();
+    if (found != 1) state.SkipWithError("the code was not found");
+}
+BENCHMARK(BM_FindBarcodesInFullHdCapture)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 }  // namespace

@@ -1,6 +1,9 @@
 // taviocr-cli end to end, as a user runs it, against the loopback services.
 
+#include <ZXing/BitMatrix.h>
+#include <ZXing/MultiFormatWriter.h>
 #include <gtest/gtest.h>
+#include <json/json.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -11,6 +14,7 @@
 #include "platform/text.h"
 #include "recognition/image_prep.h"
 #include "recognition_fixture.h"
+#include "support/rendered_text.h"
 #include "support/test_certificates.h"
 #include "support/test_scanner.h"
 #include "taviocr_version.h"
@@ -288,4 +292,54 @@ TEST_F(CliTest, ScannedPagesAreRecognisedInOrderLikeFiles) {
     EXPECT_NE(none.err.find("The scanner is not ready"), std::string::npos)
         << "no scanner connected: " << none.err;
     ForgetTestScanner();
+}
+
+// Codes on a picture of text are lines of their own before the text the
+// service read, in reading order, and in the JSON with their corners; a long
+// number printed as text is no barcode.
+TEST_F(CliTest, BarcodesAreShownBeforeTheTextNeverInsteadOfIt) {
+    const std::string url = "https://taviocr.example/order?id=7";
+    ASSERT_EQ(
+        std::system(("qrencode -s 5 -m 2 -o '" + NarrowPath("qr.png") + "' '" + url + "'").c_str()),
+        0);
+    const QImage qr(QString::fromStdString(NarrowPath("qr.png")));
+    ASSERT_FALSE(qr.isNull());
+    const std::string digits = "4006381333931";
+    const ZXing::BitMatrix ean = ZXing::MultiFormatWriter(ZXing::BarcodeFormat::EAN13)
+                                     .setMargin(10)
+                                     .encode(digits, 300, 120);
+    QImage picture(qr.width() + ean.width() + 60, 360, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    for (int y = 0; y < qr.height(); ++y)
+        for (int x = 0; x < qr.width(); ++x) picture.setPixel(20 + x, 20 + y, qr.pixel(x, y));
+    for (int y = 0; y < ean.height(); ++y)
+        for (int x = 0; x < ean.width(); ++x)
+            if (ean.get(x, y)) picture.setPixel(qr.width() + 40 + x, 40 + y, qRgb(0, 0, 0));
+    ASSERT_TRUE(picture.save(QString::fromStdString(NarrowPath("codes.png"))));
+
+    const Run run = Cli("codes.png");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("QR: " + url + "\nEAN-13: " + digits + "\nHello TaviOCR\n", 0), 0u)
+        << run.out;
+
+    const Run json = Cli("--json codes.png");
+    Json::Value records;
+    ASSERT_TRUE(Json::Reader().parse(json.out, records)) << json.out;
+    const Json::Value& barcodes = records[0]["barcodes"];
+    ASSERT_EQ(barcodes.size(), 2u) << json.out;
+    EXPECT_EQ(barcodes[0]["format"].asString(), "QR");
+    EXPECT_EQ(barcodes[0]["text"].asString(), url);
+    ASSERT_EQ(barcodes[0]["position"].size(), 4u);
+    for (const Json::Value& corner : barcodes[0]["position"]) {
+        EXPECT_GE(corner[0].asInt(), 20);
+        EXPECT_LE(corner[0].asInt(), 20 + qr.width());
+        EXPECT_GE(corner[1].asInt(), 20);
+        EXPECT_LE(corner[1].asInt(), 20 + qr.height());
+    }
+    EXPECT_EQ(barcodes[1]["text"].asString(), digits);
+
+    ASSERT_TRUE(RenderLines(NarrowPath("number.png"), {{"Order 40063813339310", 28}}));
+    const Run number = Cli("--json number.png");
+    ASSERT_TRUE(Json::Reader().parse(number.out, records)) << number.out;
+    EXPECT_EQ(records[0]["barcodes"].size(), 0u) << number.out;
 }
