@@ -14,6 +14,7 @@ cd "$(dirname "$0")"
 PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   libssl-dev libfmt-dev libgsf-1-dev libgsf-bin libzip-dev libzxing-dev qrencode
+  libpoppler-qt6-dev poppler-utils qpdf
   libcurl4-openssl-dev libjsoncpp-dev libcpp-httplib-dev openssl
   qt6-base-dev qt6-qpa-plugins qt6-tools-dev libqt6svg6 qt6-webengine-dev fonts-dejavu-core
   qt6-image-formats-plugins

@@ -44,6 +44,9 @@ std::wstring CompressFolder() { return WorkRootFolder() + L"compress/"; }
 std::wstring IdCardFolder() { return WorkRootFolder() + L"IdCards/"; }
 std::wstring CaptureFolder() { return WorkRootFolder() + L"screencut"; }
 std::wstring ScannerFolder() { return WorkRootFolder() + L"Scanner"; }
+std::wstring DocumentPagesFolder() {
+    return WorkRootFolder() + L"pages-" + std::to_wstring(::getpid()) + L"/";
+}
 
 namespace {
 
@@ -92,9 +95,10 @@ void CleanLeftoverWork(bool everything) {
     std::vector<std::string> gone;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
-        if (!name.starts_with("cli-")) continue;
+        const size_t prefix = name.starts_with("cli-") ? 4 : name.starts_with("pages-") ? 6 : 0;
+        if (prefix == 0) continue;
         char* end = nullptr;
-        const long pid = std::strtol(name.c_str() + 4, &end, 10);
+        const long pid = std::strtol(name.c_str() + prefix, &end, 10);
         if (pid <= 0 || *end != '\0') continue;
         if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) gone.push_back(name);
     }

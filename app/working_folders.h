@@ -12,11 +12,15 @@ std::wstring CompressFolder();  // downscaled copies for upload; removed at prog
 std::wstring IdCardFolder();    // stacked identity-card pairs
 std::wstring CaptureFolder();   // screen captures
 std::wstring ScannerFolder();   // scanned pages
+// The pages of documents (PDF, multi-page TIFF) this process reads, made one
+// at a time as the batch reaches them: "pages-<pid>/".
+std::wstring DocumentPagesFolder();
 
 // Work left behind by runs that ended without cleaning up (killed, crashed,
-// a full disk): the command line's "cli-<pid>" copy folders of processes that
-// are gone, and with everything (the window program, one per user, at its
-// start and end) also the downscaled copies and the stacked identity cards.
+// a full disk): the command line's "cli-<pid>" copy folders and every
+// process's "pages-<pid>" document pages, of processes that are gone, and with everything (the
+// window program, one per user, at its start and end) also the downscaled copies and the stacked
+// identity cards.
 void CleanLeftoverWork(bool everything);
 
 // Deletes the files in folder (only those whose extension equals `extension`

@@ -40,7 +40,8 @@ struct OcrResult {
     std::vector<WordLocation> locations;         // only entries that carried one
     std::vector<EngineLine> engineLines;         // the local engine's lines, when it read
     std::vector<FoundBarcode> barcodes;          // shown as lines before the text
-    std::wstring filePath;                       // the written spreadsheet
+    std::string source;     // where the text came from when not recognised: "pdf-text"
+    std::wstring filePath;  // the written spreadsheet
     CardStatus cardStatus;
     std::string bankCardNumber;  // UTF-8 as received
     std::wstring bankName;

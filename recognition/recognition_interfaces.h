@@ -67,6 +67,14 @@ struct EngineLine : EngineWord {
     std::vector<EngineWord> words;
 };
 
+// A picture of the run made ready just before it is read (a document's page
+// is drawn only then): false `ready` when it could not be made; the text of a
+// page that carries its own text layer.
+struct MadePicture {
+    bool ready = true;
+    std::optional<std::wstring> textLayer;
+};
+
 // The local recognition engine, used for plain text when high quality is off.
 class LocalTextEngine {
 public:

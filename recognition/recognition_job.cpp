@@ -96,7 +96,12 @@ void RecognitionJob::RunWorker() {
         if (batch_ && ReadsOfflineFirst())
             readAhead.emplace(
                 paths_, OfflineLaneCount(),
-                [this](const std::wstring& path, unsigned lane) { return ReadOffline(path, lane); },
+                [this](const std::wstring& path, unsigned lane) {
+                    // A page that cannot be drawn or brings its own text needs no engine.
+                    const MadePicture made = MakePicture(path);
+                    return made.ready && !made.textLayer ? ReadOffline(path, lane)
+                                                         : OfflineOutcome{};
+                },
                 &cancelled_);
         for (std::size_t position = 0; position < paths_.size(); ++position) {
             // A closed window takes no more results; the rest of the batch is dropped.
@@ -106,10 +111,7 @@ void RecognitionJob::RunWorker() {
             std::optional<OfflineOutcome> offline;
             if (readAhead) offline = readAhead->Take(position);
             if (cancelled_) return;
-            const auto result = RecognizeImage(paths_[position], kind_, std::move(offline));
-            // Codes on a picture of text are shown beside the text, whoever read it.
-            if (result && IsTextKind(kind_))
-                result->barcodes = FindBarcodesInFile(paths_[position]);
+            const auto result = RecognizeAt(position, std::move(offline));
             // A picture cut short by a cancel is neither a result nor a
             // failure: the run just ends there.
             if (cancelled_) return;
@@ -145,6 +147,32 @@ void RecognitionJob::RunWorker() {
             failedImages_.push_back(paths_[1]);
     }
     Send(front.get(), last);
+}
+
+MadePicture RecognitionJob::MakePicture(const std::wstring& path) const {
+    return pictureMaker_ ? pictureMaker_(path) : MadePicture{};
+}
+
+std::unique_ptr<OcrResult> RecognitionJob::RecognizeAt(std::size_t position,
+                                                       std::optional<OfflineOutcome> offline) {
+    const std::wstring& path = paths_[position];
+    const MadePicture made = MakePicture(path);
+    if (!made.ready) {
+        errorKey_ = L"DocumentPageUnreadable";
+        return nullptr;
+    }
+    std::unique_ptr<OcrResult> result;
+    if (made.textLayer && IsTextKind(kind_)) {
+        // The page's own text is the page's text: nothing to recognise.
+        result = std::make_unique<OcrResult>();
+        result->textLines.push_back(*made.textLayer);
+        result->source = "pdf-text";
+    } else {
+        result = RecognizeImage(path, kind_, std::move(offline));
+    }
+    // Codes on a picture of text are shown beside the text, whoever read it.
+    if (result && IsTextKind(kind_)) result->barcodes = FindBarcodesInFile(path);
+    return result;
 }
 
 void RecognitionJob::RecordFailure(std::size_t position) {

@@ -48,6 +48,9 @@ public:
     void SetOfflineEngineFactory(OfflineEngineFactory factory) {
         offlineFactory_ = std::move(factory);
     }
+    // Makes each picture ready just before it is read (documents' pages).
+    using PictureMaker = std::function<MadePicture(const std::wstring& path)>;
+    void SetPictureMaker(PictureMaker maker) { pictureMaker_ = std::move(maker); }
     void SetOutputFolder(std::wstring folder) { outputFolder_ = std::move(folder); }
     const std::wstring& OutputFolder() const { return outputFolder_; }
     const std::string& LanguageType() const { return textOptions_.languageType; }
@@ -100,6 +103,10 @@ private:
     // the engine has all the time it needs.
     bool CloudCanRead() const;
     OfflineOutcome ReadOffline(const std::wstring& path, unsigned lane) const;
+    MadePicture MakePicture(const std::wstring& path) const;
+    // The picture at position read as the run's kind, after it was made.
+    std::unique_ptr<OcrResult> RecognizeAt(std::size_t position,
+                                           std::optional<OfflineOutcome> offline);
     void RecordFailure(std::size_t position);
     void Send(const OcrResult* result, std::size_t position);
 
@@ -110,6 +117,7 @@ private:
     NotifyWindow* notifyWindow_ = nullptr;
     MessageDisplay* messages_ = nullptr;
     OfflineEngineFactory offlineFactory_;
+    PictureMaker pictureMaker_;
     std::wstring errorKey_;
     std::vector<std::wstring> failedImages_;
     std::vector<PictureFailure> failures_;

@@ -44,6 +44,7 @@ Json::Value ResultRecord(const OcrResult& r, const std::wstring& image) {
     v["words_count"] = r.wordsCount;
     v["direction"] = r.direction;
     v["language"] = r.language;
+    if (!r.source.empty()) v["source"] = r.source;
     if (!r.cardStatus.imageStatus.empty()) {
         v["image_status"] = r.cardStatus.imageStatus;
         v["risk_type"] = r.cardStatus.riskType;
@@ -89,11 +90,11 @@ void CliBatch::OnOcrResult(const OcrResult* result, const ResultPlace& place) {
     ++outcomes_;
     ReportFailures();
     if (!result) return;
-    const std::wstring shown = images_.Images()[place.position].shown;
+    const CliImage& image = images_.Images()[place.position];
     if (options_.kind == KindCode::Table)
-        TakeTable(*result, shown);
+        TakeTable(*result, image.shown);
     else
-        TakeText(*result, shown);
+        TakeText(*result, image);
 }
 
 void CliBatch::TakeTable(const OcrResult& result, const std::wstring& shown) {
@@ -114,7 +115,8 @@ void CliBatch::TakeTable(const OcrResult& result, const std::wstring& shown) {
     }
 }
 
-void CliBatch::TakeText(const OcrResult& result, const std::wstring& shown) {
+void CliBatch::TakeText(const OcrResult& result, const CliImage& image) {
+    const std::wstring& shown = image.shown;
     const bool hasText = HasText(result);
     if (options_.json) {
         Json::Value record = ResultRecord(result, shown);
@@ -127,7 +129,7 @@ void CliBatch::TakeText(const OcrResult& result, const std::wstring& shown) {
         return;
     }
     if (!outFolder_.empty() && !options_.merge)
-        Save(outFolder_ + L"/" + names_.Next(shown, position_), ResultTextOf(result));
+        Save(outFolder_ + L"/" + names_.Next(image.resultName, position_), ResultTextOf(result));
     if (options_.merge) {
         VisitResultText(result, [&](std::wstring_view piece) { merged_ += piece; });
         merged_ += L"\r\n";

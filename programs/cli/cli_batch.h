@@ -30,7 +30,7 @@ private:
     // Names every picture that failed since the last call, with its messages.
     void ReportFailures();
     void TakeTable(const OcrResult& result, const std::wstring& shown);
-    void TakeText(const OcrResult& result, const std::wstring& shown);
+    void TakeText(const OcrResult& result, const CliImage& image);
     bool Save(const std::wstring& path, const std::wstring& text);
 
     const CliOptions& options_;

@@ -47,6 +47,7 @@ CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
     const QCommandLineOption engine(QStringLiteral("engine"), {}, QStringLiteral("NAME"));
     const QCommandLineOption kind(QStringLiteral("kind"), {}, QStringLiteral("KIND"));
     const QCommandLineOption lang(QStringLiteral("lang"), {}, QStringLiteral("CODE"));
+    const QCommandLineOption dpi(QStringLiteral("dpi"), {}, QStringLiteral("N"));
     const QCommandLineOption out(QStringLiteral("out"), {}, QStringLiteral("DIR"));
     const QCommandLineOption merge(QStringLiteral("merge"));
     const QCommandLineOption json(QStringLiteral("json"));
@@ -56,8 +57,8 @@ CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
     const QCommandLineOption screen(QStringLiteral("screen"));
     const QCommandLineOption output(QStringLiteral("output"), {}, QStringLiteral("N"));
     const QCommandLineOption region(QStringLiteral("region"), {}, QStringLiteral("X,Y,W,H"));
-    parser.addOptions({help, version, engine, kind, lang, out, merge, json, scan, device, pages,
-                       screen, output, region});
+    parser.addOptions({help, version, engine, kind, lang, dpi, out, merge, json, scan, device,
+                       pages, screen, output, region});
     // Arguments are bytes (a file name need not be UTF-8): each byte is one
     // Latin-1 character for the parser and the same byte again afterwards.
     QStringList line{QStringLiteral("taviocr-cli")};
@@ -121,6 +122,13 @@ CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
                 "--lang needs one of ENG, CHN_ENG, FRE, GER, ITA, SPA, POR, RUS, JAP, KOR");
         options.language = number;
     }
+    if (given(dpi)) {
+        bool number = false;
+        const int n = parser.value(dpi).toInt(&number);
+        if (!value(dpi) || !number || n < 50 || n > 1200)
+            return Usage("--dpi needs a resolution from 50 to 1200");
+        options.dpi = n;
+    }
     if (given(out)) {
         const auto folder = value(out);
         if (!folder || folder->empty()) return Usage("--out needs a folder");
@@ -183,6 +191,8 @@ std::string CliUsageText() {
            "  --lang CODE    the language of plain text: ENG, CHN_ENG (Chinese and\n"
            "                 English), FRE, GER, ITA, SPA, POR, RUS, JAP or KOR;\n"
            "                 default: the recognition language of the settings\n"
+           "  --dpi N        draw the pages of PDF documents at N dots per inch\n"
+           "                 (default 300); a PDF or multi-page TIFF is read page by page\n"
            "  --out DIR      save the results as text files in a new folder under DIR\n"
            "  --merge        print all images as one text\n"
            "  --json         print every field of each result as JSON\n"

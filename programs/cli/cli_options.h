@@ -16,6 +16,7 @@ struct CliOptions {
     Engine engine = Engine::Auto;
     KindCode kind = KindCode::TextOfflineFirst;
     std::optional<unsigned> language;  // a language number; none: the settings'
+    int dpi = 300;                     // resolution of documents' pages
     std::string outFolder;             // save result files there, as a batch does
     bool merge = false;                // one text for all images
     bool json = false;                 // print the result fields as JSON

@@ -7,6 +7,7 @@
 #include "app/process_globals.h"
 #include "app/settings.h"
 #include "app/working_folders.h"
+#include "documents/page_files.h"
 #include "net/endpoints.h"
 #include "offline/offline_engine.h"
 #include "platform/file_io.h"
@@ -67,7 +68,10 @@ int RunCliRecognition(const CliOptions& options) {
     // Read by the job when the run starts; this process's settings are never written back.
     GlobalSettings().UseHighQuality = useCloud ? 1 : 0;
 
-    const CliImages images(options.images);
+    const CliImages images(options.images, options.dpi);
+    for (const std::wstring& refusal : images.Refused()) PrintError(refusal);
+    if (images.Images().empty()) return kExitFailure;
+    job.SetPictureMaker(MakeDocumentPage);
     std::wstring outFolder;
     if (!options.outFolder.empty() || options.kind == KindCode::Table) {
         const std::wstring base =
@@ -89,5 +93,6 @@ int RunCliRecognition(const CliOptions& options) {
         options.engine == CliOptions::Engine::Offline};
     if (!job.Start(request)) return kExitFailure;
     job.Wait();
-    return batch.Finish();
+    const int status = batch.Finish();
+    return images.Refused().empty() ? status : kExitFailure;
 }

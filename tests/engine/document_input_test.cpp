@@ -1,0 +1,131 @@
+// Documents given to the command line: a PDF made here (two scanned pages and
+// one with its own text layer), a multi-page TIFF, and PDFs that cannot be
+// read. Each page is a picture of the batch, in page order, read by the real
+// offline engine.
+
+#include <gtest/gtest.h>
+#include <json/json.h>
+#include <sys/wait.h>
+
+#include <QPainter>
+#include <QPdfWriter>
+#include <filesystem>
+
+#include "engine_fixture.h"
+#include "platform/file_io.h"
+#include "support/qt_application.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kPages[] = {"The first page was scanned on Monday.",
+                              "The second page carries its own text.",
+                              "The third page was scanned as well."};
+
+struct CliRun {
+    int status;
+    std::string out;
+};
+
+}  // namespace
+
+class DocumentInputTest : public EngineTest {
+protected:
+    CliRun Cli(const std::string& args) {
+        const std::string command = "cd '" + NarrowPath("") + "' && '" + TAVIOCR_OUT_DIR +
+                                    "/taviocr-cli' --engine offline --lang ENG " + args + " 2>&1";
+        FILE* pipe = ::popen(command.c_str(), "r");
+        std::string out;
+        char buffer[4096];
+        while (pipe && std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+        const int status = pipe ? ::pclose(pipe) : -1;
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+    }
+
+    // Pages 1 and 3 are pictures of text; page 2 is text.
+    void MakePdf(const std::string& name) {
+        EnsureQtApplication();
+        QPdfWriter pdf(QString::fromStdString(NarrowPath(name)));
+        pdf.setResolution(300);
+        QPainter painter(&pdf);
+        for (int page = 0; page < 3; ++page) {
+            if (page > 0) pdf.newPage();
+            if (page == 1) {
+                QFont font(QStringLiteral("DejaVu Sans"));
+                font.setPointSize(14);
+                painter.setFont(font);
+                painter.drawText(QPointF(150, 300), QString::fromUtf8(kPages[page]));
+                continue;
+            }
+            const std::string scan = "scan" + std::to_string(page) + ".png";
+            ASSERT_TRUE(RenderParagraph(NarrowPath(scan), kPages[page], 56, 2000));
+            painter.drawImage(QPointF(150, 150), QImage(QString::fromStdString(NarrowPath(scan))));
+        }
+    }
+};
+
+TEST_F(DocumentInputTest, APdfIsReadPageByPageWithItsTextLayerTakenAsItIs) {
+    MakePdf("report.pdf");
+    const CliRun json = Cli("--json report.pdf");
+    ASSERT_EQ(json.status, 0) << json.out;
+    Json::Value records;
+    ASSERT_TRUE(Json::Reader().parse(json.out, records)) << json.out;
+    ASSERT_EQ(records.size(), 3u);
+    for (int page = 0; page < 3; ++page) {
+        const Json::Value& record = records[page];
+        EXPECT_EQ(record["image"].asString(),
+                  NarrowPath("report.pdf") + " – page " + std::to_string(page + 1));
+        EXPECT_GE(
+            CharacterAccuracy(Utf8ToWide(kPages[page]), Utf8ToWide(record["text"].asString())),
+            0.95)
+            << record["text"].asString();
+        EXPECT_EQ(record["source"].asString(), page == 1 ? "pdf-text" : "") << page;
+    }
+    EXPECT_EQ(records[1]["text"].asString(), std::string(kPages[1]) + "\r\n");
+
+    // Saved as a batch: one file per page, named after the document.
+    ASSERT_EQ(Cli("--out results report.pdf").status, 0);
+    const fs::path results = NarrowPath("results");
+    ASSERT_EQ(std::distance(fs::directory_iterator(results), fs::directory_iterator()), 1);
+    const fs::path folder = fs::directory_iterator(results)->path();
+    for (int page = 1; page <= 3; ++page)
+        EXPECT_TRUE(fs::exists(folder / ("report.pdf_p" + std::to_string(page) + ".txt"))) << page;
+    // The drawn pages went with the run.
+    EXPECT_FALSE(fs::exists(NarrowPath("tmp/taviOCR")) &&
+                 std::distance(fs::recursive_directory_iterator(NarrowPath("tmp/taviOCR")),
+                               fs::recursive_directory_iterator()) > 2);
+}
+
+TEST_F(DocumentInputTest, AMultiPageTiffIsReadPageByPage) {
+    ASSERT_TRUE(RenderParagraph(NarrowPath("a.png"), kPages[0], 28, 900));
+    ASSERT_TRUE(RenderParagraph(NarrowPath("b.png"), kPages[2], 28, 900));
+    ASSERT_EQ(std::system(("convert '" + NarrowPath("a.png") + "' '" + NarrowPath("b.png") + "' '" +
+                           NarrowPath("pages.tif") + "'")
+                              .c_str()),
+              0);
+    const CliRun run = Cli("pages.tif");
+    ASSERT_EQ(run.status, 0) << run.out;
+    const size_t first = run.out.find(kPages[0]), second = run.out.find(kPages[2]);
+    EXPECT_NE(first, std::string::npos) << run.out;
+    EXPECT_NE(second, std::string::npos) << run.out;
+    EXPECT_LT(first, second);
+    EXPECT_NE(run.out.find("pages.tif – page 2"), std::string::npos) << run.out;
+}
+
+// A protected, a damaged and an empty PDF are each named with what is wrong;
+// the pictures beside them are still read.
+TEST_F(DocumentInputTest, DocumentsThatCannotBeReadAreNamedAndTheRestIsRead) {
+    MakePdf("open.pdf");
+    ASSERT_EQ(std::system(("qpdf --encrypt secret secret 256 -- '" + NarrowPath("open.pdf") +
+                           "' '" + NarrowPath("locked.pdf") + "'")
+                              .c_str()),
+              0);
+    WriteBytes(Path("damaged.pdf"), "%PDF-1.7\nnothing else\n");
+    ASSERT_TRUE(RenderParagraph(NarrowPath("note.png"), kPages[0], 28, 900));
+    const CliRun run = Cli("locked.pdf damaged.pdf note.png");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("locked.pdf” is protected by a password"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("damaged.pdf” is damaged"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(kPages[0]), std::string::npos) << run.out;
+}
