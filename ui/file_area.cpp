@@ -17,6 +17,8 @@
 #include "app/process_globals.h"
 #include "app/settings.h"
 #include "app/working_folders.h"
+#include "documents/document_file.h"
+#include "documents/page_files.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
 #include "recognition/image_prep.h"
@@ -30,8 +32,8 @@ namespace {
 
 constexpr std::size_t kMaxDroppedPath = 259;
 
-const QString kImageFilter =
-    QStringLiteral("Image Files(PNG/JPG/JPEG/BMP) (*.png *.jpg *.jpeg *.bmp)");
+const QString kImageFilter = QStringLiteral(
+    "Image Files(PNG/JPG/JPEG/BMP/TIFF/PDF) (*.png *.jpg *.jpeg *.bmp *.tif *.tiff *.pdf)");
 const QString kIdCardFilter =
     QStringLiteral("图片文件(PNG/JPG/JPEG/BMP) (*.png *.jpg *.jpeg *.bmp)");
 
@@ -39,6 +41,17 @@ const QString kIdCardFilter =
 
 bool CMainFrame::AddImageFile(const std::wstring& path) {
     if (!FileExists(path)) return false;  // a FIFO or a device is no picture
+    if (KindOfFile(path) != DocumentKind::Picture) {
+        // A document's pages join the list one picture each, drawn only when
+        // the batch reaches them.
+        ExpandedDocument document = ExpandDocument(path);
+        if (!document.failureKey.empty()) {
+            ShowMessageLater(document.failureKey, kStyleInformation, FileNamePart(path));
+            return false;
+        }
+        for (std::wstring& page : document.pages) fileList_.push_back(std::move(page));
+        return true;
+    }
     std::wstring stored = path;
     const AppSettings& settings = GlobalSettings();
     if (settings.CompressedSizeLimit) {
@@ -60,7 +73,7 @@ void CMainFrame::RefreshFileArea() {
         SetBkImage(L"addFileIcon", L"../default/images/fileicon" +
                                        std::to_wstring(std::min<std::size_t>(n, 4)) + L".png");
         SetText(L"addFileText",
-                n == 1 ? FormatLangText(LangText(L"AddPic1"), FileNamePart(fileList_.front()))
+                n == 1 ? FormatLangText(LangText(L"AddPic1"), PictureDisplayName(fileList_.front()))
                        : FormatLangText(LangText(L"AddPicM"), static_cast<int>(n)));
         SetVisible(L"buttonAddPic", false);
         SetVisible(L"buttonOCR", true);
@@ -80,6 +93,7 @@ void CMainFrame::RefreshFileArea() {
 }
 
 void CMainFrame::ForgetFiles() {
+    ForgetDocumentPages(fileList_);
     const std::wstring copies = CompressFolder();
     for (const std::wstring& file : fileList_)
         if (file.starts_with(copies)) {
@@ -179,7 +193,8 @@ void CMainFrame::OnDropFiles(const std::vector<std::wstring>& paths) {
     }
     for (const std::wstring& path : paths)
         if (path.size() <= kMaxDroppedPath &&
-            HasExtensionNoCase(path, {L".png", L".jpg", L".jpeg", L".bmp"}))
+            HasExtensionNoCase(path,
+                               {L".png", L".jpg", L".jpeg", L".bmp", L".tif", L".tiff", L".pdf"}))
             AddImageFile(path);
     if (fileList_.empty()) {
         RefreshFileArea();
@@ -217,7 +232,8 @@ void CMainFrame::AddResultListItem(const std::wstring& path) {
     list->Add(row);
     if (QWidget* name = CPaintManagerUI::FindSubControlByName(row, L"fileName"))
         if (auto* label = qobject_cast<QLabel*>(name))
-            label->setText(QString::fromStdWString(path));
+            label->setText(
+                QString::fromStdWString(IsDocumentPage(path) ? PictureDisplayName(path) : path));
     if (QWidget* size = CPaintManagerUI::FindSubControlByName(row, L"fileSize"))
         if (auto* label = qobject_cast<QLabel*>(size))
             label->setText(QString::fromStdWString(FormatFileSize(path)));

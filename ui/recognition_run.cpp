@@ -6,6 +6,7 @@
 #include "app/lang_format.h"
 #include "app/language_file.h"
 #include "app/settings.h"
+#include "documents/page_files.h"
 #include "platform/debug_trace.h"
 #include "platform/file_io.h"
 #include "recognition/result_text.h"
@@ -22,8 +23,9 @@ void CMainFrame::SetProgressText(std::size_t done, std::size_t total) {
         return;
     }
     const std::wstring format = LangText(IsTableMode(mainMode_) ? L"OCRScanXls" : L"OCRScan");
-    SetText(L"addFileText", FormatLangText(format, static_cast<int>(done + 1),
-                                           static_cast<int>(total), FileNamePart(fileList_[done])));
+    SetText(L"addFileText",
+            FormatLangText(format, static_cast<int>(done + 1), static_cast<int>(total),
+                           PictureDisplayName(fileList_[done])));
 }
 
 void CMainFrame::OnButtonOCR() {
@@ -66,7 +68,7 @@ void CMainFrame::OnButtonOCR() {
     SetVisible(L"cancleFiles", false);
     if (mainMode_ == MainMode::IdCard)
         SetText(L"addFileText",
-                FormatLangText(LangText(L"OCRScan"), 1, 1, FileNamePart(fileList_[0])));
+                FormatLangText(LangText(L"OCRScan"), 1, 1, PictureDisplayName(fileList_[0])));
     else
         SetProgressText(0, n);
     DebugTrace(L"OnButtonOCR %d\n", static_cast<int>(mainMode_));
@@ -137,7 +139,7 @@ void CMainFrame::EndBatch() {
     if (failures.empty()) return;
     std::wstring list;
     for (const auto& failure : failures)
-        list += L"\n" + FileNamePart(failure.path) + L": " + failure.reason;
+        list += L"\n" + PictureDisplayName(failure.path) + L": " + failure.reason;
     ShowMessageLater(L"BatchFailures", kStyleInformation, list);
 }
 

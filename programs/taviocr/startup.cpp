@@ -32,6 +32,7 @@
 #include "app/settings.h"
 #include "app/working_folders.h"
 #include "dialogs/message_box.h"
+#include "documents/page_files.h"
 #include "net/curl_global.h"
 #include "net/endpoints.h"
 #include "net/system_http.h"
@@ -249,6 +250,7 @@ int RunTaviOcr(int argc, char** argv) {
     instance.Listen(&CarryOut);
 
     auto* frame = new CMainFrame;
+    frame->Job().SetPictureMaker(MakeDocumentPage);
     frame->Job().SetOfflineEngineFactory(
         [](const LocalEngineOptions& options) { return std::make_unique<OfflineEngine>(options); });
     SetSettingsNotSavedHandler([](const std::wstring& configPath) {
