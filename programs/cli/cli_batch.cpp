@@ -118,6 +118,7 @@ void CliBatch::TakeTable(const OcrResult& result, const std::wstring& shown) {
 void CliBatch::TakeText(const OcrResult& result, const CliImage& image) {
     const std::wstring& shown = image.shown;
     const bool hasText = HasText(result);
+    if (!options_.pdf.empty()) pdfPages_.push_back({image.sent, result});
     if (options_.json) {
         Json::Value record = ResultRecord(result, shown);
         record["text_found"] = hasText;
@@ -164,5 +165,12 @@ int CliBatch::Finish() {
         }
     }
     if (options_.json) json_.Finish();
+    if (!options_.pdf.empty()) {
+        const std::wstring pdf = NormalCliPath(options_.pdf);
+        if (pdfPages_.empty() || !WriteSearchablePdf(pdf, pdfPages_)) {
+            failed_ = true;
+            PrintError(MessageText(L"SaveResultFailed", pdf));
+        }
+    }
     return failed_ ? kExitFailure : kExitOk;
 }

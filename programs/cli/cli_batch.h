@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "documents/searchable_pdf.h"
 #include "programs/cli/cli_images.h"
 #include "programs/cli/cli_json.h"
 #include "programs/cli/cli_options.h"
@@ -41,6 +42,7 @@ private:
     BatchResultNames names_;
     CliJsonWriter json_{stdout};
     std::wstring merged_;
+    std::vector<SearchablePdfPage> pdfPages_;  // for --pdf, in the batch's order
     std::size_t failuresReported_ = 0;
     int position_ = 0;
     int outcomes_ = 0;

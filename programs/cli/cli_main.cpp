@@ -1,5 +1,7 @@
+#include <QGuiApplication>
 #include <clocale>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,13 @@ int main(int argc, char** argv) {
             break;
     }
     const CurlGlobalScope curl;
+    // The text of a searchable PDF is set in fonts from Qt's font database,
+    // which wants an application object; it shows no window.
+    std::optional<QGuiApplication> fonts;
+    if (!options.pdf.empty()) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        fonts.emplace(argc, argv);
+    }
     PrepareCliProcess();
     if (options.screen) {
         // The picture of the screen is recognised like a file given after the others.

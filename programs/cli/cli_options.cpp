@@ -48,6 +48,7 @@ CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
     const QCommandLineOption kind(QStringLiteral("kind"), {}, QStringLiteral("KIND"));
     const QCommandLineOption lang(QStringLiteral("lang"), {}, QStringLiteral("CODE"));
     const QCommandLineOption dpi(QStringLiteral("dpi"), {}, QStringLiteral("N"));
+    const QCommandLineOption pdf(QStringLiteral("pdf"), {}, QStringLiteral("FILE"));
     const QCommandLineOption out(QStringLiteral("out"), {}, QStringLiteral("DIR"));
     const QCommandLineOption merge(QStringLiteral("merge"));
     const QCommandLineOption json(QStringLiteral("json"));
@@ -57,7 +58,7 @@ CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
     const QCommandLineOption screen(QStringLiteral("screen"));
     const QCommandLineOption output(QStringLiteral("output"), {}, QStringLiteral("N"));
     const QCommandLineOption region(QStringLiteral("region"), {}, QStringLiteral("X,Y,W,H"));
-    parser.addOptions({help, version, engine, kind, lang, dpi, out, merge, json, scan, device,
+    parser.addOptions({help, version, engine, kind, lang, dpi, pdf, out, merge, json, scan, device,
                        pages, screen, output, region});
     // Arguments are bytes (a file name need not be UTF-8): each byte is one
     // Latin-1 character for the parser and the same byte again afterwards.
@@ -129,6 +130,11 @@ CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
             return Usage("--dpi needs a resolution from 50 to 1200");
         options.dpi = n;
     }
+    if (given(pdf)) {
+        const auto file = value(pdf);
+        if (!file || file->empty()) return Usage("--pdf needs a file name");
+        options.pdf = *file;
+    }
     if (given(out)) {
         const auto folder = value(out);
         if (!folder || folder->empty()) return Usage("--out needs a folder");
@@ -176,7 +182,7 @@ CliOptions ParseCliArguments(const std::vector<std::string>& arguments) {
 
 std::string CliUsageText() {
     return "Usage: taviocr-cli [--kind KIND] [--engine auto|cloud|offline] [--lang CODE]\n"
-           "                   [--out DIR] [--merge] [--json] IMAGE...\n"
+           "                   [--dpi N] [--pdf FILE] [--out DIR] [--merge] [--json] IMAGE...\n"
            "       taviocr-cli --scan [--device NAME] [--pages N] [OPTION...]\n"
            "       taviocr-cli --screen [--output N | --region X,Y,W,H] [OPTION...]\n"
            "       taviocr-cli --help | --version\n"
@@ -193,6 +199,7 @@ std::string CliUsageText() {
            "                 default: the recognition language of the settings\n"
            "  --dpi N        draw the pages of PDF documents at N dots per inch\n"
            "                 (default 300); a PDF or multi-page TIFF is read page by page\n"
+           "  --pdf FILE     also write the pictures with their text as a searchable PDF\n"
            "  --out DIR      save the results as text files in a new folder under DIR\n"
            "  --merge        print all images as one text\n"
            "  --json         print every field of each result as JSON\n"

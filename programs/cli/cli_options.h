@@ -17,6 +17,7 @@ struct CliOptions {
     KindCode kind = KindCode::TextOfflineFirst;
     std::optional<unsigned> language;  // a language number; none: the settings'
     int dpi = 300;                     // resolution of documents' pages
+    std::string pdf;                   // write a searchable PDF of the results there
     std::string outFolder;             // save result files there, as a batch does
     bool merge = false;                // one text for all images
     bool json = false;                 // print the result fields as JSON

@@ -129,3 +129,58 @@ TEST_F(DocumentInputTest, DocumentsThatCannotBeReadAreNamedAndTheRestIsRead) {
     EXPECT_NE(run.out.find("damaged.pdf” is damaged"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find(kPages[0]), std::string::npos) << run.out;
 }
+
+// The searchable PDF gives back the recognised text, spaces between words
+// included, and every word where the picture shows it.
+TEST_F(DocumentInputTest, ASearchablePdfHoldsTheTextWhereTheWordsAre) {
+    const std::string paragraph =
+        "Searchable documents keep their words where the picture shows them, "
+        "so a reader can find, select and copy the office figures.";
+    ASSERT_TRUE(RenderParagraph(NarrowPath("page.png"), paragraph, 30, 900));
+    const CliRun run = Cli("--pdf out.pdf page.png");
+    ASSERT_EQ(run.status, 0) << run.out;
+    const auto normal = [](const std::string& text) {
+        std::string out;
+        for (char c : text) {
+            const bool space = c == ' ' || c == '\n' || c == '\r' || c == '\f';
+            if (space && (out.empty() || out.back() == ' ')) continue;
+            out += space ? ' ' : c;
+        }
+        while (!out.empty() && out.back() == ' ') out.pop_back();
+        return out;
+    };
+    const auto pdftotext = [&](const std::string& options) {
+        FILE* pipe =
+            ::popen(("pdftotext " + options + " '" + NarrowPath("out.pdf") + "' -").c_str(), "r");
+        std::string out;
+        char buffer[4096];
+        while (pipe && std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+        if (pipe) ::pclose(pipe);
+        return out;
+    };
+    EXPECT_EQ(normal(pdftotext("")), normal(run.out));
+    EXPECT_GE(CharacterAccuracy(Utf8ToWide(paragraph), Utf8ToWide(pdftotext(""))), 0.97);
+
+    // Word boxes, in points; the picture has no resolution of its own, so a
+    // point is 96/72 of its pixels.
+    const QImage picture(QString::fromStdString(NarrowPath("page.png")));
+    const std::string boxes = pdftotext("-bbox");
+    int words = 0;
+    for (size_t at = boxes.find("<word "); at != std::string::npos;
+         at = boxes.find("<word ", at + 1)) {
+        double xMin, yMin, xMax, yMax;
+        ASSERT_EQ(std::sscanf(boxes.c_str() + at,
+                              "<word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\"", &xMin,
+                              &yMin, &xMax, &yMax),
+                  4);
+        const double scale = 96.0 / 72.0;
+        int dark = 0, all = 0;
+        for (int y = static_cast<int>(yMin * scale); y < static_cast<int>(yMax * scale); ++y)
+            for (int x = static_cast<int>(xMin * scale); x < static_cast<int>(xMax * scale);
+                 ++x, ++all)
+                dark += picture.valid(x, y) && qGray(picture.pixel(x, y)) < 128;
+        EXPECT_GT(dark, all / 12) << boxes.substr(at, 120);
+        ++words;
+    }
+    EXPECT_GE(words, 20);
+}
