@@ -154,6 +154,8 @@ void CMainFrame::OnClick(TNotifyUI& msg) {
         CopyCurrentText();
     } else if (name == L"openOCRFolder") {
         OpenOutputFolder();
+    } else if (name == L"saveSearchablePdf") {
+        SaveSearchablePdf();
     } else if (name == L"DiffText") {
         OnDiffText();
     } else if (name == L"btnDiff") {

@@ -150,6 +150,9 @@ public:
 
     // --- results (result_actions.cpp) ---
     void OpenOutputFolder();
+    // The batch's pictures and their texts as one searchable PDF, where the
+    // user chooses.
+    void SaveSearchablePdf();
     void CopyCurrentText();
     void OnDiffText();
     void OnListButtonDiff(QWidget* button);
@@ -196,6 +199,7 @@ private:
 
     std::vector<std::wstring> fileList_;
     std::map<std::size_t, std::wstring> resultMap_;  // place in fileList_ → result file
+    std::map<std::size_t, OcrResult> batchResults_;  // a text batch's results, for a PDF
     // The place in fileList_ of each row of the result list (failed pictures
     // have no row); empty: rows and places coincide.
     std::vector<std::size_t> rowPlaces_;

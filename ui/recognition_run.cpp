@@ -46,6 +46,7 @@ void CMainFrame::OnButtonOCR() {
     const bool batch = mainMode_ != MainMode::IdCard && n > 1;
     mergeMode_ = false;
     rowPlaces_.clear();
+    batchResults_.clear();
     unsavedResults_ = 0;
     resultNames_ = {};
     if (batch && !IsTableMode(mainMode_) && GlobalSettings().RemindMergeBatch == 1) {
@@ -128,6 +129,7 @@ void CMainFrame::EndBatch() {
         ShowMergedText();
     else
         SelectPage(MainPage::ResultList);
+    SetVisible(L"saveSearchablePdf", !batchResults_.empty());
     RefreshFileArea();
     if (unsavedResults_ > 0) {
         ShowMessageLater(L"SaveResultFailed", kStyleError,
@@ -226,6 +228,7 @@ void CMainFrame::HandleOcrResult(const OcrResult* result, const ResultPlace& pla
     if (!mergeMode_) {
         rowPlaces_.push_back(i);
         AddResultListItem(fileList_[i]);
+        batchResults_[i] = *result;
     }
     const std::wstring text = ResultTextOf(*result);
     if (!text.empty()) {

@@ -5,12 +5,14 @@
 
 #include <QClipboard>
 #include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QPainter>
 
 #include "app/diagnostics.h"
 #include "app/settings.h"
 #include "app/working_folders.h"
+#include "documents/searchable_pdf.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
 #include "recognition/image_prep.h"
@@ -36,6 +38,21 @@ std::wstring ReadResultText(const std::wstring& path) {
 }
 
 }  // namespace
+
+void CMainFrame::SaveSearchablePdf() {
+    std::vector<SearchablePdfPage> pages;
+    for (const auto& [place, result] : batchResults_)
+        if (place < fileList_.size()) pages.push_back({fileList_[place], result});
+    if (pages.empty()) return;
+    const std::wstring folder = outputFolder_.empty() ? GlobalSettings().SavePath : outputFolder_;
+    const QString chosen = QFileDialog::getSaveFileName(
+        GetWidget(), QString(), QString::fromStdWString(folder + L"/TaviOCR.pdf"),
+        QStringLiteral("PDF (*.pdf)"));
+    if (chosen.isEmpty()) return;
+    std::wstring path = chosen.toStdWString();
+    if (!HasExtensionNoCase(path, {L".pdf"})) path += L".pdf";
+    if (!WriteSearchablePdf(path, pages)) ShowMessageLater(L"SaveResultFailed", kStyleError, path);
+}
 
 void CMainFrame::OpenOutputFolder() {
     if (outputFolder_.empty()) {
