@@ -184,3 +184,42 @@ TEST_F(DocumentInputTest, ASearchablePdfHoldsTheTextWhereTheWordsAre) {
     }
     EXPECT_GE(words, 20);
 }
+
+// A page scanned sideways and turned upright by the PDF's own rotation is
+// read upright, and its words lie on it upright in the searchable PDF.
+TEST_F(DocumentInputTest, ARotatedPageIsReadAndLaidOutAsItIsShown) {
+    EnsureQtApplication();
+    ASSERT_TRUE(RenderParagraph(NarrowPath("scan.png"), kPages[0], 56, 2000));
+    const QImage scan(QString::fromStdString(NarrowPath("scan.png")));
+    {
+        QPdfWriter pdf(QString::fromStdString(NarrowPath("sideways.pdf")));
+        pdf.setResolution(300);
+        QPainter painter(&pdf);
+        // Drawn a quarter turn anticlockwise, as a scanner fed sideways would.
+        painter.translate(150, 150 + scan.width());
+        painter.rotate(-90);
+        painter.drawImage(QPointF(0, 0), scan);
+    }
+    ASSERT_EQ(std::system(("qpdf --rotate=+90:1 '" + NarrowPath("sideways.pdf") + "' '" +
+                           NarrowPath("upright.pdf") + "'")
+                              .c_str()),
+              0);
+    const CliRun run = Cli("--pdf out.pdf upright.pdf");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_GE(CharacterAccuracy(Utf8ToWide(kPages[0]), Utf8ToWide(run.out)), 0.95) << run.out;
+    FILE* pipe = ::popen(("pdftotext -bbox '" + NarrowPath("out.pdf") + "' -").c_str(), "r");
+    std::string boxes;
+    char buffer[4096];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe)) boxes += buffer;
+    if (pipe) ::pclose(pipe);
+    // The first word, "The", stands near the top left of the upright page.
+    const size_t at = boxes.find("<word ");
+    ASSERT_NE(at, std::string::npos) << boxes;
+    double xMin, yMin, xMax, yMax;
+    ASSERT_EQ(
+        std::sscanf(boxes.c_str() + at, "<word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\"",
+                    &xMin, &yMin, &xMax, &yMax),
+        4);
+    EXPECT_NE(boxes.find(">The</word>"), std::string::npos) << boxes.substr(0, 400);
+    EXPECT_LT(xMax - xMin, 3 * (yMax - yMin));  // a word across the line, not down the page
+}
