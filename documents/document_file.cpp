@@ -17,12 +17,19 @@ QString QtPath(const std::wstring& path) {
     return QFile::decodeName(QByteArray::fromStdString(NarrowPath(path)));
 }
 
-bool StartsAsPdf(const std::wstring& path) {
+QByteArray FirstBytes(const std::wstring& path) {
     QFile file(QtPath(path));
-    return file.open(QIODevice::ReadOnly) && file.read(5) == "%PDF-";
+    return file.open(QIODevice::ReadOnly) ? file.read(5) : QByteArray();
 }
 
+bool StartsAsPdf(const std::wstring& path) { return FirstBytes(path) == "%PDF-"; }
+
 int TiffPages(const std::wstring& path) {
+    // Only a TIFF is asked for its pages: asking Qt's readers about any
+    // picture loads every format plug-in first.
+    const QByteArray start = FirstBytes(path);
+    if (!start.startsWith(QByteArray("II*\0", 4)) && !start.startsWith(QByteArray("MM\0*", 4)))
+        return 0;
     PictureReader picture(path);
     if (!picture.IsOpen() || picture.Reader().format() != "tiff") return 0;
     return picture.Reader().imageCount();
