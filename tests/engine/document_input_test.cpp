@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 #include <json/json.h>
-#include <sys/wait.h>
 
 #include <QPainter>
 #include <QPdfWriter>
@@ -13,6 +12,7 @@
 
 #include "engine_fixture.h"
 #include "platform/file_io.h"
+#include "support/command_output.h"
 #include "support/qt_application.h"
 
 namespace fs = std::filesystem;
@@ -23,24 +23,13 @@ const char* const kPages[] = {"The first page was scanned on Monday.",
                               "The second page carries its own text.",
                               "The third page was scanned as well."};
 
-struct CliRun {
-    int status;
-    std::string out;
-};
-
 }  // namespace
 
 class DocumentInputTest : public EngineTest {
 protected:
-    CliRun Cli(const std::string& args) {
-        const std::string command = "cd '" + NarrowPath("") + "' && '" + TAVIOCR_OUT_DIR +
-                                    "/taviocr-cli' --engine offline --lang ENG " + args + " 2>&1";
-        FILE* pipe = ::popen(command.c_str(), "r");
-        std::string out;
-        char buffer[4096];
-        while (pipe && std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
-        const int status = pipe ? ::pclose(pipe) : -1;
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+    CommandRun Cli(const std::string& args) {
+        return RunCommand("cd '" + NarrowPath("") + "' && '" + TAVIOCR_OUT_DIR +
+                          "/taviocr-cli' --engine offline --lang ENG " + args + " 2>&1");
     }
 
     // Pages 1 and 3 are pictures of text; page 2 is text.
@@ -67,7 +56,7 @@ protected:
 
 TEST_F(DocumentInputTest, APdfIsReadPageByPageWithItsTextLayerTakenAsItIs) {
     MakePdf("report.pdf");
-    const CliRun json = Cli("--json report.pdf");
+    const CommandRun json = Cli("--json report.pdf");
     ASSERT_EQ(json.status, 0) << json.out;
     Json::Value records;
     ASSERT_TRUE(Json::Reader().parse(json.out, records)) << json.out;
@@ -104,7 +93,7 @@ TEST_F(DocumentInputTest, AMultiPageTiffIsReadPageByPage) {
                            NarrowPath("pages.tif") + "'")
                               .c_str()),
               0);
-    const CliRun run = Cli("pages.tif");
+    const CommandRun run = Cli("pages.tif");
     ASSERT_EQ(run.status, 0) << run.out;
     const size_t first = run.out.find(kPages[0]), second = run.out.find(kPages[2]);
     EXPECT_NE(first, std::string::npos) << run.out;
@@ -123,7 +112,7 @@ TEST_F(DocumentInputTest, DocumentsThatCannotBeReadAreNamedAndTheRestIsRead) {
               0);
     WriteBytes(Path("damaged.pdf"), "%PDF-1.7\nnothing else\n");
     ASSERT_TRUE(RenderParagraph(NarrowPath("note.png"), kPages[0], 28, 900));
-    const CliRun run = Cli("locked.pdf damaged.pdf note.png");
+    const CommandRun run = Cli("locked.pdf damaged.pdf note.png");
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.out.find("locked.pdf” is protected by a password"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("damaged.pdf” is damaged"), std::string::npos) << run.out;
@@ -137,7 +126,7 @@ TEST_F(DocumentInputTest, ASearchablePdfHoldsTheTextWhereTheWordsAre) {
         "Searchable documents keep their words where the picture shows them, "
         "so a reader can find, select and copy the office figures.";
     ASSERT_TRUE(RenderParagraph(NarrowPath("page.png"), paragraph, 30, 900));
-    const CliRun run = Cli("--pdf out.pdf page.png");
+    const CommandRun run = Cli("--pdf out.pdf page.png");
     ASSERT_EQ(run.status, 0) << run.out;
     const auto normal = [](const std::string& text) {
         std::string out;
@@ -150,13 +139,7 @@ TEST_F(DocumentInputTest, ASearchablePdfHoldsTheTextWhereTheWordsAre) {
         return out;
     };
     const auto pdftotext = [&](const std::string& options) {
-        FILE* pipe =
-            ::popen(("pdftotext " + options + " '" + NarrowPath("out.pdf") + "' -").c_str(), "r");
-        std::string out;
-        char buffer[4096];
-        while (pipe && std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
-        if (pipe) ::pclose(pipe);
-        return out;
+        return RunCommand("pdftotext " + options + " '" + NarrowPath("out.pdf") + "' -").out;
     };
     EXPECT_EQ(normal(pdftotext("")), normal(run.out));
     EXPECT_GE(CharacterAccuracy(Utf8ToWide(paragraph), Utf8ToWide(pdftotext(""))), 0.97);
@@ -204,14 +187,10 @@ TEST_F(DocumentInputTest, ARotatedPageIsReadAndLaidOutAsItIsShown) {
                            NarrowPath("upright.pdf") + "'")
                               .c_str()),
               0);
-    const CliRun run = Cli("--pdf out.pdf upright.pdf");
+    const CommandRun run = Cli("--pdf out.pdf upright.pdf");
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_GE(CharacterAccuracy(Utf8ToWide(kPages[0]), Utf8ToWide(run.out)), 0.95) << run.out;
-    FILE* pipe = ::popen(("pdftotext -bbox '" + NarrowPath("out.pdf") + "' -").c_str(), "r");
-    std::string boxes;
-    char buffer[4096];
-    while (pipe && std::fgets(buffer, sizeof buffer, pipe)) boxes += buffer;
-    if (pipe) ::pclose(pipe);
+    const std::string boxes = RunCommand("pdftotext -bbox '" + NarrowPath("out.pdf") + "' -").out;
     // The first word, "The", stands near the top left of the upright page.
     const size_t at = boxes.find("<word ");
     ASSERT_NE(at, std::string::npos) << boxes;

@@ -19,6 +19,7 @@
 #include "platform/processes.h"
 #include "recognition/recognition_job.h"
 #include "support/child_process.h"
+#include "support/command_output.h"
 #include "support/test_certificates.h"
 
 namespace fs = std::filesystem;
@@ -73,18 +74,12 @@ TEST_F(EngineTest, AMissingModelIsNamedByItsPackage) {
     EXPECT_FALSE(chinese.Recognize(Path("text.png"), text));
     EXPECT_EQ(chinese.MissingModelPackage(), L"tesseract-ocr-chi-sim");
 
-    const std::string command = std::string(TAVIOCR_OUT_DIR) +
-                                "/taviocr-cli --engine offline --lang fre '" +
-                                NarrowPath("text.png") + "' 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    ASSERT_TRUE(pipe);
-    std::string output;
-    char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
-    const int status = ::pclose(pipe);
+    const CommandRun run =
+        RunCommand(std::string(TAVIOCR_OUT_DIR) + "/taviocr-cli --engine offline --lang fre '" +
+                   NarrowPath("text.png") + "' 2>&1");
     ::unsetenv("TESSDATA_PREFIX");
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_NE(output.find("sudo apt-get install tesseract-ocr-fra"), std::string::npos) << output;
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("sudo apt-get install tesseract-ocr-fra"), std::string::npos) << run.out;
     EXPECT_TRUE(cloud_->Requests().empty());
 }
 
