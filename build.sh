@@ -28,6 +28,7 @@ PACKAGES=(
   libsane-dev sane-utils libsane1
   clang libclang-rt-14-dev clang-format
   lintian desktop-file-utils appstream dbus-daemon dbus-bin
+  sway swaybg xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk pipewire qt6-wayland
 )
 
 sudo_if_needed() {
