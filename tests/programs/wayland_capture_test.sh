@@ -13,7 +13,14 @@
 set -euo pipefail
 
 program_folder=$1
-work=$(mktemp -d)
+if [ "$(id -u)" -eq 0 ]; then
+  # The session's user must reach the folder: the test run's own temporary
+  # folder is root's alone, so this one goes to the system's. It holds a copy
+  # of the program and a wallpaper, nothing private.
+  work=$(mktemp -d -p /tmp)
+else
+  work=$(mktemp -d)
+fi
 cleanup() { rm -rf "$work"; }
 trap cleanup EXIT
 chmod 755 "$work"
