@@ -1,13 +1,10 @@
 #include "documents/document_file.h"
 
-#include <poppler-qt6.h>
-
 #include <QFile>
 #include <QImageReader>
-#include <memory>
-#include <mutex>
 
 #include "app/image_file.h"
+#include "documents/pdf_reader_module.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
 
@@ -35,32 +32,6 @@ int TiffPages(const std::wstring& path) {
     return picture.Reader().imageCount();
 }
 
-// Poppler keeps a document's parsed structure; the pages of one document
-// are drawn one after another, so the last one opened is kept. A document is
-// used by one thread at a time.
-struct OpenPdf {
-    std::mutex mutex;
-    std::wstring path;
-    std::unique_ptr<Poppler::Document> document;
-};
-
-OpenPdf& LastPdf() {
-    static OpenPdf pdf;
-    return pdf;
-}
-
-Poppler::Document* LoadPdf(OpenPdf& pdf, const std::wstring& path) {
-    if (pdf.path != path || !pdf.document) {
-        pdf.document = Poppler::Document::load(QtPath(path));
-        pdf.path = path;
-        if (pdf.document) {
-            pdf.document->setRenderHint(Poppler::Document::Antialiasing);
-            pdf.document->setRenderHint(Poppler::Document::TextAntialiasing);
-        }
-    }
-    return pdf.document.get();
-}
-
 }  // namespace
 
 DocumentKind KindOfFile(const std::wstring& path) {
@@ -72,17 +43,12 @@ DocumentKind KindOfFile(const std::wstring& path) {
 DocumentOpening OpenDocument(const std::wstring& path) {
     DocumentOpening opening;
     if (StartsAsPdf(path)) {
-        OpenPdf& pdf = LastPdf();
-        const std::lock_guard lock(pdf.mutex);
-        pdf.document.reset();  // read afresh: the file may have changed
-        const Poppler::Document* document = LoadPdf(pdf, path);
-        if (!document)
+        const PdfReaderModule* pdf = LoadPdfReader();
+        if (!pdf) {
             opening.failureKey = L"DocumentDamaged";
-        else if (document->isLocked())
-            opening.failureKey = L"DocumentLocked";
-        else if ((opening.pages = document->numPages()) <= 0)
-            opening.failureKey = L"DocumentEmpty";
-        return opening;
+            return opening;
+        }
+        return pdf->open(NarrowPath(path));
     }
     opening.pages = TiffPages(path);
     if (opening.pages <= 0) opening.failureKey = L"DocumentDamaged";
@@ -98,16 +64,6 @@ std::optional<DocumentPage> RenderDocumentPage(const std::wstring& path, int ind
         if (page.picture.isNull()) return std::nullopt;
         return page;
     }
-    OpenPdf& pdf = LastPdf();
-    const std::lock_guard lock(pdf.mutex);
-    Poppler::Document* document = LoadPdf(pdf, path);
-    if (!document || document->isLocked()) return std::nullopt;
-    const std::unique_ptr<Poppler::Page> pdfPage = document->page(index);
-    if (!pdfPage) return std::nullopt;
-    page.picture = pdfPage->renderToImage(dpi, dpi);
-    if (page.picture.isNull()) return std::nullopt;
-    page.picture.setDotsPerMeterX(static_cast<int>(dpi / 0.0254 + 0.5));
-    page.picture.setDotsPerMeterY(static_cast<int>(dpi / 0.0254 + 0.5));
-    page.textLayer = pdfPage->text(QRectF()).toStdWString();
-    return page;
+    const PdfReaderModule* pdf = LoadPdfReader();
+    return pdf ? pdf->render(NarrowPath(path), index, dpi) : std::nullopt;
 }
