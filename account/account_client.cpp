@@ -11,7 +11,6 @@
 
 #include "net/curl_client.h"
 #include "net/curl_error_text.h"
-#include "net/curl_global.h"
 #include "net/system_http.h"
 #include "platform/debug_trace.h"
 #include "platform/md5_hex.h"
@@ -45,7 +44,6 @@ private:
 
 // The name's UTF-8 bytes percent-encoded (letters, digits and "-._~" stay).
 std::wstring EscapedUserName(const std::wstring& user) {
-    EnsureCurlGlobalInit();
     const std::string utf8 = WideToUtf8(user);
     char* escaped = curl_easy_escape(nullptr, utf8.c_str(), static_cast<int>(utf8.size()));
     if (!escaped) return user;

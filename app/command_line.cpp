@@ -3,6 +3,8 @@
 #include "platform/text.h"
 
 StartSwitch FindStartSwitch(std::wstring_view commandLine) {
+    // The window's own helper, started with exactly this.
+    if (commandLine == L"--daily-check") return StartSwitch::DailyCheck;
     if (commandLine.find(L"/uninstall") != std::wstring_view::npos) return StartSwitch::Uninstall;
     if (commandLine.find(L"/makemachine") != std::wstring_view::npos)
         return StartSwitch::MakeMachine;

@@ -6,7 +6,7 @@
 // The switches installers and the program itself pass. They are found by a
 // plain, case-sensitive search of the whole command line; the first in this
 // order that occurs decides.
-enum class StartSwitch { Uninstall, MakeMachine, Install, None };
+enum class StartSwitch { Uninstall, MakeMachine, Install, DailyCheck, None };
 
 StartSwitch FindStartSwitch(std::wstring_view commandLine);
 // "/autorun" anywhere: start with the main window hidden.

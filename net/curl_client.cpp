@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "net/curl_global.h"
 #include "net/transfer_options.h"
 #include "platform/debug_trace.h"
 
@@ -25,9 +24,7 @@ void SetCommon(CURL* handle, const std::string& url, BoundedSink& sink) {
 
 }  // namespace
 
-// The global set-up belongs to the process (CurlGlobalScope in main); here it
-// is only made sure of, so that a client outside the programs works too.
-CCurlClient::CCurlClient() { EnsureCurlGlobalInit(); }
+CCurlClient::CCurlClient() = default;
 
 CCurlClient::~CCurlClient() = default;
 

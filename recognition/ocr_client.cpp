@@ -4,7 +4,6 @@
 #include <ctime>
 #include <memory>
 
-#include "net/curl_global.h"
 #include "net/transfer_options.h"
 #include "platform/large_buffer.h"
 #include "recognition/answer_failure.h"
@@ -74,9 +73,7 @@ OcrClient::OcrClient(std::string appId, std::string apiKey, std::string secretKe
     : appId_(std::move(appId)),
       apiKey_(std::move(apiKey)),
       secretKey_(std::move(secretKey)),
-      host_(std::move(host)) {
-    EnsureCurlGlobalInit();
-}
+      host_(std::move(host)) {}
 
 void OcrClient::ApplyTransferOptions(CURL* handle, BoundedSink& sink) const {
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);

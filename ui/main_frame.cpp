@@ -67,7 +67,6 @@ void CMainFrame::InitWindow() {
     DragAcceptFiles(true);
     SetUpCapture();
     SetUpTrayIcon();
-    SetUpScanner();
     messages_ = std::make_unique<WindowMessageDisplay>(GetHWND());
     job_.SetMessageDisplay(messages_.get());
     // The machine code is computed once, by a run with the rights to store it.

@@ -44,8 +44,11 @@ void CMainFrame::OnTwainEvent() {
 }
 
 void CMainFrame::OnScanCommand() {
+    // The manager and the scanner stack below it are opened at the first scan:
+    // most sessions never scan, and the window stays resident.
+    if (!scanner_) SetUpScanner();
     // No scanner library at all, or no scanner connected: each says what is true.
-    if (!scanner_ || !scanner_->IsLoaded()) {
+    if (!scanner_->IsLoaded()) {
         ShowMessageByKey(L"NotFoundDSM", GetHWND(), kStyleInformation);
         return;
     }

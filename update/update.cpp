@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <exception>
@@ -14,6 +15,7 @@
 #include "net/system_http.h"
 #include "platform/debug_trace.h"
 #include "platform/file_io.h"
+#include "platform/processes.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "platform/text.h"
@@ -36,6 +38,9 @@ constexpr std::wstring_view kPackageName = L"taviocr_amd64.deb";
 constexpr std::wstring_view kPendingFlag = L"HasNewInstaller";
 constexpr std::wstring_view kPendingVersion = L"NewVersion";
 constexpr std::wstring_view kDeclinedOn = L"UpdateDeclinedOn";
+
+// Longer than the reports, the version page and the package's 30 minutes together.
+constexpr std::chrono::minutes kDailyCheckLimit{40};
 
 std::tm LocalNow() {
     const std::time_t now = std::time(nullptr);
@@ -172,7 +177,10 @@ void CUpdate::Start(Mode mode) {
                     ManualCheck();
                     break;
                 case Mode::Automatic:
-                    AutomaticCheck();
+                    if (dailyCheckCommand_.empty())
+                        AutomaticCheck();
+                    else
+                        AutomaticCheckElsewhere();
                     break;
                 case Mode::OfferOnly:
                     OfferPackage();
@@ -268,6 +276,17 @@ void CUpdate::AutomaticCheck() {
     // A package declined earlier gives way to a newer one.
     if (PackagePending() && CompareVersions(newer, Setting(kPendingVersion)) <= 0) return;
     DownloadPackage(newer);
+}
+
+void CUpdate::AutomaticCheckElsewhere() {
+    std::optional<ChildProcess> check = ChildProcess::Start(dailyCheckCommand_);
+    if (!check) {
+        WriteLog(L"update: the daily check could not be started (%d); made here", errno);
+        return AutomaticCheck();
+    }
+    // Every transfer of the check has its own limit; this one only bounds a
+    // check that hangs outside them. A cancel (the window's end) ends it too.
+    if (!check->WaitFor(kDailyCheckLimit)) check->Kill();
 }
 
 CUpdate& Updater() {

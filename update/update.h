@@ -4,6 +4,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "update/update_display.h"
 
@@ -28,6 +29,14 @@ public:
     void SetPublicKey(std::string_view base64);
     // How long a manual check waits for the version page (tests shorten it).
     void SetPageTimeLimit(std::chrono::milliseconds limit) { pageLimit_ = limit; }
+    // The program that makes the day's automatic check (reports, version,
+    // package) in a process of its own: the resident window then never loads
+    // the network stack for it. Empty, as by default: on the worker thread.
+    void SetDailyCheckCommand(std::vector<std::string> command) {
+        dailyCheckCommand_ = std::move(command);
+    }
+    // The automatic check itself, for the program that command starts.
+    void RunDailyCheck() { AutomaticCheck(); }
 
     // The menu's update item: "Updating" while a check runs, else a pending
     // package is offered, else a manual check starts.
@@ -60,6 +69,9 @@ private:
     void Start(Mode mode);
     void ManualCheck();
     void AutomaticCheck();
+    // The automatic check through the daily-check command, ended when the
+    // window's work is cancelled; on this thread when it cannot be started.
+    void AutomaticCheckElsewhere();
     // The newer version the server offers, empty when none; `answered` false
     // when the page held no version at all.
     std::wstring NewerVersion(bool silent, bool& answered);
@@ -73,6 +85,7 @@ private:
     std::string host_;
     std::string publicKey_;
     std::chrono::milliseconds pageLimit_{std::chrono::seconds(15)};
+    std::vector<std::string> dailyCheckCommand_;
     UpdateDisplay* display_ = nullptr;
     std::thread worker_;
     std::atomic<bool> finished_{true};

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "app/program_version.h"
-#include "net/curl_global.h"
 #include "platform/text.h"
 #include "programs/cli/cli_options.h"
 #include "programs/cli/cli_scan.h"
@@ -30,7 +29,6 @@ int main(int argc, char** argv) {
         case CliOptions::Action::Recognize:
             break;
     }
-    const CurlGlobalScope curl;
     // The text of a searchable PDF is set in fonts from Qt's font database,
     // which wants an application object; it shows no window.
     std::optional<QGuiApplication> fonts;

@@ -33,7 +33,6 @@
 #include "app/working_folders.h"
 #include "dialogs/message_box.h"
 #include "documents/page_files.h"
-#include "net/curl_global.h"
 #include "net/endpoints.h"
 #include "net/system_http.h"
 #include "offline/offline_engine.h"
@@ -178,7 +177,6 @@ int RunTaviOcr(int argc, char** argv) {
         std::printf("taviocr %s\n", WideToUtf8(ProgramVersion()).c_str());
         return 0;
     }
-    const CurlGlobalScope curl;
     ProcessGlobals& globals = Globals();
     DetectProcessFolders(globals);
     InstallCrashHandler(globals.AppFolder, globals.ExeFolder);
@@ -205,6 +203,19 @@ int RunTaviOcr(int argc, char** argv) {
         case StartSwitch::Install:
             StartInstalledProgram();
             return 0;
+        case StartSwitch::DailyCheck: {
+            const QCoreApplication app(argc, argv);  // the last fallback of a GET is Qt's
+            FillProcessGlobals(globals);
+            ReadOemIni(globals);
+            LoadSettings();
+            Endpoints() = ReadEndpoints(EndpointsFilePath(globals.ExeFolder));
+            FillUsageReporter(globals);
+            SetLogPath(globals.AppFolder + L"/run.log");
+            Updater().SetUpdateHost(Endpoints().updateHost);
+            Updater().SetPublicKey(Endpoints().updatePublicKey);
+            Updater().RunDailyCheck();
+            return 0;
+        }
         case StartSwitch::None:
             break;
     }
@@ -249,6 +260,9 @@ int RunTaviOcr(int argc, char** argv) {
     SetFirstPaintHook(&WriteFirstPaintTime);
     instance.Listen(&CarryOut);
 
+    // The day's update check and reports run beside the window, which then
+    // carries no network stack until the user asks for a transfer.
+    Updater().SetDailyCheckCommand({WideToUtf8(ProgramPath()), "--daily-check"});
     auto* frame = new CMainFrame;
     frame->Job().SetPictureMaker(MakeDocumentPage);
     frame->Job().SetOfflineEngineFactory(

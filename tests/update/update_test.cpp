@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <mutex>
 
@@ -286,7 +287,15 @@ TEST_F(CUpdateTest, DownloadsOverTheirCapAreRefusedAndLeaveNothing) {
     EXPECT_FALSE(std::filesystem::exists(NarrowPath("data/TaviOCR/big.bin.upd")));
 }
 
+// As the window makes it: in the program's own daily-check process, which
+// finds the servers, key, settings and data folder the window would use.
 TEST_F(CUpdateTest, TheDailyCheckRunsOnceADayAndAManualOneMeanwhileSaysSo) {
+    const std::string endpoints = WideToUtf8(Path("endpoints.ini"));
+    std::ofstream(endpoints) << "[Hosts]\nStats=" << servers_.Host()
+                             << "\nUpdate=" << servers_.Host()
+                             << "\n[Update]\nPublicKey=" << servers_.PublicKeyBase64() << "\n";
+    ::setenv("TAVIOCR_ENDPOINTS", endpoints.c_str(), 1);
+    update_.SetDailyCheckCommand({std::string(TAVIOCR_OUT_DIR) + "/taviocr", "--daily-check"});
     RegWriteString(RegistryHive::CurrentUser, L"Software\\TaviOCR", L"SendInstallMessage", L"1");
     servers_.holdVersionPage = true;
     update_.StartOfRun(true);
