@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "lang/compound_file_writer.h"
 #include "lang/lang_source.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
