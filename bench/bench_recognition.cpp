@@ -265,6 +265,7 @@ const std::wstring& CaptureWithCode() {
 // file again and searching it.
 void BM_FindBarcodesInFullHdCapture(benchmark::State& state) {
     if (CaptureWithCode().empty()) return state.SkipWithError("ImageMagick or qrencode missing");
+    Globals().ExeFolder = Utf8ToWide(TAVIOCR_OUT_DIR);  // where the reader module is
     size_t found = 0;
     for (auto _ : state) found = FindBarcodesInFile(CaptureWithCode()).size();
     if (found != 1) state.SkipWithError("the code was not found");

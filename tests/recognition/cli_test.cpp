@@ -34,8 +34,8 @@ protected:
         const fs::path built = TAVIOCR_OUT_DIR;
         const fs::path app = NarrowPath("app");
         fs::create_directories(app / "language");
-        for (const char* file :
-             {"taviocr-cli", "taviocr-lang", "oem.ini", "language/en.dat", "language/tr.dat"})
+        for (const char* file : {"taviocr-cli", "taviocr-lang", "barcode_reader.so", "oem.ini",
+                                 "language/en.dat", "language/tr.dat"})
             fs::copy_file(built / file, app / file);
         for (const auto& [key, value] :
              std::vector<std::pair<std::string, std::string>>{{"AAK", FakeCloud::kApiKey},
