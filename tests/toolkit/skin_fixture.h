@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "skinpack/skin_package_writer.h"
 #include "support/temp_environment.h"
 #include "toolkit/skin_manager.h"
 #include "toolkit/skin_package.h"
