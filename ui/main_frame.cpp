@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QIcon>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
 #include <QWidget>
@@ -387,7 +388,22 @@ void CMainFrame::ShowSpreadsheetMark(bool shown) {
     const QPixmap mark =
         shown ? CPaintManagerUI::LoadImage("default/images/xls.png", button->devicePixelRatioF())
               : QPixmap();
-    button->setIcon(mark.isNull() ? QIcon() : QIcon(mark));
+    QIcon icon;
+    if (!mark.isNull()) {
+        icon.addPixmap(mark);
+        // The button is disabled while the table is read. The mark keeps its
+        // colours there, faded: the grey copy Qt would make of a box with a
+        // cross reads as an error.
+        QPixmap faded(mark.size());
+        faded.setDevicePixelRatio(mark.devicePixelRatio());
+        faded.fill(Qt::transparent);
+        QPainter painter(&faded);
+        painter.setOpacity(0.65);
+        painter.drawPixmap(0, 0, mark);
+        painter.end();
+        icon.addPixmap(faded, QIcon::Disabled);
+    }
+    button->setIcon(icon);
     button->setIconSize(QSize(20, 20));
 }
 

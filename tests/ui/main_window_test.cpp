@@ -542,8 +542,11 @@ TEST_F(MainWindowTest, ATableBatchListsItsSpreadsheetsAndTheirRowsOpenThem) {
     EXPECT_EQ(frame_->Mode(), MainMode::Table) << "a drop on the add page keeps the mode";
     DialogAnswerer answers;
     ClickControl("buttonOCR");
-    EXPECT_FALSE(window_->findChild<QAbstractButton*>("buttonOCR")->icon().isNull())
-        << "the start button shows the spreadsheet";
+    const QIcon mark = window_->findChild<QAbstractButton*>("buttonOCR")->icon();
+    ASSERT_FALSE(mark.isNull()) << "the start button shows the spreadsheet";
+    // Disabled while the tables are read, the mark stays green, not a grey box.
+    const QColor middle = mark.pixmap(QSize(20, 20), QIcon::Disabled).toImage().pixelColor(4, 10);
+    EXPECT_GT(middle.green(), middle.red() + 40);
     ASSERT_TRUE(WaitUntilIdle());
     EXPECT_TRUE(answers.texts.empty()) << "tables are never merged, so nothing is asked";
     EXPECT_EQ(cloud_->CountRequests("/api/predict/ocr_table_parse"), 2);
