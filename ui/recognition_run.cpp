@@ -125,10 +125,17 @@ void CMainFrame::EndBatch() {
     StopScanAnimation();
     SetEnabled(L"buttonOCR", true);
     SetVisible(L"cancleFiles", true);
-    if (mergeMode_)
+    const auto& failures = job_.Failures();
+    if (!failures.empty() && failures.size() >= fileList_.size()) {
+        // Nothing was recognised: no empty results with a folder that is
+        // gone; the pictures wait on the add page for another try.
+        mergeBuffer_.clear();
+        SelectPage(MainPage::AddImages);
+    } else if (mergeMode_) {
         ShowMergedText();
-    else
+    } else {
         SelectPage(MainPage::ResultList);
+    }
     SetVisible(L"saveSearchablePdf", !batchResults_.empty());
     RefreshFileArea();
     if (unsavedResults_ > 0) {
@@ -137,7 +144,6 @@ void CMainFrame::EndBatch() {
         unsavedResults_ = 0;
     }
     if (!outputFolder_.empty()) ::rmdir(NarrowPath(outputFolder_).c_str());  // only when empty
-    const auto& failures = job_.Failures();
     if (failures.empty()) return;
     std::wstring list;
     for (const auto& failure : failures)

@@ -376,6 +376,22 @@ TEST_F(MainWindowTest, AFailureMidBatchIsSkippedAndNamedInOneSummary) {
     EXPECT_FALSE(frame_->AnimationRunning());
 }
 
+TEST_F(MainWindowTest, ABatchWhosePicturesAllFailGoesBackToThemNotToEmptyResults) {
+    ChangeSetting(kRemindMergeBatch, 0);
+    for (int i = 0; i < 2; ++i)
+        cloud_->QueueAnswer("/rest/2.0/ocr/v1/general_basic",
+                            R"({"error_code": 282000, "error_msg": "internal error"})");
+    frame_->OnDropFilesForTest({Image("1.png"), Image("2.png")});
+    DialogAnswerer answers;
+    ClickControl("buttonOCR");
+    ASSERT_TRUE(WaitUntilIdle());
+    ProcessEventsUntil([&] { return !answers.texts.empty(); });
+    ASSERT_EQ(answers.texts.size(), 1u) << "the summary names both";
+    EXPECT_EQ(frame_->CurrentPage(), MainPage::AddImages);
+    EXPECT_EQ(frame_->Files().size(), 2u) << "kept for another try";
+    EXPECT_TRUE(frame_->OutputFolder().empty() || !fs::exists(WideToUtf8(frame_->OutputFolder())));
+}
+
 TEST_F(MainWindowTest, AMergedBatchWithAFailureMergesTheOthersAndNamesIt) {
     ChangeSetting(kRemindMergeBatch, 1);
     cloud_->QueueAnswer(
