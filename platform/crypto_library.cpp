@@ -11,6 +11,7 @@
 #include <openssl/rand.h>
 
 #include "platform/debug_trace.h"
+#include "platform/library_functions.h"
 
 namespace {
 
@@ -35,12 +36,6 @@ struct CryptoLibrary {
     bool opened = false;
 };
 
-template <typename Function>
-bool Resolve(void* library, const char* name, Function& target) {
-    target = reinterpret_cast<Function>(::dlsym(library, name));
-    return target != nullptr;
-}
-
 CryptoLibrary Open() {
     CryptoLibrary c;
     void* library = ::dlopen("libcrypto.so.3", RTLD_NOW | RTLD_LOCAL);
@@ -48,21 +43,23 @@ CryptoLibrary Open() {
         DebugTrace(L"libcrypto could not be opened\n");
         return c;
     }
-    c.opened = Resolve(library, "EVP_Digest", c.digest) && Resolve(library, "EVP_md5", c.md5) &&
-               Resolve(library, "EVP_sha256", c.sha256) && Resolve(library, "HMAC", c.hmac) &&
-               Resolve(library, "RAND_bytes", c.randBytes) &&
-               Resolve(library, "EVP_CIPHER_CTX_new", c.cipherNew) &&
-               Resolve(library, "EVP_CIPHER_CTX_free", c.cipherFree) &&
-               Resolve(library, "EVP_CipherInit_ex", c.cipherInit) &&
-               Resolve(library, "EVP_CipherUpdate", c.cipherUpdate) &&
-               Resolve(library, "EVP_CipherFinal_ex", c.cipherFinal) &&
-               Resolve(library, "EVP_aes_128_ecb", c.aes128Ecb) &&
-               Resolve(library, "EVP_PKEY_new_raw_public_key", c.newRawPublicKey) &&
-               Resolve(library, "EVP_PKEY_free", c.keyFree) &&
-               Resolve(library, "EVP_MD_CTX_new", c.mdNew) &&
-               Resolve(library, "EVP_MD_CTX_free", c.mdFree) &&
-               Resolve(library, "EVP_DigestVerifyInit", c.verifyInit) &&
-               Resolve(library, "EVP_DigestVerify", c.verify);
+    c.opened = ResolveFunction(library, "EVP_Digest", c.digest) &&
+               ResolveFunction(library, "EVP_md5", c.md5) &&
+               ResolveFunction(library, "EVP_sha256", c.sha256) &&
+               ResolveFunction(library, "HMAC", c.hmac) &&
+               ResolveFunction(library, "RAND_bytes", c.randBytes) &&
+               ResolveFunction(library, "EVP_CIPHER_CTX_new", c.cipherNew) &&
+               ResolveFunction(library, "EVP_CIPHER_CTX_free", c.cipherFree) &&
+               ResolveFunction(library, "EVP_CipherInit_ex", c.cipherInit) &&
+               ResolveFunction(library, "EVP_CipherUpdate", c.cipherUpdate) &&
+               ResolveFunction(library, "EVP_CipherFinal_ex", c.cipherFinal) &&
+               ResolveFunction(library, "EVP_aes_128_ecb", c.aes128Ecb) &&
+               ResolveFunction(library, "EVP_PKEY_new_raw_public_key", c.newRawPublicKey) &&
+               ResolveFunction(library, "EVP_PKEY_free", c.keyFree) &&
+               ResolveFunction(library, "EVP_MD_CTX_new", c.mdNew) &&
+               ResolveFunction(library, "EVP_MD_CTX_free", c.mdFree) &&
+               ResolveFunction(library, "EVP_DigestVerifyInit", c.verifyInit) &&
+               ResolveFunction(library, "EVP_DigestVerify", c.verify);
     if (!c.opened) DebugTrace(L"libcrypto lacks a function the program uses\n");
     return c;
 }
