@@ -147,8 +147,11 @@ case "$command" in
     isolated_environment
     trap 'rm -rf "$TEST_ROOT"' EXIT
     # The start-up benchmark needs a display; every benchmark gets the same one.
+    # The start-up one on a 4K screen: what a capture of it leaves behind counts.
     for b in build/bench/bench_*; do
-      [ -x "$b" ] && xvfb-run -a -s "-screen 0 1280x1024x24" "$b" "$@"
+      screen=1280x1024x24
+      [ "$(basename "$b")" = bench_startup ] && screen=3840x2160x24
+      [ -x "$b" ] && xvfb-run -a -s "-screen 0 $screen" "$b" "$@"
     done
     ;;
   *)

@@ -152,8 +152,8 @@ bool SingleInstance::Listen(std::function<void(const QStringList& request)> hand
     if (!address) return false;
     listener_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (listener_ < 0) return false;
-    // The socket is this user's alone from the moment it exists.
-    const mode_t oldMask = ::umask(0077);
+    // The folder is this user's alone (0700, checked); the socket is made
+    // so, too, once it exists.
     int bound = ::bind(listener_, reinterpret_cast<const sockaddr*>(&*address), sizeof *address);
     if (bound != 0 && errno == EADDRINUSE) {
         // A socket left by an instance that crashed: nobody answers on it.
@@ -166,7 +166,7 @@ bool SingleInstance::Listen(std::function<void(const QStringList& request)> hand
                 ::bind(listener_, reinterpret_cast<const sockaddr*>(&*address), sizeof *address);
         }
     }
-    ::umask(oldMask);
+    if (bound == 0) ::chmod(address->sun_path, 0600);
     if (bound != 0 || ::listen(listener_, 16) != 0) {
         ::close(listener_);
         listener_ = -1;
