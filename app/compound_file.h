@@ -16,9 +16,9 @@ using CompoundStream = std::pair<std::string, std::string>;  // name, bytes
 // compound file, the stream is missing, or it holds maxBytes or more.
 std::optional<std::string> ReadCompoundStream(std::wstring_view path, std::string_view name,
                                               std::size_t maxBytes);
-// Every root stream in directory order; nothing when the file cannot be read.
+// Every root stream in file order; nothing when the file cannot be read.
 std::optional<std::vector<CompoundStream>> ReadCompoundStreams(std::wstring_view path,
                                                                std::size_t maxBytesEach);
-// The same from a file's bytes.
-std::optional<std::vector<CompoundStream>> ParseCompoundStreams(std::string_view file,
-                                                                std::size_t maxBytesEach);
+// Writes a new compound file with these root streams, replacing path whole
+// (a temporary file beside it is renamed over it).
+bool WriteCompoundFile(std::wstring_view path, const std::vector<CompoundStream>& streams);

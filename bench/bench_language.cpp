@@ -8,11 +8,11 @@
 #include <filesystem>
 #include <string>
 
+#include "app/compound_file.h"
 #include "app/lang_stream.h"
 #include "app/language_file.h"
 #include "app/process_globals.h"
 #include "bench/bench_folder.h"
-#include "lang/compound_file_writer.h"
 #include "platform/file_io.h"
 
 namespace {

@@ -7,7 +7,6 @@
 
 #include "net/curl_global.h"
 #include "platform/debug_trace.h"
-#include "platform/library_functions.h"
 
 namespace {
 
@@ -25,6 +24,12 @@ struct CurlLibrary {
     bool opened = false;
 };
 
+template <typename Function>
+bool Resolve(void* library, const char* name, Function& target) {
+    target = reinterpret_cast<Function>(::dlsym(library, name));
+    return target != nullptr;
+}
+
 CurlLibrary Open() {
     CurlLibrary curl;
     void* library = ::dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
@@ -32,16 +37,16 @@ CurlLibrary Open() {
         DebugTrace(L"libcurl could not be opened\n");
         return curl;
     }
-    const bool complete = ResolveFunction(library, "curl_global_init", curl.globalInit) &&
-                          ResolveFunction(library, "curl_easy_init", curl.easyInit) &&
-                          ResolveFunction(library, "curl_easy_setopt", curl.easySetopt) &&
-                          ResolveFunction(library, "curl_easy_perform", curl.easyPerform) &&
-                          ResolveFunction(library, "curl_easy_getinfo", curl.easyGetinfo) &&
-                          ResolveFunction(library, "curl_easy_cleanup", curl.easyCleanup) &&
-                          ResolveFunction(library, "curl_easy_escape", curl.easyEscape) &&
-                          ResolveFunction(library, "curl_free", curl.free) &&
-                          ResolveFunction(library, "curl_slist_append", curl.slistAppend) &&
-                          ResolveFunction(library, "curl_slist_free_all", curl.slistFreeAll);
+    const bool complete = Resolve(library, "curl_global_init", curl.globalInit) &&
+                          Resolve(library, "curl_easy_init", curl.easyInit) &&
+                          Resolve(library, "curl_easy_setopt", curl.easySetopt) &&
+                          Resolve(library, "curl_easy_perform", curl.easyPerform) &&
+                          Resolve(library, "curl_easy_getinfo", curl.easyGetinfo) &&
+                          Resolve(library, "curl_easy_cleanup", curl.easyCleanup) &&
+                          Resolve(library, "curl_easy_escape", curl.easyEscape) &&
+                          Resolve(library, "curl_free", curl.free) &&
+                          Resolve(library, "curl_slist_append", curl.slistAppend) &&
+                          Resolve(library, "curl_slist_free_all", curl.slistFreeAll);
     if (!complete) {
         DebugTrace(L"libcurl lacks a function the program uses\n");
         return CurlLibrary{};

@@ -20,9 +20,8 @@ std::wstring GetUrlText(const std::wstring& url, bool utf8,
 // decoded from the ANSI code page. Always plain HTTP: on the URL's port, or 80.
 std::wstring GetStringFromUrl(const std::wstring& url, int timeoutMs);
 
-// Through the system's proxy (http_proxy, https_proxy, no_proxy), then once
-// more without a proxy; at most 4,096 bytes of the body, as UTF-8 or from the
-// ANSI code page.
+// Qt Network with the system's proxy settings, then once more without a
+// proxy; at most 4,096 bytes of the body, as UTF-8 or from the ANSI code page.
 // Each try takes at most 30 s, both together at most `limit`.
 std::wstring WinInetGetText(const std::wstring& url, bool utf8, int connectTimeoutMs,
                             std::chrono::milliseconds limit = std::chrono::seconds(60));

@@ -1,6 +1,7 @@
 #include "recognition/image_prep.h"
 
 #include <curl/curl.h>
+#include <openssl/evp.h>
 
 #include <algorithm>
 #include <array>
@@ -58,60 +59,33 @@ int ReadFileBytes(const std::wstring& path, std::string& bytes) {
     return 0;
 }
 
-namespace {
-
-constexpr char kBase64Alphabet[] =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
-}  // namespace
-
 std::string Base64Encode(std::string_view bytes) {
     std::string out;
     ReserveLargeBuffer(out, 4 * ((bytes.size() + 2) / 3) + 1);
     out.resize(4 * ((bytes.size() + 2) / 3));
-    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
-    char* to = out.data();
-    std::size_t i = 0;
-    for (; i + 3 <= bytes.size(); i += 3) {
-        const std::uint32_t v = in[i] << 16 | in[i + 1] << 8 | in[i + 2];
-        *to++ = kBase64Alphabet[v >> 18];
-        *to++ = kBase64Alphabet[v >> 12 & 63];
-        *to++ = kBase64Alphabet[v >> 6 & 63];
-        *to++ = kBase64Alphabet[v & 63];
-    }
-    if (const std::size_t left = bytes.size() - i; left > 0) {
-        const std::uint32_t v = in[i] << 16 | (left == 2 ? in[i + 1] << 8 : 0);
-        *to++ = kBase64Alphabet[v >> 18];
-        *to++ = kBase64Alphabet[v >> 12 & 63];
-        *to++ = left == 2 ? kBase64Alphabet[v >> 6 & 63] : '=';
-        *to++ = '=';
-    }
+    const int n = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()),
+                                  reinterpret_cast<const unsigned char*>(bytes.data()),
+                                  static_cast<int>(bytes.size()));
+    out.resize(static_cast<size_t>(n));
     return out;
 }
 
 std::string Base64Decode(std::string_view text) {
     // Only the leading run of alphabet characters is data: "=" or anything
-    // else ends it; six bits left over make no byte.
-    static const auto values = [] {
-        std::array<int, 256> table;
-        table.fill(-1);
-        for (int v = 0; v < 64; ++v) table[static_cast<unsigned char>(kBase64Alphabet[v])] = v;
-        return table;
-    }();
-    std::string out;
-    out.reserve(text.size() / 4 * 3 + 2);
-    std::uint32_t bits = 0;
-    int count = 0;
-    for (const char c : text) {
-        const int v = values[static_cast<unsigned char>(c)];
-        if (v < 0) break;
-        bits = bits << 6 | static_cast<std::uint32_t>(v);
-        count += 6;
-        if (count >= 8) {
-            count -= 8;
-            out += static_cast<char>(bits >> count & 0xFF);
-        }
-    }
+    // else ends it.
+    const size_t valid = std::min(
+        text.size(),
+        text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"));
+    std::string quartets(text.substr(0, valid));
+    if (quartets.size() % 4 == 1) quartets.pop_back();  // six bits make no byte
+    const size_t padding = (4 - quartets.size() % 4) % 4;
+    quartets.append(padding, '=');
+    std::string out(quartets.size() / 4 * 3, '\0');
+    const int n = EVP_DecodeBlock(reinterpret_cast<unsigned char*>(out.data()),
+                                  reinterpret_cast<const unsigned char*>(quartets.data()),
+                                  static_cast<int>(quartets.size()));
+    if (n < 0) return {};
+    out.resize(static_cast<size_t>(n) - padding);
     return out;
 }
 

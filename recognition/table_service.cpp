@@ -3,15 +3,14 @@
 #include <json/json.h>
 #include <openssl/hmac.h>
 #include <openssl/rand.h>
+#include <zip.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
 #include "app/language_file.h"
 #include "net/curl_client.h"
 #include "platform/file_io.h"
-#include "platform/zip_reader.h"
 #include "recognition/answer_failure.h"
 #include "recognition/image_prep.h"
 #include "recognition/ocr_client.h"
@@ -30,13 +29,25 @@ const std::string& Header(const HeaderMap& headers, const char* name) {
 // truncated payload, a file that merely starts like a zip) is no table.
 bool IsWorkbook(const std::string& bytes) {
     if (bytes.size() < 22 || bytes.compare(0, 4, "PK\x03\x04") != 0) return false;
-    const auto archive = ZipReader::Open(bytes);
-    if (!archive) return false;
-    const std::vector<std::string> names = archive->Names();
-    const bool hasSheet = std::any_of(names.begin(), names.end(), [](const std::string& name) {
-        return name.starts_with("xl/worksheets/");
-    });
-    return hasSheet && archive->Contains("[Content_Types].xml");
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
+    zip_t* archive =
+        source ? zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr;
+    zip_error_fini(&error);
+    if (!archive) {
+        if (source) zip_source_free(source);
+        return false;
+    }
+    bool hasSheet = false;
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    for (zip_int64_t i = 0; i < count && !hasSheet; ++i) {
+        const char* name = zip_get_name(archive, static_cast<zip_uint64_t>(i), 0);
+        hasSheet = name && std::string_view(name).starts_with("xl/worksheets/");
+    }
+    const bool hasTypes = zip_name_locate(archive, "[Content_Types].xml", 0) >= 0;
+    zip_discard(archive);  // frees the source too
+    return hasTypes && hasSheet;
 }
 
 std::unique_ptr<OcrResult> Failed(std::unique_ptr<OcrResult> result, const wchar_t* key) {

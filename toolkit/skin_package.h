@@ -20,3 +20,10 @@ std::optional<std::string> ReadSkinPackageEntry(std::wstring_view packagePath,
                                                 std::string_view entryName);
 // Names of every entry in the package.
 std::optional<std::vector<std::string>> ListSkinPackage(std::wstring_view packagePath);
+
+using SkinEntry = std::pair<std::string, std::string>;  // name, bytes
+
+// Writes a package whose every entry is AES-256 encrypted with the password,
+// replacing path whole.
+bool WriteSkinPackage(std::wstring_view path, std::string_view password,
+                      const std::vector<SkinEntry>& entries);

@@ -10,7 +10,7 @@ struct DownloadLimits {
     std::chrono::milliseconds total;
 };
 
-// Downloads a file over HTTP or HTTPS into `target`:
+// Downloads a file over plain HTTP (the URL's port, else 80) into `target`:
 // the bytes go to target + ".upd" first, readable and writable by this user
 // only, and replace the target only when the answer had status 200, a
 // Content-Length, and exactly that many bytes came. An answer announcing or

@@ -3,10 +3,7 @@
 #include <openssl/evp.h>
 
 #include <memory>
-#include <string_view>
 #include <vector>
-
-#include "recognition/image_prep.h"
 
 namespace {
 
@@ -33,23 +30,34 @@ std::string Run(std::string_view input, bool encrypt) {
                        static_cast<std::size_t>(written + last));
 }
 
-// Strict: whole quartets of the alphabet, "=" only as padding at the end.
+std::string Base64(const std::string& bytes) {
+    std::string text(4 * ((bytes.size() + 2) / 3) + 1, '\0');
+    const int n = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()),
+                                  reinterpret_cast<const unsigned char*>(bytes.data()),
+                                  static_cast<int>(bytes.size()));
+    text.resize(static_cast<std::size_t>(n));
+    return text;
+}
+
 std::string FromBase64(std::string_view text) {
     if (text.empty() || text.size() % 4 != 0) return {};
-    const std::size_t data = text.find_last_not_of('=') + 1;
-    if (text.size() - data > 2 ||
-        text.substr(0, data).find_first_not_of(
-            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/") !=
-            std::string_view::npos)
-        return {};
-    return Base64Decode(text);
+    std::string bytes(text.size() / 4 * 3, '\0');
+    const int n = EVP_DecodeBlock(reinterpret_cast<unsigned char*>(bytes.data()),
+                                  reinterpret_cast<const unsigned char*>(text.data()),
+                                  static_cast<int>(text.size()));
+    if (n < 0) return {};
+    // The decoder writes the padding as zero bytes: they are not data.
+    std::size_t size = static_cast<std::size_t>(n);
+    for (std::size_t i = text.size(); i > 0 && text[i - 1] == '='; --i) --size;
+    bytes.resize(size);
+    return bytes;
 }
 
 }  // namespace
 
 std::string EncipherReportBody(std::string_view json) {
     const std::string cipher = Run(json, true);
-    return cipher.empty() ? std::string() : Base64Encode(cipher);
+    return cipher.empty() ? std::string() : Base64(cipher);
 }
 
 std::string DecipherReportBody(std::string_view body) {

@@ -5,11 +5,11 @@
 #include <QStringList>
 #include <functional>
 
+class QLocalServer;
+
 // One interactive instance per user: the first start listens on a per-user
 // socket named after the main window class; a later start finds it, hands
 // it its request (show the window, start a capture, open pictures) and ends.
-// A plain Unix socket watched by the event loop: the network module of the
-// toolkit would cost the resident program more than a megabyte for it.
 class SingleInstance : public QObject {
 public:
     explicit SingleInstance(QString name);
@@ -25,9 +25,6 @@ public:
     static QString SocketPath(const QString& name);
 
 private:
-    void Accept();
-
     QString path_;
-    int listener_ = -1;
-    std::function<void(const QStringList& request)> handle_;
+    QLocalServer* server_ = nullptr;
 };

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include "app/compound_file.h"
 #include "app/lang_stream.h"
 #include "app/process_globals.h"
-#include "lang/compound_file_writer.h"
 #include "platform/text.h"
 #include "support/temp_environment.h"
 
@@ -99,44 +99,6 @@ TEST_F(LanguageFileTest, BrokenFilesGiveTheDefault) {
 
     const std::wstring huge = Write("huge.dat", {{"Text", std::string(kMaxLangStreamBytes, 'x')}});
     EXPECT_FALSE(ReadLangEntry(L"Text", L"A", L"d", out, 260, huge));
-}
-
-// Damage a file of the right shape can carry: chains and trees that loop,
-// sizes the chain cannot hold. Each is refused, and nothing hangs.
-TEST_F(LanguageFileTest, CompoundFilesThatLoopOrLieAreRefused) {
-    const std::string big(20000, 'b');  // beyond the small-stream limit: sectors of its own
-    const std::string good = ReadBytes(Write("good.dat", {{"Text", big}, {"Small", "s"}}));
-    ASSERT_EQ(ParseCompoundStreams(good, 1 << 20),
-              (std::vector<CompoundStream>{{"Text", big}, {"Small", "s"}}));
-    const auto word = [](const std::string& bytes, std::size_t at) {
-        std::uint32_t value;
-        std::memcpy(&value, bytes.data() + at, 4);
-        return value;
-    };
-    const auto patched = [&](std::size_t at, std::uint32_t value) {
-        std::string bytes = good;
-        std::memcpy(bytes.data() + at, &value, 4);
-        return bytes;
-    };
-    const std::size_t directory = 512 + 512 * std::size_t{word(good, 0x30)};
-    const std::size_t fat = 512 + 512 * std::size_t{word(good, 0x4C)};
-    std::size_t text = directory;
-    while (std::string_view(good).substr(text, 8) != std::string_view("T\0e\0x\0t\0", 8))
-        text += 128;
-    const std::uint32_t textStart = word(good, text + 0x74);
-
-    const std::uint32_t rootChild = word(good, directory + 0x4C);
-    EXPECT_FALSE(
-        ParseCompoundStreams(patched(directory + 128 * rootChild + 0x48, rootChild), 1 << 20))
-        << "a sibling that is the entry itself";
-    EXPECT_FALSE(ParseCompoundStreams(patched(fat + 4 * textStart, textStart), 1 << 20))
-        << "a chain back to its own start";
-    EXPECT_FALSE(ParseCompoundStreams(patched(text + 0x78, 900000), 1 << 20))
-        << "a size longer than its chain";
-    EXPECT_FALSE(ParseCompoundStreams(patched(text + 0x74, 0x7FFFFFF0), 1 << 20))
-        << "a start beyond the file";
-    EXPECT_FALSE(ParseCompoundStreams(patched(0x2C, 0x7FFFFFF0), 1 << 20))
-        << "more allocation sectors than the file has";
 }
 
 TEST_F(LanguageFileTest, LangTextReadsTheTextSectionOfTheCurrentLanguage) {

@@ -1,7 +1,6 @@
 // The GET chain, its three stages and their cuts, and the form post, against
 // a loopback HTTP server that tells the stages apart by what they send: the
-// libcurl stage logs in, the proxy stage names a user agent, the socket stage
-// neither.
+// libcurl stage logs in, Qt names a user agent, the socket stage neither.
 
 #include "net/system_http.h"
 
@@ -102,7 +101,7 @@ TEST_F(SystemHttpTest, TheSocketStageSendsPlainRequestsAndKeepsTheBracedPart) {
     EXPECT_EQ(GetStringFromUrl(L"http://127.0.0.1:1/closed", 20000), L"");
 }
 
-TEST_F(SystemHttpTest, TheProxyStageReadsOneBlockAndTheFormPostArrivesWhole) {
+TEST_F(SystemHttpTest, TheQtStageReadsOneBlockAndTheFormPostArrivesWhole) {
     server_.answers["qt"] = std::string(10000, 'x');
     EXPECT_EQ(WinInetGetText(server_.Url(), false, 20000), std::wstring(4096, L'x'));
 

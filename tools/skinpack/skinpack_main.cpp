@@ -15,7 +15,6 @@
 #include "app/language_table.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
-#include "skinpack/skin_package_writer.h"
 #include "toolkit/skin_package.h"
 
 namespace fs = std::filesystem;
