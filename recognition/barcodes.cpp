@@ -1,27 +1,17 @@
 #include "recognition/barcodes.h"
 
-#include <dlfcn.h>
-
 #include <QImage>
 #include <algorithm>
 
 #include "app/image_file.h"
-#include "app/process_globals.h"
-#include "platform/debug_trace.h"
-#include "platform/file_io.h"
+#include "app/program_module.h"
 #include "platform/text.h"
 #include "recognition/barcode_reader_module.h"
 
 const BarcodeReaderModule* LoadBarcodeReader() {
     static const BarcodeReaderModule* const module = []() -> const BarcodeReaderModule* {
-        const std::string path = NarrowPath(Globals().ExeFolder + L"/barcode_reader.so");
-        void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!library) {
-            DebugTrace(L"barcode_reader.so: %s", Utf8ToWide(::dlerror()));
-            return nullptr;
-        }
         const auto get = reinterpret_cast<decltype(&TaviocrBarcodeReader)>(
-            ::dlsym(library, "TaviocrBarcodeReader"));
+            ProgramModuleEntry(L"barcode_reader.so", "TaviocrBarcodeReader"));
         return get ? get() : nullptr;
     }();
     return module;
